@@ -1,0 +1,18 @@
+// Streaming reader of the common shape of solution files: one pass in
+// fixed-size chunks, keeping only the selected z decisions.
+#pragma once
+
+#include <istream>
+#include <optional>
+
+#include "solution/assignment.hpp"
+
+namespace rp {
+
+// Reads the decisions of the solution document in `in`, from its current
+// position to its end. Returns nothing (declines) for anything it does not
+// fully understand and for every error, so that the caller can read the
+// document again with readSolutionExact, which gives the exact outcome.
+std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in);
+
+}  // namespace rp

@@ -1,0 +1,33 @@
+// Failures raised by the readers with the system's own message texts, so that
+// every report reads the same whatever the standard library would have said.
+#pragma once
+
+#include <new>
+#include <stdexcept>
+
+namespace rp {
+
+// An allocation that could not be satisfied.
+class AllocationFailure : public std::bad_alloc {
+public:
+    const char* what() const noexcept override { return "bad allocation"; }
+};
+
+inline constexpr const char* kInvalidStoi = "invalid stoi argument";
+inline constexpr const char* kStoiOutOfRange = "stoi argument out of range";
+inline constexpr const char* kTooLong = "vector<T> too long";
+
+// Reserves room for `count` elements; an unsatisfiable request is reported as
+// an allocation failure with the system's text.
+template <class Vector>
+void reserveOrFail(Vector& v, std::size_t count) {
+    try {
+        v.reserve(count);
+    } catch (const std::bad_alloc&) {
+        throw AllocationFailure();
+    } catch (const std::length_error&) {
+        throw AllocationFailure();
+    }
+}
+
+}  // namespace rp

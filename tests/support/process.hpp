@@ -1,0 +1,21 @@
+// Runs a program in a given working directory and collects what it printed
+// and its exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rp::test {
+
+struct ProcessResult {
+    std::string out;
+    std::string err;
+    int status = -1;  // exit status, or -1 when the process did not exit normally
+};
+
+// Runs `program` with `args` (argv[0] is `program`)
+// in `workingDirectory`.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& workingDirectory);
+
+}  // namespace rp::test
