@@ -1,6 +1,8 @@
 #include "resolve/renumber.hpp"
 
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 namespace rp {
 namespace {
@@ -10,13 +12,17 @@ bool recordable(std::int32_t copy) { return copy >= 0 && copy < kCopySlots; }
 }  // namespace
 
 UsedCopyTable buildUsedCopyTable(const std::vector<Structure>& structures) {
-    UsedCopyTable table;
+    // Rows are gathered by hash over the genes' own names (millions of genes,
+    // thousands of families), then ordered once per family.
+    std::unordered_map<std::string_view, UsedCopyTable::mapped_type> rows;
     for (const Structure& structure : structures)
         for (const Chromosome& chromosome : structure.chromosomes)
             for (const Gene& gene : chromosome.genes) {
-                auto& row = table[gene.name];  // a new row starts all clear
+                auto& row = rows[gene.name];  // a new row starts all clear
                 if (recordable(gene.copy)) row[static_cast<std::size_t>(gene.copy)] = true;
             }
+    UsedCopyTable table;
+    for (const auto& [family, row] : rows) table.emplace(std::string(family), row);
     return table;
 }
 
