@@ -1,8 +1,10 @@
 # Entry points: `make demo` runs the tool on the shipped example, `make test`
-# runs every test. Both install what is missing first (Debian packages).
+# runs every test, `make bench [SIZE=small|medium|large|all]` measures it.
+# All install what is missing first (Debian packages).
 
 BUILD ?= build
 JOBS ?= 2
+SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libgtest-dev time
 
@@ -29,6 +31,9 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/run.sh $(SIZE)
 
 clean:
 	rm -rf $(BUILD)
