@@ -1,7 +1,634 @@
 #include "solution/fast_reader.hpp"
 
-namespace rp {
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
-std::optional<AssignmentMap> tryReadSolutionFast(std::istream&) { return std::nullopt; }
+#include "solution/solution_reader.hpp"
+#include "solution/z_variable.hpp"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The document is read as the property tree's XML parser reads it: the same
+// whitespace, the same end of names, attribute values and character data, the
+// same expansion of character references in attribute values, closing tags
+// whose names are not compared, and the end of the data as a zero byte. Only
+// the common subset is accepted; every other construct, and every error,
+// declines. Each piece of markup is parsed from a buffer that holds it whole:
+// a piece that meets the end of the buffered data is parsed again from its
+// start once more data has been read.
+
+namespace rp {
+namespace {
+
+constexpr std::size_t kDefaultChunkBytes = std::size_t{1} << 20;
+// Zero bytes kept after the buffered data: every scan stops at the first one,
+// and a scan may read one 16-byte block past it.
+constexpr std::size_t kPaddingBytes = 64;
+// Deeper documents are left to the exact reader.
+constexpr int kMaxDepth = 256;
+// Longest value text converted with strtof from a local copy.
+constexpr std::size_t kMaxQuickNumber = 64;
+// Largest code point a numeric character reference may name.
+constexpr unsigned long kMaxCodePoint = 0x10FFFF;
+
+// Character classes of the scanner, one bit each.
+enum : unsigned char {
+    kSpace = 1,      // the parser's whitespace: space, tab, line feed, carriage return
+    kName = 2,       // accepted in element and attribute names: A-Z a-z 0-9 _ : . -
+    kTagNameEnd = 4  // ends the name of a closing tag: whitespace, '/', '>', '?', zero byte
+};
+
+constexpr std::array<unsigned char, 256> makeClasses() {
+    std::array<unsigned char, 256> classes{};
+    for (unsigned char c : {' ', '\t', '\n', '\r'}) classes[c] |= kSpace | kTagNameEnd;
+    for (int c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool digit = c >= '0' && c <= '9';
+        if (letter || digit || c == '_' || c == ':' || c == '.' || c == '-') classes[c] |= kName;
+    }
+    for (unsigned char c : {'/', '>', '?', '\0'}) classes[c] |= kTagNameEnd;
+    return classes;
+}
+
+constexpr std::array<unsigned char, 256> kClasses = makeClasses();
+
+inline bool hasClass(char c, unsigned char mask) {
+    return (kClasses[static_cast<unsigned char>(c)] & mask) != 0;
+}
+
+// The first byte at or after `p` that is a quote, '&' or zero: the end of a
+// plain run of an attribute value. The zero byte after the buffered data must
+// be followed by at least 15 readable bytes.
+inline const char* findValueStop(const char* p) {
+#if defined(__SSE2__)
+    const __m128i doubleQuote = _mm_set1_epi8('"');
+    const __m128i singleQuote = _mm_set1_epi8('\'');
+    const __m128i ampersand = _mm_set1_epi8('&');
+    const __m128i zero = _mm_setzero_si128();
+    for (;; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i stops = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(block, doubleQuote), _mm_cmpeq_epi8(block, singleQuote)),
+            _mm_or_si128(_mm_cmpeq_epi8(block, ampersand), _mm_cmpeq_epi8(block, zero)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
+        if (mask != 0) return p + __builtin_ctz(mask);
+    }
+#else
+    while (*p != '"' && *p != '\'' && *p != '&' && *p != '\0') ++p;
+    return p;
+#endif
+}
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+inline int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Whitespace skipped around a number by the stream conversion ("C" locale).
+inline bool isStreamSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads the digits of a numeric character reference after "&#" in
+// [text, end): hexadecimal after 'x', decimal otherwise. Returns the position
+// after the digits. `code` is the code point named, or 0 when it is 0, above
+// kMaxCodePoint, or when a decimal reference goes on with a hexadecimal letter
+// (then the position returned is that of the letter).
+const char* readCodePoint(const char* text, const char* end, unsigned long& code) {
+    code = 0;
+    bool inRange = true;
+    if (text < end && *text == 'x') {
+        for (++text; text < end; ++text) {
+            const int digit = hexValue(*text);
+            if (digit < 0) break;
+            code = code * 16 + static_cast<unsigned long>(digit);
+            if (code > kMaxCodePoint) {
+                inRange = false;
+                code = kMaxCodePoint + 1;  // stays above the range however many digits follow
+            }
+        }
+    } else {
+        for (; text < end && isDigit(*text); ++text) {
+            code = code * 10 + static_cast<unsigned long>(*text - '0');
+            if (code > kMaxCodePoint) {
+                inRange = false;
+                code = kMaxCodePoint + 1;  // stays above the range however many digits follow
+            }
+        }
+        if (text < end && hexValue(*text) >= 0) inRange = false;
+    }
+    if (!inRange) code = 0;
+    return text;
+}
+
+void appendUtf8(std::string& out, unsigned long code) {
+    auto byte = [](unsigned long bits) {
+        return static_cast<char>(static_cast<unsigned char>(bits));
+    };
+    if (code < 0x80) {
+        out += byte(code);
+    } else if (code < 0x800) {
+        out += byte(0xC0 | (code >> 6));
+        out += byte(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += byte(0xE0 | (code >> 12));
+        out += byte(0x80 | ((code >> 6) & 0x3F));
+        out += byte(0x80 | (code & 0x3F));
+    } else {
+        out += byte(0xF0 | (code >> 18));
+        out += byte(0x80 | ((code >> 12) & 0x3F));
+        out += byte(0x80 | ((code >> 6) & 0x3F));
+        out += byte(0x80 | (code & 0x3F));
+    }
+}
+
+// Expands the references of a raw attribute value as the parser does: the five
+// predefined entities and numeric references; any other '&' stays as it is.
+// False for a numeric reference the scanner would not have accepted.
+bool expandReferences(std::string_view raw, std::string& out) {
+    out.clear();
+    const char* text = raw.data();
+    const char* const end = text + raw.size();
+    auto startsWith = [&](std::string_view word) {
+        return static_cast<std::size_t>(end - text) >= word.size() &&
+               std::memcmp(text, word.data(), word.size()) == 0;
+    };
+    while (text < end) {
+        if (*text != '&') {
+            out += *text++;
+            continue;
+        }
+        if (startsWith("&amp;")) {
+            out += '&';
+            text += 5;
+        } else if (startsWith("&apos;")) {
+            out += '\'';
+            text += 6;
+        } else if (startsWith("&quot;")) {
+            out += '"';
+            text += 6;
+        } else if (startsWith("&gt;")) {
+            out += '>';
+            text += 4;
+        } else if (startsWith("&lt;")) {
+            out += '<';
+            text += 4;
+        } else if (startsWith("&#")) {
+            unsigned long code = 0;
+            const char* after = readCodePoint(text + 2, end, code);
+            if (code == 0 || after == end || *after != ';') return false;
+            appendUtf8(out, code);
+            text = after + 1;
+        } else {
+            out += *text++;
+        }
+    }
+    return true;
+}
+
+// Converts a value text that has the plain shape of a decimal number, with
+// optional whitespace around it, as the stream conversion does. False when
+// the text has another shape or converts to an infinity: the caller then
+// asks convertValue. `value` is set only when `needValue`.
+bool convertPlainNumber(std::string_view text, bool needValue, float& value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin < end && isStreamSpace(*begin)) ++begin;
+    while (end > begin && isStreamSpace(end[-1])) --end;
+    const char* p = begin;
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    std::size_t integerDigits = 0;
+    std::size_t significantIntegerDigits = 0;  // from the first nonzero digit on
+    bool nonzero = false;
+    for (; p < end && isDigit(*p); ++p, ++integerDigits) {
+        nonzero = nonzero || *p != '0';
+        if (nonzero) ++significantIntegerDigits;
+    }
+    std::size_t fractionDigits = 0;
+    const bool hasPoint = p < end && *p == '.';
+    if (hasPoint) {
+        for (++p; p < end && isDigit(*p); ++p, ++fractionDigits) nonzero = nonzero || *p != '0';
+    }
+    if (integerDigits + fractionDigits == 0) return false;
+    long exponent = 0;
+    const bool hasExponent = p < end && (*p == 'e' || *p == 'E');
+    if (hasExponent) {
+        ++p;
+        bool negative = false;
+        if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+        if (p == end || !isDigit(*p)) return false;
+        for (; p < end && isDigit(*p); ++p)
+            if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
+        if (negative) exponent = -exponent;
+    }
+    if (p != end) return false;
+
+    // Below 10^38 the float cannot overflow.
+    const bool mayOverflow = nonzero && static_cast<long>(significantIntegerDigits) + exponent > 38;
+    if (!needValue && !mayOverflow) return true;
+    if (!hasExponent && !hasPoint && integerDigits == 1) {
+        const float digit = static_cast<float>(end[-1] - '0');
+        value = *begin == '-' ? -digit : digit;
+        return true;
+    }
+    const auto length = static_cast<std::size_t>(end - begin);
+    if (length >= kMaxQuickNumber) return false;
+    char copy[kMaxQuickNumber];
+    std::memcpy(copy, begin, length);
+    copy[length] = '\0';
+    char* parsedEnd = nullptr;
+    const float parsed = std::strtof(copy, &parsedEnd);
+    if (parsedEnd != copy + length || std::isinf(parsed)) return false;
+    value = parsed;
+    return true;
+}
+
+// A copy number of 1 to 7 decimal digits and nothing else: below 2^24, so
+// convertCopyNumber gives its value exactly.
+bool readPlainCopyNumber(std::string_view digits, std::int32_t& number) {
+    if (digits.empty() || digits.size() > 7) return false;
+    number = 0;
+    for (char c : digits) {
+        if (!isDigit(c)) return false;
+        number = number * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Cuts a z variable name of the plain shape "z?FAMILY.FROM.TO" (FROM and TO
+// as readPlainCopyNumber takes them) as parseZVariableName does; false for any
+// other shape, which is left to parseZVariableName.
+bool cutPlainZName(std::string_view name, CopyAssignment& decision) {
+    const std::size_t d1 = name.find('.');
+    if (d1 == std::string_view::npos || d1 < 2) return false;
+    const std::size_t d2 = name.find('.', d1 + 1);
+    if (d2 == std::string_view::npos) return false;
+    if (!readPlainCopyNumber(name.substr(d1 + 1, d2 - d1 - 1), decision.fromCopy) ||
+        !readPlainCopyNumber(name.substr(d2 + 1), decision.toCopy))
+        return false;
+    decision.family.assign(name.substr(2, d1 - 2));
+    return true;
+}
+
+// The decisions while the document is read: the copy index decided last for
+// each family and copy, hashed, as lookups in the ordered map cost more.
+struct DecidedCopy {
+    std::string family;
+    std::int32_t fromCopy = 0;
+
+    friend bool operator==(const DecidedCopy&, const DecidedCopy&) = default;
+};
+
+struct DecidedCopyHash {
+    std::size_t operator()(const DecidedCopy& key) const noexcept {
+        return std::hash<std::string>{}(key.family) * 31 + static_cast<std::uint32_t>(key.fromCopy);
+    }
+};
+
+using DecidedCopies = std::unordered_map<DecidedCopy, std::int32_t, DecidedCopyHash>;
+
+enum class Step { Ok, NeedMore, Decline, Finished };
+
+// One raw attribute value of the variable being read.
+struct RawAttribute {
+    const char* text = nullptr;
+    std::size_t size = 0;
+    bool hasReference = false;
+
+    std::string_view view() const { return {text, size}; }
+};
+
+class SolutionScanner {
+public:
+    SolutionScanner(std::streambuf& source, std::size_t chunkBytes)
+        : source_(source),
+          capacity_(chunkBytes == 0 ? 1 : chunkBytes),
+          storage_(capacity_ + kPaddingBytes, '\0'),
+          pos_(storage_.data()),
+          end_(storage_.data()) {}
+
+    std::optional<AssignmentMap> run() {
+        for (;;) {
+            const char* next = pos_;
+            const Step step = depth_ == 0 ? stepDocument(pos_, next) : stepContent(pos_, next);
+            switch (step) {
+                case Step::Ok:
+                    pos_ = next;
+                    break;
+                case Step::NeedMore:
+                    if (eof_ || !refill()) return std::nullopt;
+                    break;
+                case Step::Decline:
+                    return std::nullopt;
+                case Step::Finished:
+                    if (!variablesSeen_) return std::nullopt;
+                    return assignments();
+            }
+        }
+    }
+
+private:
+    // Keeps the unparsed data from pos_ on and reads more after it.
+    bool refill() {
+        char* const buffer = storage_.data();
+        const auto kept = static_cast<std::size_t>(end_ - pos_);
+        if (kept >= capacity_) return false;
+        std::memmove(buffer, pos_, kept);
+        const std::streamsize got =
+            source_.sgetn(buffer + kept, static_cast<std::streamsize>(capacity_ - kept));
+        if (got <= 0) eof_ = true;
+        pos_ = buffer;
+        const std::size_t filled = kept + static_cast<std::size_t>(got > 0 ? got : 0);
+        std::memset(buffer + filled, 0, kPaddingBytes);
+        end_ = buffer + filled;
+        return true;
+    }
+
+    // The outcome at an unexpected character: a zero byte past the buffered
+    // data asks for more, anything else declines.
+    Step stopAt(const char* p) const { return p >= end_ ? Step::NeedMore : Step::Decline; }
+
+    // Between top-level nodes: whitespace and markup only.
+    Step stepDocument(const char* p, const char*& next) {
+        const char* q = p;
+        while (hasClass(*q, kSpace)) ++q;
+        if (q != p) {
+            next = q;
+            return Step::Ok;
+        }
+        if (*q == '<') return parseMarkup(q, next);
+        if (*q == '\0' && q >= end_) return eof_ ? Step::Finished : Step::NeedMore;
+        return Step::Decline;
+    }
+
+    // Inside an element: character data and markup.
+    Step stepContent(const char* p, const char*& next) {
+        if (*p == '<') return parseMarkup(p, next);
+        if (*p == '\0') return stopAt(p);
+        return scanText(p, next);
+    }
+
+    // Character data is ignored but its numeric references must be valid. A
+    // run is taken up to the end of the buffered data, except a reference that
+    // may continue after it.
+    Step scanText(const char* p, const char*& next) {
+        const char* q = p;
+        for (;;) {
+            while (*q != '<' && *q != '&' && *q != '\0') ++q;
+            if (*q == '<') break;
+            if (*q == '&') {
+                if (q[1] == '#') {
+                    const char* after = nullptr;
+                    const Step step = checkNumericReference(q, after);
+                    if (step == Step::Ok) {
+                        q = after;
+                        continue;
+                    }
+                    if (step == Step::Decline) return step;
+                    break;  // continues after the buffered data
+                }
+                if (q[1] == '\0' && q + 1 >= end_) break;
+                ++q;
+                continue;
+            }
+            if (q < end_) return Step::Decline;  // a zero byte in the data
+            break;
+        }
+        if (q == p) return Step::NeedMore;
+        next = q;
+        return Step::Ok;
+    }
+
+    // Checks the numeric reference at `ref` ("&#..."); `after` is set past its
+    // ';'. The digits end at the latest at the zero byte after the data.
+    Step checkNumericReference(const char* ref, const char*& after) const {
+        unsigned long code = 0;
+        const char* digitsEnd = readCodePoint(ref + 2, end_ + 1, code);
+        if (*digitsEnd != ';') return stopAt(digitsEnd);
+        if (code == 0) return Step::Decline;
+        after = digitsEnd + 1;
+        return Step::Ok;
+    }
+
+    // Markup starting at '<': a start tag, a closing tag, a comment, a
+    // processing instruction or declaration.
+    Step parseMarkup(const char* p, const char*& next) {
+        switch (p[1]) {
+            case '/':
+                if (depth_ == 0) return Step::Decline;
+                return parseClosingTag(p + 2, next);
+            case '?':
+                return skipUntil(p + 2, "?>", next);
+            case '!':
+                if (p[2] == '-' && p[3] == '-') return skipUntil(p + 4, "-->", next);
+                if (p[2] == '\0') return stopAt(p + 2);
+                if (p[2] == '-' && p[3] == '\0') return stopAt(p + 3);
+                return Step::Decline;  // CDATA, DOCTYPE and other declarations
+            case '\0':
+                return stopAt(p + 1);
+            default:
+                return parseStartTag(p + 1, next);
+        }
+    }
+
+    // Skips to the first `terminator` at or after `p`, which must come before
+    // any zero byte.
+    Step skipUntil(const char* p, std::string_view terminator, const char*& next) const {
+        for (;;) {
+            const char* found = static_cast<const char*>(
+                std::memchr(p, terminator[0], static_cast<std::size_t>(end_ - p)));
+            const char* limit = found != nullptr ? found : end_;
+            if (std::memchr(p, '\0', static_cast<std::size_t>(limit - p)) != nullptr)
+                return Step::Decline;
+            if (found == nullptr) return Step::NeedMore;
+            std::size_t matched = 1;
+            while (matched < terminator.size() && found[matched] == terminator[matched]) ++matched;
+            if (matched == terminator.size()) {
+                next = found + matched;
+                return Step::Ok;
+            }
+            p = found + 1;
+        }
+    }
+
+    // The name of a closing tag is not compared with the open element.
+    Step parseClosingTag(const char* p, const char*& next) {
+        while (!hasClass(*p, kTagNameEnd)) ++p;
+        while (hasClass(*p, kSpace)) ++p;
+        if (*p != '>') return stopAt(p);
+        next = p + 1;
+        if (--depth_ == 0) inSolution_ = false;
+        if (depth_ == 1) inVariables_ = false;
+        return Step::Ok;
+    }
+
+    Step parseStartTag(const char* p, const char*& next) {
+        const char* const name = p;
+        while (hasClass(*p, kName)) ++p;
+        const std::string_view elementName(name, static_cast<std::size_t>(p - name));
+        if (elementName.empty()) return stopAt(p);
+        if (!hasClass(*p, kSpace) && *p != '>' && *p != '/') return stopAt(p);
+
+        const bool isVariable = depth_ == 2 && inVariables_ && elementName == "variable";
+        RawAttribute nameAttribute;
+        RawAttribute valueAttribute;
+        while (hasClass(*p, kSpace)) ++p;
+        while (hasClass(*p, kName)) {
+            const char* const attributeName = p;
+            while (hasClass(*p, kName)) ++p;
+            const std::string_view key(attributeName, static_cast<std::size_t>(p - attributeName));
+            while (hasClass(*p, kSpace)) ++p;
+            if (*p != '=') return stopAt(p);
+            ++p;
+            while (hasClass(*p, kSpace)) ++p;
+            const char quote = *p;
+            if (quote != '"' && quote != '\'') return stopAt(p);
+            const char* const value = ++p;
+            bool hasReference = false;
+            for (;;) {
+                p = findValueStop(p);
+                if (*p == quote) break;
+                if (*p == '&') {
+                    hasReference = true;
+                    if (p[1] == '#') {
+                        const char* after = nullptr;
+                        const Step step = checkNumericReference(p, after);
+                        if (step != Step::Ok) return step;
+                        p = after;
+                    } else {
+                        ++p;
+                    }
+                    continue;
+                }
+                if (*p == '\0') return stopAt(p);
+                ++p;  // the other quote
+            }
+            const RawAttribute attribute{value, static_cast<std::size_t>(p - value), hasReference};
+            ++p;
+            if (isVariable) {
+                RawAttribute* slot = key == "name"    ? &nameAttribute
+                                     : key == "value" ? &valueAttribute
+                                                      : nullptr;
+                if (slot != nullptr) {
+                    if (slot->text != nullptr) return Step::Decline;  // given twice
+                    *slot = attribute;
+                }
+            }
+            while (hasClass(*p, kSpace)) ++p;
+        }
+
+        bool open = false;
+        if (*p == '>') {
+            open = true;
+            ++p;
+        } else if (*p == '/') {
+            if (p[1] != '>') return stopAt(p + 1);
+            p += 2;
+        } else {
+            return stopAt(p);
+        }
+
+        if (isVariable && !takeVariable(nameAttribute, valueAttribute)) return Step::Decline;
+        if (depth_ == 0 && !solutionSeen_ && elementName == "CPLEXSolution") {
+            solutionSeen_ = true;
+            inSolution_ = open;
+        } else if (depth_ == 1 && inSolution_ && !variablesSeen_ && elementName == "variables") {
+            variablesSeen_ = true;
+            inVariables_ = open;
+        }
+        if (open && ++depth_ > kMaxDepth) return Step::Decline;
+        next = p;
+        return Step::Ok;
+    }
+
+    // Reads one variable of the selected variables element; false declines.
+    bool takeVariable(const RawAttribute& nameAttribute, const RawAttribute& valueAttribute) {
+        if (nameAttribute.text == nullptr || valueAttribute.text == nullptr) return false;
+        std::string_view name = nameAttribute.view();
+        if (nameAttribute.hasReference) {
+            if (!expandReferences(name, nameScratch_)) return false;
+            name = nameScratch_;
+        }
+        const bool needValue = !name.empty() && name[0] == 'z';
+        float value = 0;
+        if (valueAttribute.hasReference ||
+            !convertPlainNumber(valueAttribute.view(), needValue, value)) {
+            if (!valueAttribute.hasReference) {
+                valueScratch_.assign(valueAttribute.view());
+            } else if (!expandReferences(valueAttribute.view(), valueScratch_)) {
+                return false;
+            }
+            if (!convertValue(valueScratch_, value)) return false;
+        }
+        if (!selectsDecision(name, value)) return true;
+        CopyAssignment decision;
+        if (!cutPlainZName(name, decision)) {
+            try {
+                decision = parseZVariableName(name);
+            } catch (const std::exception&) {
+                return false;
+            }
+        }
+        decided_.insert_or_assign(DecidedCopy{std::move(decision.family), decision.fromCopy},
+                                  decision.toCopy);
+        return true;
+    }
+
+    AssignmentMap assignments() const {
+        AssignmentMap map;
+        for (const auto& [key, toCopy] : decided_)
+            addAssignment(map, CopyAssignment{key.family, key.fromCopy, toCopy});
+        return map;
+    }
+
+    std::streambuf& source_;
+    const std::size_t capacity_;
+    std::vector<char> storage_;
+    const char* pos_;  // first byte not yet parsed
+    const char* end_;  // end of the buffered data, followed by zero bytes
+    bool eof_ = false;
+
+    int depth_ = 0;               // open elements
+    bool solutionSeen_ = false;   // the first top-level CPLEXSolution was opened
+    bool inSolution_ = false;     // ... and is open now
+    bool variablesSeen_ = false;  // its first variables child was opened
+    bool inVariables_ = false;    // ... and is open now
+    DecidedCopies decided_;
+    std::string nameScratch_;
+    std::string valueScratch_;
+};
+
+}  // namespace
+
+std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in) {
+    return tryReadSolutionFast(in, kDefaultChunkBytes);
+}
+
+std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in, std::size_t chunkBytes) {
+    if (!in.good() || in.rdbuf() == nullptr) return std::nullopt;
+    try {
+        SolutionScanner scanner(*in.rdbuf(), chunkBytes);
+        return scanner.run();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
 
 }  // namespace rp

@@ -2,6 +2,7 @@
 // fixed-size chunks, keeping only the selected z decisions.
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <optional>
 
@@ -14,5 +15,9 @@ namespace rp {
 // fully understand and for every error, so that the caller can read the
 // document again with readSolutionExact, which gives the exact outcome.
 std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in);
+
+// The same with a chosen chunk size in bytes; a single piece of markup (a tag,
+// a comment, a processing instruction) longer than the chunk makes it decline.
+std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in, std::size_t chunkBytes);
 
 }  // namespace rp
