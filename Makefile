@@ -37,3 +37,55 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Hardening: `make test-sanitize` runs the whole test suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (g++); `make fuzz
+# [FUZZ_SECONDS=60]` runs each libFuzzer target (clang++) for that long,
+# `make fuzz-smoke` each for FUZZ_RUNS inputs from a fixed seed.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_WORK ?= $(FUZZ_BUILD)/work
+FUZZ_CXX ?= clang++-14
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= 5000
+FUZZ_TARGETS := structs solution zname run
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
+SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
+                UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Under the fuzzers an allocation over 64 MiB counts as unsatisfiable, so that
+# huge declared counts end quickly in "bad allocation".
+FUZZ_ENV := ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=64:detect_leaks=1 \
+            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: test-sanitize deps-fuzz fuzz-build fuzz fuzz-smoke
+
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ \
+	  -DRESOLVE_PARALOGS_SANITIZE=address,undefined
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	$(SANITIZE_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+deps-fuzz: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
+
+fuzz-build: deps-fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	  -DRESOLVE_PARALOGS_FUZZ=ON -DRESOLVE_PARALOGS_TESTS=OFF -DRESOLVE_PARALOGS_BENCH=OFF \
+	  -DRESOLVE_PARALOGS_SANITIZE=fuzzer-no-link,address,undefined
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+
+# One target: new inputs go to $(FUZZ_WORK)/TARGET, findings to
+# $(FUZZ_WORK)/TARGET-crash-... ; FUZZ_EXTRA_TARGET adds corpus directories.
+define run_fuzz_target
+	mkdir -p $(FUZZ_WORK)/$(1)
+	$(FUZZ_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$(1) $(FUZZ_WORK)/$(1) \
+	  $(wildcard fuzz/corpus/$(1) fuzz/regressions/$(1)) $(FUZZ_EXTRA_$(1)) \
+	  -artifact_prefix=$(FUZZ_WORK)/$(1)- -timeout=10 -print_final_stats=1 $(2)
+
+endef
+
+fuzz: fuzz-build
+	$(foreach t,$(FUZZ_TARGETS),$(call run_fuzz_target,$(t),-max_total_time=$(FUZZ_SECONDS)))
+
+fuzz-smoke: fuzz-build
+	$(foreach t,$(FUZZ_TARGETS),$(call run_fuzz_target,$(t),-runs=$(FUZZ_RUNS) -seed=1 -max_total_time=120))

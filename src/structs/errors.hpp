@@ -18,9 +18,18 @@ inline constexpr const char* kStoiOutOfRange = "stoi argument out of range";
 inline constexpr const char* kTooLong = "vector<T> too long";
 
 // Reserves room for `count` elements; an unsatisfiable request is reported as
-// an allocation failure with the system's text.
+// an allocation failure with the system's text. The storage is first asked
+// for with the non-throwing allocation, which reports an unsatisfiable size
+// as a null pointer under every allocator, including the sanitizer runtimes,
+// whose throwing allocation ends the process instead of throwing. The tool is
+// single-threaded here, so a size that was just given back is given again.
 template <class Vector>
 void reserveOrFail(Vector& v, std::size_t count) {
+    if (count <= v.capacity()) return;
+    if (count > v.max_size()) throw AllocationFailure();
+    void* probe = ::operator new(count * sizeof(typename Vector::value_type), std::nothrow);
+    if (probe == nullptr) throw AllocationFailure();
+    ::operator delete(probe);
     try {
         v.reserve(count);
     } catch (const std::bad_alloc&) {

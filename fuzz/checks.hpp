@@ -1,0 +1,60 @@
+// Properties that every input, however broken, must keep: shared by the fuzz
+// targets and by the test that replays the inputs they found.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+
+namespace rp::fuzz {
+
+// A property the system did not keep, with what went wrong.
+class CheckFailure : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// The steps whose failure messages are checked.
+enum class Step { structs, zname, solution, run };
+
+// Whether `message` is one that `step` reports: the conversion and container
+// messages, the solution reader's missing nodes, bad float data, XML parse
+// errors ("<unspecified file>(LINE): ...") and deep nesting.
+bool isMessageOf(Step step, std::string_view message);
+
+// Family table and structures from the bytes; any failure must carry one of
+// the reader's messages. What was read is written, and the written
+// chromosomes, read again, must give the same types and genes wherever the
+// chromosome form can carry them (no negative copy index, no "." in a name).
+void checkStructs(std::string_view input);
+
+// The streaming and the exact solution readers on the same bytes: they differ
+// at most by the streaming one declining, and it declines whenever the exact
+// one fails. The exact reader keeps the outcome of the plain XML library
+// read, and refuses deep documents only where the parser would go that deep.
+void checkSolution(std::string_view input);
+
+// parseZVariableName on the bytes returns or throws one of its messages.
+void checkZName(std::string_view input);
+
+// The whole run in memory. The input is the structures file, a NUL byte and
+// the solution document. Renumbering changes only copy indices of the first
+// structure, phase 1 as the decisions say, phase 2 to the lowest index from
+// 1 to 19 free in its family, never one index twice.
+void checkRun(std::string_view input);
+
+// Byte that separates the structures file from the solution in checkRun.
+inline constexpr char kRunSeparator = '\0';
+
+using Check = void (*)(std::string_view);
+
+// The check of a target by name ("structs", "solution", "zname", "run"), or
+// nullptr.
+Check checkFor(std::string_view target);
+
+// Runs `check` on the bytes as a libFuzzer entry point does: a broken
+// property is printed and ends the process with abort().
+int fuzzOne(Check check, const std::uint8_t* data, std::size_t size);
+
+}  // namespace rp::fuzz
