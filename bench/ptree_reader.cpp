@@ -7,6 +7,9 @@
 #include <fstream>
 #include <iostream>
 
+#include <boost/property_tree/ptree.hpp>
+#include <boost/property_tree/xml_parser.hpp>
+
 #include "solution/solution_reader.hpp"
 
 int main(int argc, char* argv[]) {
@@ -20,7 +23,9 @@ int main(int argc, char* argv[]) {
             std::cerr << "rp-bench-ptree-reader: cannot open " << argv[1] << "\n";
             return 1;
         }
-        const rp::AssignmentMap decisions = rp::readSolutionExact(in);
+        boost::property_tree::ptree tree;
+        boost::property_tree::read_xml(in, tree, 0);
+        const rp::AssignmentMap decisions = rp::decisionsOfTree(tree);
         std::cout << decisions.size() << "\n";
     } catch (const std::exception& e) {
         std::cerr << "rp-bench-ptree-reader: " << e.what() << "\n";

@@ -173,17 +173,7 @@ AssignmentMap readWithLibrary(const std::string& text) {
     std::istringstream in(text);
     pt::ptree tree;
     pt::read_xml(in, tree, 0);
-    AssignmentMap decisions;
-    for (const auto& [key, variable] : tree.get_child("CPLEXSolution.variables")) {
-        if (key != "variable") continue;
-        const std::string& name = variable.get_child("<xmlattr>.name").data();
-        const std::string& valueText = variable.get_child("<xmlattr>.value").data();
-        float value = 0;
-        if (!convertValue(valueText, value))
-            throw pt::ptree_bad_data("conversion of data to type \"float\" failed", valueText);
-        if (selectsDecision(name, value)) addAssignment(decisions, parseZVariableName(name));
-    }
-    return decisions;
+    return decisionsOfTree(tree);
 }
 
 // Deepest element nesting of a parsed tree (attributes and comments are

@@ -240,6 +240,12 @@ AssignmentMap readDocument(std::vector<char>& document) {
     std::istream text(&bytes);
     pt::ptree tree;
     pt::read_xml(text, tree, 0);
+    return decisionsOfTree(tree);
+}
+
+}  // namespace
+
+AssignmentMap decisionsOfTree(const pt::ptree& tree) {
     AssignmentMap decisions;
     const pt::ptree& variables = tree.get_child("CPLEXSolution.variables");
     for (const auto& [key, variable] : variables) {
@@ -253,8 +259,6 @@ AssignmentMap readDocument(std::vector<char>& document) {
     }
     return decisions;
 }
-
-}  // namespace
 
 bool convertValue(const std::string& text, float& value) {
     std::istringstream in(text);

@@ -6,6 +6,8 @@
 #include <istream>
 #include <string>
 
+#include <boost/property_tree/ptree_fwd.hpp>
+
 #include "solution/assignment.hpp"
 
 namespace rp {
@@ -37,6 +39,12 @@ AssignmentMap readSolutionExact(std::istream& in);
 
 // As above, with `maxDepth` in place of kMaxElementDepth.
 AssignmentMap readSolutionExact(std::istream& in, std::size_t maxDepth);
+
+// The decisions of a parsed solution document: the variable elements of the
+// first CPLEXSolution.variables, each with its name and value attributes.
+// Throws ptree_bad_path for a missing node or attribute, ptree_bad_data for a
+// value that is no float, and the failures of parseZVariableName.
+AssignmentMap decisionsOfTree(const boost::property_tree::ptree& tree);
 
 // Converts an attribute text to a float as the property tree's stream
 // translator does; false when it does not convert.
