@@ -31,7 +31,8 @@ namespace pt = boost::property_tree;
 [[noreturn]] void fail(const std::string& what) { throw CheckFailure(what); }
 
 constexpr std::string_view kStructsMessages[] = {
-    "invalid stoi argument", "stoi argument out of range", "vector<T> too long", "bad allocation"};
+    "invalid stoi argument", "stoi argument out of range", "vector<T> too long", "bad allocation",
+    "failed to read file with initial structs"};
 constexpr std::string_view kZNameMessages[] = {
     "invalid string position", "invalid stof argument", "stof argument out of range"};
 constexpr std::string_view kSolutionMessages[] = {

@@ -624,7 +624,14 @@ std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in) {
 std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in, std::size_t chunkBytes) {
     if (!in.good() || in.rdbuf() == nullptr) return std::nullopt;
     try {
-        SolutionScanner scanner(*in.rdbuf(), chunkBytes);
+        std::streambuf& source = *in.rdbuf();
+        // A UTF-8 byte order mark at the very start is skipped, as the XML
+        // parser skips it; a partial one is an error there.
+        if (source.sgetc() == 0xEF) {
+            if (source.snextc() != 0xBB || source.snextc() != 0xBF) return std::nullopt;
+            source.sbumpc();
+        }
+        SolutionScanner scanner(source, chunkBytes);
         return scanner.run();
     } catch (const std::exception&) {
         return std::nullopt;

@@ -16,6 +16,7 @@ public:
 inline constexpr const char* kInvalidStoi = "invalid stoi argument";
 inline constexpr const char* kStoiOutOfRange = "stoi argument out of range";
 inline constexpr const char* kTooLong = "vector<T> too long";
+inline constexpr const char* kUnreadable = "failed to read file with initial structs";
 
 // Reserves room for `count` elements; an unsatisfiable request is reported as
 // an allocation failure with the system's text. The storage is first asked

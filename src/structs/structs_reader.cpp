@@ -86,9 +86,19 @@ void failIfNegative(std::int32_t count) {
     if (count < 0) throw std::length_error(kTooLong);
 }
 
-}  // namespace
+// Runs a read; an input that cannot be read at all (a directory, an I/O
+// error) is reported rather than taken for the end of the file, which would
+// silently drop what follows.
+template <class Read>
+auto reportingReadErrors(Read&& read) {
+    try {
+        return read();
+    } catch (const std::ios_base::failure&) {
+        throw std::runtime_error(kUnreadable);
+    }
+}
 
-FamilyTable readFamilyTable(std::istream& in) {
+FamilyTable readFamilyTableFrom(std::istream& in) {
     ItemReader reader(in);
     FamilyTable table;
     std::int32_t count = 0;
@@ -106,34 +116,7 @@ FamilyTable readFamilyTable(std::istream& in) {
     return table;
 }
 
-std::vector<std::string> splitGeneList(std::string_view list) {
-    std::vector<std::string> pieces;
-    forEachGenePiece(list, [&](std::string_view p) { pieces.emplace_back(p); });
-    return pieces;
-}
-
-Gene parseGene(std::string_view piece) {
-    Gene gene;
-    gene.strand = !piece.empty() && piece[0] == '-' ? -1 : 1;
-    const std::size_t dot = piece.find('.');
-    if (dot == std::string_view::npos) {
-        gene.name.assign(piece.substr(piece.empty() ? 0 : 1));
-        throw std::invalid_argument(kInvalidStoi);
-    }
-    gene.name.assign(dot == 0 ? piece.substr(1) : piece.substr(1, dot - 1));
-    std::size_t i = dot + 1;
-    if (i >= piece.size() || !isDigit(piece[i])) throw std::invalid_argument(kInvalidStoi);
-    std::int64_t value = 0;
-    for (; i < piece.size() && isDigit(piece[i]); ++i) {
-        value = value * 10 + (piece[i] - '0');
-        if (value > std::numeric_limits<std::int32_t>::max())
-            throw std::out_of_range(kStoiOutOfRange);
-    }
-    gene.copy = static_cast<std::int32_t>(value);
-    return gene;
-}
-
-std::vector<Structure> readStructures(std::istream& in) {
+std::vector<Structure> readStructuresFrom(std::istream& in) {
     ItemReader reader(in);
     std::int32_t structureCount = 0;
     reader.readInt(structureCount);
@@ -175,5 +158,45 @@ std::vector<Structure> readStructures(std::istream& in) {
     }
     return structures;
 }
+
+}  // namespace
+
+FamilyTable readFamilyTable(std::istream& in) {
+    return reportingReadErrors([&] { return readFamilyTableFrom(in); });
+}
+
+std::vector<Structure> readStructures(std::istream& in) {
+    return reportingReadErrors([&] { return readStructuresFrom(in); });
+}
+
+
+
+std::vector<std::string> splitGeneList(std::string_view list) {
+    std::vector<std::string> pieces;
+    forEachGenePiece(list, [&](std::string_view p) { pieces.emplace_back(p); });
+    return pieces;
+}
+
+Gene parseGene(std::string_view piece) {
+    Gene gene;
+    gene.strand = !piece.empty() && piece[0] == '-' ? -1 : 1;
+    const std::size_t dot = piece.find('.');
+    if (dot == std::string_view::npos) {
+        gene.name.assign(piece.substr(piece.empty() ? 0 : 1));
+        throw std::invalid_argument(kInvalidStoi);
+    }
+    gene.name.assign(dot == 0 ? piece.substr(1) : piece.substr(1, dot - 1));
+    std::size_t i = dot + 1;
+    if (i >= piece.size() || !isDigit(piece[i])) throw std::invalid_argument(kInvalidStoi);
+    std::int64_t value = 0;
+    for (; i < piece.size() && isDigit(piece[i]); ++i) {
+        value = value * 10 + (piece[i] - '0');
+        if (value > std::numeric_limits<std::int32_t>::max())
+            throw std::out_of_range(kStoiOutOfRange);
+    }
+    gene.copy = static_cast<std::int32_t>(value);
+    return gene;
+}
+
 
 }  // namespace rp

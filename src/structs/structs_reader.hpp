@@ -19,7 +19,9 @@ using FamilyTable = std::map<std::string, std::int32_t>;
 
 // Reads the family table from the start of `in`, leaving the stream after it.
 // A read that cannot be done puts the stream into its failed state, which
-// every later read of this reader (and of readStructures) respects.
+// every later read of this reader (and of readStructures) respects. A stream
+// that cannot be read at all (a directory, an I/O error) fails with
+// std::runtime_error "failed to read file with initial structs".
 FamilyTable readFamilyTable(std::istream& in);
 
 // Reads the structures that follow the family table.

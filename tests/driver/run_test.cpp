@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -113,6 +115,17 @@ TEST(Run, AFailedReadLeavesAnExistingResultUntouched) {
     EXPECT_EQ(result.err, "exception: stoi argument out of range");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(dir.read("result.txt"), "keep me");
+}
+
+TEST(Run, AStructuresFileThatCannotBeReadIsAFailure) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("structs.txt"));
+    dir.write("solution.xml", kSolution);
+    const auto result = run(dir);
+    EXPECT_EQ(result.out, kParsing + kReading);
+    EXPECT_EQ(result.err, "exception: failed to read file with initial structs");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(dir.exists("result.txt"));
 }
 
 TEST(Run, NoStructuresDeclared) {
