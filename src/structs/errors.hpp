@@ -5,6 +5,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "structs/memory.hpp"
+
 namespace rp {
 
 // An allocation that could not be satisfied.
@@ -24,11 +26,17 @@ inline constexpr const char* kUnreadable = "failed to read file with initial str
 // as a null pointer under every allocator, including the sanitizer runtimes,
 // whose throwing allocation ends the process instead of throwing. The tool is
 // single-threaded here, so a size that was just given back is given again.
+// A large request must also fit in the memory the machine has available: a
+// declared count is filled in whole even when the file ends early, so storage
+// the machine cannot back would end in the process being killed.
 template <class Vector>
 void reserveOrFail(Vector& v, std::size_t count) {
     if (count <= v.capacity()) return;
     if (count > v.max_size()) throw AllocationFailure();
-    void* probe = ::operator new(count * sizeof(typename Vector::value_type), std::nothrow);
+    const std::size_t bytes = count * sizeof(typename Vector::value_type);
+    if (bytes >= kCheckedReservationBytes && !reservationFits(bytes, availableMemoryBytes()))
+        throw AllocationFailure();
+    void* probe = ::operator new(bytes, std::nothrow);
     if (probe == nullptr) throw AllocationFailure();
     ::operator delete(probe);
     try {
