@@ -6,6 +6,7 @@
 
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
+#include "support/decisions.hpp"
 
 namespace rp {
 namespace {
@@ -42,11 +43,7 @@ std::vector<std::string> listsOf(const std::vector<Structure>& structures) {
     return out;
 }
 
-AssignmentMap decisions(std::initializer_list<CopyAssignment> list) {
-    AssignmentMap map;
-    for (const CopyAssignment& a : list) addAssignment(map, a);
-    return map;
-}
+using test::decisions;
 
 struct Case {
     const char* what;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "solution/solution_reader.hpp"
+#include "support/decisions.hpp"
 
 namespace rp {
 namespace {
@@ -77,11 +78,7 @@ std::string variables(std::initializer_list<std::pair<const char*, const char*>>
     return text;
 }
 
-AssignmentMap decisions(std::initializer_list<CopyAssignment> list) {
-    AssignmentMap map;
-    for (const CopyAssignment& decision : list) addAssignment(map, decision);
-    return map;
-}
+using test::decisions;
 
 struct ReadableCase {
     const char* label;

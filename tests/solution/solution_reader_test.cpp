@@ -8,6 +8,7 @@
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "support/temp_dir.hpp"
+#include "support/decisions.hpp"
 
 namespace rp {
 namespace {
@@ -54,11 +55,7 @@ std::string variable(const std::string& name, const std::string& value) {
     return "  <variable name=\"" + name + "\" index=\"0\" value=\"" + value + "\"/>\n";
 }
 
-AssignmentMap decisions(std::initializer_list<CopyAssignment> list) {
-    AssignmentMap map;
-    for (const CopyAssignment& a : list) addAssignment(map, a);
-    return map;
-}
+using test::decisions;
 
 TEST(ReadSolutionFile, SelectsZVariablesAtOne) {
     EXPECT_EQ(mapOf(variables(variable("z_f.3.5", "1"))), decisions({{"f", 3, 5}}));
