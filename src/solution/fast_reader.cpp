@@ -1,5 +1,6 @@
 #include "solution/fast_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -159,6 +161,14 @@ void appendUtf8(std::string& out, unsigned long code) {
     }
 }
 
+// The predefined entities and the characters they stand for.
+struct Entity {
+    std::string_view text;
+    char character;
+};
+constexpr Entity kEntities[] = {
+    {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&gt;", '>'}, {"&lt;", '<'}};
+
 // Expands the references of a raw attribute value as the parser does: the five
 // predefined entities and numeric references; any other '&' stays as it is.
 // False for a numeric reference the scanner would not have accepted.
@@ -175,21 +185,11 @@ bool expandReferences(std::string_view raw, std::string& out) {
             out += *text++;
             continue;
         }
-        if (startsWith("&amp;")) {
-            out += '&';
-            text += 5;
-        } else if (startsWith("&apos;")) {
-            out += '\'';
-            text += 6;
-        } else if (startsWith("&quot;")) {
-            out += '"';
-            text += 6;
-        } else if (startsWith("&gt;")) {
-            out += '>';
-            text += 4;
-        } else if (startsWith("&lt;")) {
-            out += '<';
-            text += 4;
+        if (const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                             [&](const Entity& e) { return startsWith(e.text); });
+            entity != std::end(kEntities)) {
+            out += entity->character;
+            text += entity->text.size();
         } else if (startsWith("&#")) {
             unsigned long code = 0;
             const char* after = readCodePoint(text + 2, end, code);
@@ -257,33 +257,6 @@ bool convertPlainNumber(std::string_view text, bool needValue, float& value) {
     const float parsed = std::strtof(copy, &parsedEnd);
     if (parsedEnd != copy + length || std::isinf(parsed)) return false;
     value = parsed;
-    return true;
-}
-
-// A copy number of 1 to 7 decimal digits and nothing else: below 2^24, so
-// convertCopyNumber gives its value exactly.
-bool readPlainCopyNumber(std::string_view digits, std::int32_t& number) {
-    if (digits.empty() || digits.size() > 7) return false;
-    number = 0;
-    for (char c : digits) {
-        if (!isDigit(c)) return false;
-        number = number * 10 + (c - '0');
-    }
-    return true;
-}
-
-// Cuts a z variable name of the plain shape "z?FAMILY.FROM.TO" (FROM and TO
-// as readPlainCopyNumber takes them) as parseZVariableName does; false for any
-// other shape, which is left to parseZVariableName.
-bool cutPlainZName(std::string_view name, CopyAssignment& decision) {
-    const std::size_t d1 = name.find('.');
-    if (d1 == std::string_view::npos || d1 < 2) return false;
-    const std::size_t d2 = name.find('.', d1 + 1);
-    if (d2 == std::string_view::npos) return false;
-    if (!readPlainCopyNumber(name.substr(d1 + 1, d2 - d1 - 1), decision.fromCopy) ||
-        !readPlainCopyNumber(name.substr(d2 + 1), decision.toCopy))
-        return false;
-    decision.family.assign(name.substr(2, d1 - 2));
     return true;
 }
 
@@ -579,12 +552,10 @@ private:
         }
         if (!selectsDecision(name, value)) return true;
         CopyAssignment decision;
-        if (!cutPlainZName(name, decision)) {
-            try {
-                decision = parseZVariableName(name);
-            } catch (const std::exception&) {
-                return false;
-            }
+        try {
+            decision = parseZVariableName(name);
+        } catch (const std::exception&) {
+            return false;
         }
         decided_.insert_or_assign(DecidedCopy{std::move(decision.family), decision.fromCopy},
                                   decision.toCopy);

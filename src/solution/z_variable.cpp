@@ -1,5 +1,6 @@
 #include "solution/z_variable.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +10,14 @@
 namespace rp {
 
 std::int32_t convertCopyNumber(std::string_view text) {
+    // Up to seven plain digits stay below 2^24: strtod and the narrowing to
+    // float give that very value, so it is taken as it stands.
+    if (!text.empty() && text.size() <= 7 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        std::int32_t value = 0;
+        for (char c : text) value = value * 10 + (c - '0');
+        return value;
+    }
     const std::string owned(text);  // strtod needs a terminated text
     const char* begin = owned.c_str();
     char* end = nullptr;

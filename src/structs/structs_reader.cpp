@@ -169,8 +169,6 @@ std::vector<Structure> readStructures(std::istream& in) {
     return reportingReadErrors([&] { return readStructuresFrom(in); });
 }
 
-
-
 std::vector<std::string> splitGeneList(std::string_view list) {
     std::vector<std::string> pieces;
     forEachGenePiece(list, [&](std::string_view p) { pieces.emplace_back(p); });
@@ -197,6 +195,5 @@ Gene parseGene(std::string_view piece) {
     gene.copy = static_cast<std::int32_t>(value);
     return gene;
 }
-
 
 }  // namespace rp

@@ -26,6 +26,8 @@ TEST(ParseZVariableName, CutsFamilyAndNumbers) {
         {"z_f.-2147483648.1", {"f", INT32_MIN, 1}},
         {"z_f.1e39.1", {"f", INT32_MIN, 1}},  // fine as a double, infinite as a float
         {"z.1.2", {"1.2", 1, 2}},
+        {"z_f.9999999.0000000", {"f", 9999999, 0}},
+        {"z_f.16777217.33554435", {"f", 16777216, 33554436}},  // nearest floats
         {"z_\xff\x80.1.2", {"\xff\x80", 1, 2}},
     };
     for (const auto& [name, expected] : cases) EXPECT_EQ(parseZVariableName(name), expected) << name;
