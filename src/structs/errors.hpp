@@ -20,8 +20,11 @@ inline constexpr const char* kStoiOutOfRange = "stoi argument out of range";
 inline constexpr const char* kTooLong = "vector<T> too long";
 inline constexpr const char* kUnreadable = "failed to read file with initial structs";
 
+// Reservations from this size on are probed before they are made.
+inline constexpr std::size_t kProbedReservationBytes = std::size_t{1} << 20;
+
 // Reserves room for `count` elements; an unsatisfiable request is reported as
-// an allocation failure with the system's text. The storage is first asked
+// an allocation failure with the system's text. Large storage is first asked
 // for with the non-throwing allocation, which reports an unsatisfiable size
 // as a null pointer under every allocator, including the sanitizer runtimes,
 // whose throwing allocation ends the process instead of throwing. The tool is
@@ -36,9 +39,11 @@ void reserveOrFail(Vector& v, std::size_t count) {
     const std::size_t bytes = count * sizeof(typename Vector::value_type);
     if (bytes >= kCheckedReservationBytes && !reservationFits(bytes, availableMemoryBytes()))
         throw AllocationFailure();
-    void* probe = ::operator new(bytes, std::nothrow);
-    if (probe == nullptr) throw AllocationFailure();
-    ::operator delete(probe);
+    if (bytes >= kProbedReservationBytes) {
+        void* probe = ::operator new(bytes, std::nothrow);
+        if (probe == nullptr) throw AllocationFailure();
+        ::operator delete(probe);
+    }
     try {
         v.reserve(count);
     } catch (const std::bad_alloc&) {
