@@ -219,8 +219,8 @@ void checkNestingLimit(const std::string& text, const Outcome<AssignmentMap>& un
 
 // Phase 2 of renumbering as the decisions and the structures before it
 // define it: the copy index each gene of the first structure must end with.
-std::vector<std::int32_t> expectedCopies(const AssignmentMap& decisions, const std::vector<Structure>& before,
-                                         std::vector<bool>& decided) {
+std::vector<std::int32_t> expectedCopies(const AssignmentMap& decisions, const std::set<std::string>& families,
+                                         const std::vector<Structure>& before, std::vector<bool>& decided) {
     std::vector<std::int32_t> copies;
     for (const Chromosome& chromosome : before.front().chromosomes)
         for (const Gene& gene : chromosome.genes) {
@@ -239,8 +239,6 @@ std::vector<std::int32_t> expectedCopies(const AssignmentMap& decisions, const s
     for (std::size_t s = 1; s < before.size(); ++s)
         for (const Chromosome& chromosome : before[s].chromosomes)
             for (const Gene& gene : chromosome.genes) record(gene.name, gene.copy);
-    std::set<std::string> families;
-    for (const auto& entry : decisions) families.insert(entry.first.family);
     g = 0;
     for (const Chromosome& chromosome : before.front().chromosomes)
         for (const Gene& gene : chromosome.genes) {
@@ -281,10 +279,10 @@ void checkRenumbering(const AssignmentMap& decisions, const std::vector<Structur
     if (first.name != original.name || first.headerNumber != original.headerNumber ||
         first.chromosomes.size() != original.chromosomes.size())
         fail("renumbering changed the first structure's shape");
-    std::vector<bool> decided;
-    const std::vector<std::int32_t> expected = expectedCopies(decisions, before, decided);
     std::set<std::string> families;
     for (const auto& entry : decisions) families.insert(entry.first.family);
+    std::vector<bool> decided;
+    const std::vector<std::int32_t> expected = expectedCopies(decisions, families, before, decided);
     std::map<std::string, std::set<std::int32_t>> given;  // what phase 2 gave, per family
     std::size_t g = 0;
     for (std::size_t c = 0; c < first.chromosomes.size(); ++c) {
@@ -374,9 +372,7 @@ void checkRun(std::string_view input) {
 
     const auto decisions = attempt<AssignmentMap>(Step::run, [&] {
         std::istringstream in(solutionText);
-        if (auto fast = tryReadSolutionFast(in)) return std::move(*fast);
-        std::istringstream again(solutionText);
-        return readSolutionExact(again);
+        return readSolution(in);
     });
     if (!decisions.value) return;
     const auto read = attempt<std::vector<Structure>>(Step::run, [&] { return readStructsText(structsText); });

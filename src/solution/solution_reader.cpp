@@ -287,6 +287,10 @@ AssignmentMap readSolutionFile(const std::string& path) {
     std::cout << "Reading z variables from ilp solution...\n";
     std::ifstream in(path);
     if (!in.is_open()) throw std::runtime_error("failed to open ilp solution file");
+    return readSolution(in);
+}
+
+AssignmentMap readSolution(std::istream& in) {
     // The streaming reader handles the common case; whatever it declines is
     // read again from the start by the exact reader. A stream that cannot be
     // rewound goes to the exact reader directly.

@@ -17,6 +17,10 @@ namespace rp {
 // cannot be opened, and the failures of readSolutionExact.
 AssignmentMap readSolutionFile(const std::string& path);
 
+// Reads the decisions of the solution document in `in`, from its start: the
+// streaming reader first, the exact reader for whatever it declines.
+AssignmentMap readSolution(std::istream& in);
+
 // Deepest element nesting the exact reader accepts. Solver output nests three
 // deep; the reader's recursion would overflow a default 8 MiB stack some
 // twenty thousand levels down, so no document that could be read before is
