@@ -6,7 +6,8 @@ BUILD ?= build
 JOBS ?= 2
 SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
-            libboost-filesystem-dev libgtest-dev time
+            libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
+            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake
 
 .PHONY: deps build demo test bench clean
 

@@ -1,0 +1,58 @@
+#include "paralogs/command.hpp"
+
+#include <iostream>
+#include <new>
+
+namespace rp::paralogs {
+
+namespace {
+
+void printUsage(std::ostream& out, const CommandInfo& command) {
+    out << "Usage: paralogs " << command.name << ' ' << command.usage << '\n';
+}
+
+}  // namespace
+
+void printSummary(const CommandInfo& command, std::string_view line) {
+    std::cerr << "paralogs " << command.name << ": " << line << '\n';
+}
+
+void printWarning(const CommandInfo& command, std::string_view line) {
+    std::cerr << "paralogs " << command.name << ": warning: " << line << '\n';
+}
+
+int runCommand(const CommandInfo& command, const po::options_description& options, int argc,
+               const char* const argv[], const std::function<void(const po::variables_map&)>& body) {
+    po::options_description all("Options");
+    all.add(options);
+    all.add_options()("help,h", "show this help and exit");
+    po::variables_map values;
+    try {
+        po::store(po::command_line_parser(argc - 1, argv + 1).options(all).run(), values);
+        if (values.count("help") != 0) {
+            printUsage(std::cout, command);
+            std::cout << '\n' << command.purpose << "\n\n" << all;
+            return 0;
+        }
+        po::notify(values);
+    } catch (const po::error& e) {
+        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+        printUsage(std::cerr, command);
+        return 2;
+    }
+    try {
+        body(values);
+        return 0;
+    } catch (const UsageError& e) {
+        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+        printUsage(std::cerr, command);
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "paralogs " << command.name << ": out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+    }
+    return 1;
+}
+
+}  // namespace rp::paralogs

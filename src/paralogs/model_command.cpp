@@ -1,0 +1,14 @@
+#include "paralogs/command.hpp"
+#include "paralogs/commands.hpp"
+
+namespace rp::paralogs {
+
+int runModel(int argc, const char* const argv[]) {
+    static constexpr CommandInfo kInfo{"model", "[OPTIONS]", "not built yet"};
+    po::options_description options;
+    return runCommand(kInfo, options, argc, argv, [](const po::variables_map&) {
+        throw std::runtime_error("not built yet");
+    });
+}
+
+}  // namespace rp::paralogs

@@ -1,0 +1,59 @@
+#include "paralogs/program.hpp"
+
+#include <array>
+#include <iostream>
+#include <string_view>
+
+#include "paralogs/commands.hpp"
+
+namespace rp::paralogs {
+
+namespace {
+
+struct Entry {
+    std::string_view name;
+    std::string_view purpose;
+    int (*run)(int, const char* const[]);
+};
+
+constexpr std::array<Entry, 4> kCommands{{
+    {"model", "write the matching program of two genomes (CPLEX LP format)", runModel},
+    {"score", "conserved adjacencies and telomeres of two genomes, by labels", runScore},
+    {"solution", "turn any solver's answer into the solution resolve-paralogs reads", runSolution},
+    {"unimog", "convert between UniMoG and structures or result files", runUnimog},
+}};
+
+void printProgramUsage(std::ostream& out) {
+    out << "Usage: paralogs COMMAND [OPTIONS]\n\nCommands:\n";
+    for (const Entry& e : kCommands) {
+        out << "  " << e.name << std::string(10 - e.name.size(), ' ') << e.purpose << '\n';
+    }
+    out << "\n'paralogs COMMAND --help' shows the options of a command; '-' names standard\n"
+           "input or output; compressed inputs (gzip, bzip2, xz, zstd) are read as they are.\n";
+}
+
+}  // namespace
+
+int runProgram(int argc, const char* const argv[]) {
+    if (argc < 2) {
+        printProgramUsage(std::cerr);
+        return 2;
+    }
+    const std::string_view first = argv[1];
+    if (first == "-h" || first == "--help") {
+        printProgramUsage(std::cout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << "paralogs " << PARALOGS_VERSION << '\n';
+        return 0;
+    }
+    for (const Entry& e : kCommands) {
+        if (e.name == first) return e.run(argc - 1, argv + 1);
+    }
+    std::cerr << "paralogs: unknown command '" << first << "'\n";
+    printProgramUsage(std::cerr);
+    return 2;
+}
+
+}  // namespace rp::paralogs
