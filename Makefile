@@ -36,6 +36,17 @@ test: build
 bench: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/run.sh $(SIZE)
 
+# `make pipeline [SOLVER=glpsol] [PIPELINE_ARGS=...]` runs the Snakemake
+# workflow of workflow/ on its example pairs (results in workflow/results/).
+SOLVER ?=
+PIPELINE_ARGS ?=
+.PHONY: pipeline
+pipeline: build
+	cd workflow && snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) \
+	  $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
+	@echo "--- workflow/results/summary.tsv"
+	@cat workflow/results/summary.tsv
+
 clean:
 	rm -rf $(BUILD)
 

@@ -62,7 +62,7 @@ def one_row(path, required):
     """The one data line of a two-line tab-separated file, by column name."""
     with open(path, newline="") as table:
         rows = list(csv.DictReader(table, delimiter="\t"))
-    if len(rows) != 1 or not set(required) <= set(rows[0]):
+    if len(rows) != 1 or any(rows[0].get(column) in (None, "") for column in required):
         raise Failure(f"{path}: not one line with the columns {' '.join(required)}")
     return rows[0]
 
