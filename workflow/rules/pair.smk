@@ -45,6 +45,9 @@ rule solve:
         solver=SOLVER,
         time_limit=TIME_LIMIT,
     threads: int(config["threads"])
+    resources:
+        # minutes, for cluster executors (SLURM's --time): the limit and slack
+        runtime=int(TIME_LIMIT) // 60 + 10,
     benchmark:
         f"{PAIR_DIR}/solve.benchmark.tsv"
     log:
