@@ -32,6 +32,7 @@ def main():
     parser.add_argument("--workflow", required=True)
     parser.add_argument("--build", required=True)
     args = parser.parse_args()
+    args.workflow = os.path.abspath(args.workflow)
     for program in ("snakemake", args.solver):
         if shutil.which(program) is None:
             print(f"skipped: {program} is not installed (make deps installs it)")

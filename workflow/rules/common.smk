@@ -75,6 +75,11 @@ wildcard_constraints:
     pair="|".join(re.escape(name) for name in PAIRS),
 
 
+# Appended to a step's shell command that writes its messages to its log: on
+# failure the log is shown too, so that the step's own message is on screen.
+SHOW_LOG = " || {{ status=$?; cat {log:q} >&2; exit $status; }}"
+
+
 def solver_command(lp, solution, threads):
     """The shell command that solves `lp` and writes the answer to `solution`."""
     threads = int(threads)

@@ -7,7 +7,7 @@ rule pair_summary:
         unimog=f"{PAIR_DIR}/pair.unimog",
         solution=f"{PAIR_DIR}/solution.xml",
         score=f"{PAIR_DIR}/score.tsv",
-        benchmark=f"{PAIR_DIR}/solve.benchmark.tsv",
+        benchmark=f"{PAIR_DIR}/benchmarks/solve.tsv",
         model_log=f"{PAIR_DIR}/logs/model.log",
     output:
         f"{PAIR_DIR}/summary.tsv",
@@ -19,7 +19,7 @@ rule pair_summary:
         "python3 {SCRIPTS:q}/summary.py pair --pair {wildcards.pair} --solver {params.solver}"
         " --unimog {input.unimog:q} --solution {input.solution:q} --score {input.score:q}"
         " --benchmark {input.benchmark:q} --model-log {input.model_log:q}"
-        " -o {output:q} 2> {log:q}"
+        " -o {output:q} 2> {log:q}" + SHOW_LOG
 
 
 rule summary:

@@ -2,7 +2,7 @@
 """The pipeline's summary.
 
   summary.py pair --pair P --solver S --unimog PAIR.unimog --solution SOLUTION.xml
-             --score SCORE.tsv --benchmark SOLVE.benchmark.tsv --model-log MODEL.log -o OUT
+             --score SCORE.tsv --benchmark benchmarks/solve.tsv --model-log MODEL.log -o OUT
       one pair's line (with the header): the genomes' sizes, the score of the
       resolved genomes, the solver's outcome and time. Exit 1 when the solver
       says optimal and the resolved genomes score otherwise (unless the model
