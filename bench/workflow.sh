@@ -74,17 +74,16 @@ run() {
 }
 
 # report NAME: one line per pair (the sum of its steps' wall times, the
-# solver's, the outcome) and the figures over the set.
+# solver's, the outcome; shown for up to 10 pairs, all in $data/NAME-pairs.tsv)
+# and the figures over the set.
 report() {
-    python3 - "$data/$1/results" <<'PY'
+    python3 - "$data/$1/results" "$data/$1-pairs.tsv" <<'PY'
 import csv, glob, os, statistics, sys
-results = sys.argv[1]
+results, table = sys.argv[1], sys.argv[2]
 with open(os.path.join(results, "summary.tsv"), newline="") as tsv:
     rows = list(csv.DictReader(tsv, delimiter="\t"))
-steps_all, solver_all = [], []
+steps_all, solver_all, lines = [], [], []
 show = len(rows) <= 10
-if show:
-    print("pair\tgenes_a\tgenes_b\tmatched\tdistance\tstatus\tobjective\tscore\tsolver_s\tsteps_s")
 for row in rows:
     steps = 0.0
     for path in glob.glob(os.path.join(results, row["pair"], "benchmarks", "*.tsv")):
@@ -92,10 +91,14 @@ for row in rows:
             steps += float(next(csv.DictReader(bench, delimiter="\t"))["s"])
     steps_all.append(steps)
     solver_all.append(float(row["wall_s"]))
-    if show:
-        print(f"{row['pair']}\t{row['genes_a']}\t{row['genes_b']}\t{row['matched']}\t"
-              f"{row['breakpoint_distance']}\t{row['status']}\t{row['objective']}\t{row['score']}\t"
-              f"{float(row['wall_s']):.1f}\t{steps:.1f}")
+    lines.append(f"{row['pair']}\t{row['genes_a']}\t{row['genes_b']}\t{row['matched']}\t"
+                 f"{row['breakpoint_distance']}\t{row['status']}\t{row['objective']}\t{row['score']}\t"
+                 f"{float(row['wall_s']):.2f}\t{steps:.2f}")
+header = "pair\tgenes_a\tgenes_b\tmatched\tdistance\tstatus\tobjective\tscore\tsolver_s\tsteps_s"
+with open(table, "w") as out:
+    out.write("\n".join([header] + lines) + "\n")
+if show:
+    print("\n".join([header] + lines))
 outcomes = {}
 for row in rows:
     outcomes[row["status"]] = outcomes.get(row["status"], 0) + 1
@@ -104,6 +107,7 @@ if not show:
     for name, values in (("steps per pair", steps_all), ("solver per pair", solver_all)):
         print(f"{name}: min {min(values):.2f} s, median {statistics.median(values):.2f} s, "
               f"max {max(values):.2f} s, sum {sum(values):.1f} s")
+    print(f"every pair: {table}")
 PY
 }
 
