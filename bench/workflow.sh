@@ -168,7 +168,8 @@ def genome_b(chromosomes):
         if rng.random() < 0.5 and len(chromosome) > 1:
             del chromosome[rng.randrange(len(chromosome))]
         else:
-            chromosome.insert(rng.randint(0, len(chromosome)), rng.choice(chromosome))
+            gene = rng.choice([gene for genes, _ in b for gene in genes])
+            chromosome.insert(rng.randint(0, len(chromosome)), gene)
     return [c for c in b if c[0]]
 
 def unimog(name, chromosomes):
