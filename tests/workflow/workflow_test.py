@@ -17,6 +17,7 @@ Exit 0 passed, 1 failed, 77 skipped (snakemake or the solver missing)."""
 
 import argparse
 import csv
+import gzip
 import os
 import shutil
 import subprocess
@@ -111,6 +112,24 @@ def outcomes(args, scratch, check):
                          f"wrong: snakemake exited with {status} without the pair's message"):
                 print(output)
             check(not os.path.exists(summary), "wrong: a summary was written")
+
+    # A compressed genomes file goes through; a genome the file lacks fails its
+    # pair alone (with --keep-going) and says which.
+    with open(os.path.join(args.workflow, "example", "more_copies.unimog"), "rb") as plain:
+        with gzip.open(os.path.join(scratch, "more.unimog.gz"), "wb") as packed:
+            packed.write(plain.read())
+    with open(sheet, "w") as out:
+        out.write("pair\tgenomes\ta\tb\npacked\tmore.unimog.gz\tfew\tmany\n"
+                  "absent\tmore.unimog.gz\tfew\tother\n")
+    status, output, run = snakemake(args, scratch, "sheet", f"samples={sheet}", "--keep-going")
+    message = "genome other is not in the file (genomes: many few)"
+    if not check(status != 0 and message in output, f"sheet: exit {status} without {message!r}"):
+        print(output)
+    packed = os.path.join(run, "results", "packed", "summary.tsv")
+    if check(os.path.exists(packed), "sheet: the compressed pair has no summary line"):
+        row = table(packed)[0]
+        check((row["a"], row["b"], row["genes_a"], row["genes_b"], row["status"], row["score"]) ==
+              ("few", "many", "10", "13", "optimal", "16"), f"sheet: compressed pair {row}")
 
 
 def main():
