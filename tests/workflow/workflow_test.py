@@ -11,7 +11,8 @@ expected/PAIR.resolved.unimog, byte for byte.
 With --outcomes, the solver's answer is edited after CBC (a solver command of
 the user's own): a solution said to be stopped by its time limit with a low
 objective must give a summary line marked limit, and one said to be optimal
-with that objective must fail its pair and leave no summary.
+with that objective must fail its pair and leave no summary; a compressed
+genomes file goes through, and a genome its file lacks fails that pair alone.
 
 Exit 0 passed, 1 failed, 77 skipped (snakemake or the solver missing)."""
 
