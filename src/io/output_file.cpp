@@ -234,10 +234,13 @@ mode_t currentUmask() {
 // Whether renaming over the existing file `st` in `directory` would be
 // refused or would not replace what the path shows: the file is a mount
 // point, or a sticky directory protects it from us.
-bool renameRefused(const std::string& directory, const struct stat& st) {
+bool renameRefused(const std::string& target, const std::string& directory, const struct stat& st) {
+    struct statx sx {};
+    if (::statx(AT_FDCWD, target.c_str(), 0, STATX_BASIC_STATS, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT))
+        return true;
     struct stat dir {};
     if (::stat(directory.empty() ? "." : directory.c_str(), &dir) != 0) return false;
-    if (dir.st_dev != st.st_dev) return true;
     const uid_t me = ::geteuid();
     return (dir.st_mode & S_ISVTX) && me != 0 && st.st_uid != me && dir.st_uid != me;
 }
@@ -298,7 +301,7 @@ OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>
         const int probe = ::open(st.target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (probe < 0) fail(OutputError::Stage::open, path, errno);
         ::close(probe);
-        inPlace = renameRefused(directory, existing);
+        inPlace = renameRefused(st.target, directory, existing);
     }
     if (!inPlace) {
         std::string pattern = directory + "." + name + ".XXXXXX";

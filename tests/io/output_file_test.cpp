@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -157,6 +160,26 @@ TEST(OutputFile, HardLinkedFilesAndDevicesAreWrittenInPlace) {
     EXPECT_FALSE(null.replacesAtomically());
     null.stream() << "discarded";
     null.commit();
+}
+
+TEST(OutputFile, AFileMountedOverTheTargetIsWrittenInPlace) {
+    // A rename over a mount point fails (EBUSY); writing it in place works.
+    if (::geteuid() != 0) GTEST_SKIP() << "a bind mount needs root";
+    TempDir dir;
+    dir.write("source.txt", "old\n");
+    dir.write("result.txt", "hidden\n");
+    if (::mount(dir.file("source.txt").c_str(), dir.file("result.txt").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "cannot bind-mount a file: " << std::strerror(errno);
+    {
+        OutputFile out(dir.file("result.txt"));
+        EXPECT_FALSE(out.replacesAtomically());
+        out.stream() << "new\n";
+        out.commit();
+    }
+    EXPECT_EQ(dir.read("source.txt"), "new\n");
+    ::umount2(dir.file("result.txt").c_str(), MNT_DETACH);
+    EXPECT_EQ(dir.read("result.txt"), "hidden\n");
+    EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"result.txt", "source.txt"}));
 }
 
 TEST(OutputFile, ADirectoryWithoutRoomForATemporaryFileIsWrittenInPlace) {
