@@ -170,14 +170,20 @@ TEST(OutputFile, AFileMountedOverTheTargetIsWrittenInPlace) {
     dir.write("result.txt", "hidden\n");
     if (::mount(dir.file("source.txt").c_str(), dir.file("result.txt").c_str(), nullptr, MS_BIND, nullptr) != 0)
         GTEST_SKIP() << "cannot bind-mount a file: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    };
     {
-        OutputFile out(dir.file("result.txt"));
-        EXPECT_FALSE(out.replacesAtomically());
-        out.stream() << "new\n";
-        out.commit();
+        const Unmount unmount{dir.file("result.txt")};
+        EXPECT_NO_THROW({
+            OutputFile out(dir.file("result.txt"));
+            EXPECT_FALSE(out.replacesAtomically());
+            out.stream() << "new\n";
+            out.commit();
+        });
+        EXPECT_EQ(dir.read("source.txt"), "new\n");
     }
-    EXPECT_EQ(dir.read("source.txt"), "new\n");
-    ::umount2(dir.file("result.txt").c_str(), MNT_DETACH);
     EXPECT_EQ(dir.read("result.txt"), "hidden\n");
     EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"result.txt", "source.txt"}));
 }
