@@ -40,7 +40,10 @@ public:
         skipBlanks();
         std::string message = "expected " + std::string(what);
         if (pos_ >= text_.size()) {
-            message += ", found the end of the file";
+            // At the end of the file, the line where its text ends.
+            std::size_t end = text_.size();
+            while (end > 0 && isBlank(text_[end - 1])) --end;
+            fail(message + ", found the end of the file", end);
         } else {
             std::size_t end = pos_;
             while (end < text_.size() && !isBlank(text_[end]) && end - pos_ < 40) ++end;
@@ -76,7 +79,9 @@ public:
         if (negative) value = -value;
         if (value < std::numeric_limits<std::int32_t>::min() ||
             value > std::numeric_limits<std::int32_t>::max())
-            fail(std::string(what) + " out of range: " + std::string(text_.substr(pos_, i - pos_)), pos_);
+            fail("expected " + std::string(what) + ", found " + std::string(text_.substr(pos_, i - pos_)) +
+                     " (out of range)",
+                 pos_);
         pos_ = i;
         return static_cast<std::int32_t>(value);
     }
@@ -85,7 +90,7 @@ public:
     std::int32_t readCount(std::string_view what) {
         const std::size_t at = position();
         const std::int32_t count = readInt(what);
-        if (count < 0) fail(std::string(what) + " is negative: " + std::to_string(count), at);
+        if (count < 0) fail("expected " + std::string(what) + ", found " + std::to_string(count), at);
         return count;
     }
 
