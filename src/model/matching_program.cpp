@@ -12,6 +12,18 @@ namespace {
 
 constexpr std::uint32_t kNone = UINT32_MAX;
 
+// Beyond this many variables, candidates or gap terms the program would take
+// gigabytes to build and hours to solve: families with very many copies side
+// by side in both genomes.
+constexpr std::uint64_t kMaxProgramItems = 50'000'000;
+
+[[noreturn]] void tooLarge(const std::string& what) {
+    throw std::runtime_error("the program would be too large: " + what + " (at most " +
+                             std::to_string(kMaxProgramItems) +
+                             "); families with very many copies standing side by side?");
+}
+
+
 // A gene of a family with genes in both genomes, as the program sees it.
 struct ProgramGene {
     std::uint32_t family = 0;
@@ -98,6 +110,10 @@ std::vector<Span> enumerateSpans(const Genome& genome, const std::vector<Family>
         return true;
     };
     std::vector<Span> spans;
+    const auto add = [&](const Span& span) {
+        if (spans.size() == kMaxProgramItems) tooLarge("more than " + std::to_string(kMaxProgramItems) + " stretches");
+        spans.push_back(span);
+    };
     for (std::uint32_t c = 0; c < genome.chromosomes.size(); ++c) {
         const ProgramChromosome& chromosome = genome.chromosomes[c];
         const auto n = static_cast<std::uint32_t>(chromosome.genes.size());
@@ -105,19 +121,19 @@ std::vector<Span> enumerateSpans(const Genome& genome, const std::vector<Family>
             const std::uint32_t reach = chromosome.circular ? n : n - 1 - p;
             for (std::uint32_t k = 1; k <= reach; ++k) {
                 const std::uint32_t q = (p + k) % n;
-                spans.push_back(Span{c, p, q, (p + 1) % n, k - 1, SpanKind::adjacency});
+                add(Span{c, p, q, (p + 1) % n, k - 1, SpanKind::adjacency});
                 if (k == reach || !take(chromosome.genes[q])) break;
             }
             reset();
         }
         if (chromosome.circular) continue;
         for (std::uint32_t p = 0; p < n; ++p) {
-            spans.push_back(Span{c, p, p, 0, p, SpanKind::leftTelomere});
+            add(Span{c, p, p, 0, p, SpanKind::leftTelomere});
             if (!take(chromosome.genes[p])) break;
         }
         reset();
         for (std::uint32_t p = n; p-- > 0;) {
-            spans.push_back(Span{c, p, p, p + 1, n - 1 - p, SpanKind::rightTelomere});
+            add(Span{c, p, p, p + 1, n - 1 - p, SpanKind::rightTelomere});
             if (!take(chromosome.genes[p])) break;
         }
         reset();
@@ -216,6 +232,9 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
     }
 
     // z variables, family by family, A's copies by B's.
+    std::uint64_t zTotal = 0;
+    for (const Family& f : families) zTotal += std::uint64_t{f.inA} * f.inB;
+    if (zTotal > kMaxProgramItems) tooLarge(std::to_string(zTotal) + " z variables");
     for (Family& f : families) {
         if (f.inA == 0 || f.inB == 0) continue;
         f.zBase = static_cast<std::uint32_t>(program.zNames.size());
@@ -263,6 +282,8 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
     std::vector<Candidate> adjacencies;
     std::vector<Candidate> telomeres;
     for (std::uint32_t k = 0; k < spansA.size(); ++k) {
+        if (adjacencies.size() + telomeres.size() > kMaxProgramItems)
+            tooLarge("more than " + std::to_string(kMaxProgramItems) + " candidates");
         const Span& s = spansA[k];
         const ProgramGene& u = geneOf(genomeA, s, s.u);
         if (s.kind != SpanKind::adjacency) {
@@ -302,6 +323,8 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
                 adjacencies.push_back(Candidate{k, t, zOf(u, q), zOf(v, p), false});
             }
     }
+    if (zTotal + adjacencies.size() + telomeres.size() > kMaxProgramItems)
+        tooLarge(std::to_string(zTotal + adjacencies.size() + telomeres.size()) + " variables");
     program.adjacencyCandidates = adjacencies.size();
     program.telomereCandidates = telomeres.size();
     const auto zCount = static_cast<std::uint32_t>(program.zNames.size());
@@ -377,6 +400,7 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
             const auto n = static_cast<std::uint32_t>(chromosome.genes.size());
             for (std::uint32_t i = 0; i < s.gapLength; ++i)
                 within.emplace_back(chromosome.genes[(s.gapStart + i) % n].id, variable);
+            if (within.size() > kMaxProgramItems) tooLarge("more than " + std::to_string(kMaxProgramItems) + " gap terms");
         };
         for (std::size_t k = 0; k < adjacencies.size(); ++k) addWithin(adjacencies[k], adjacencyVariable(k));
         for (std::size_t k = 0; k < telomeres.size(); ++k) addWithin(telomeres[k], telomereVariable(k));

@@ -197,3 +197,15 @@ TEST(WriteLp, AnEmptyProgramStillReads) {
 
 }  // namespace
 }  // namespace rp::model
+
+namespace rp::model {
+namespace {
+
+TEST(MatchingProgram, RefusesAProgramTooLargeToBuild) {
+    // 8,000 copies on each side: 64 million z variables.
+    const std::string message = refusalOf({withFamily("a", 8000, "g1"), withFamily("a", 8000, "g2")});
+    EXPECT_EQ(message.rfind("the program would be too large: 64000000 z variables", 0), 0u) << message;
+}
+
+}  // namespace
+}  // namespace rp::model
