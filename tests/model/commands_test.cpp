@@ -1,6 +1,8 @@
 // paralogs model and paralogs score as users run them.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "genome_text.hpp"
 #include "solvers.hpp"
 #include "support/process.hpp"
@@ -160,6 +162,42 @@ TEST(ScoreCommand, RefusesAMissingGenomeB) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "paralogs score: result.txt: the file holds 1 structure, genome B is structure 2\n");
     EXPECT_EQ(paralogs(dir, {"score", "-s", "result.txt", "--second", "0"}).status, 1);
+}
+
+}  // namespace
+}  // namespace rp::test
+
+namespace rp::test {
+namespace {
+
+// The real pair (human and mouse): the program is written within the
+// solvers' limits, every family of both genomes with its z variables.
+TEST(ModelCommand, WritesTheProgramOfTheRealGenomes) {
+    const std::string genomes = std::string(RP_SHARED_DIR) + "/genomes/human-mouse.txt";
+    if (!std::ifstream(genomes)) GTEST_SKIP() << genomes << " is not there";
+    TempDir dir;
+    const ProcessResult run = paralogs(dir, {"model", "-s", genomes, "-o", "human-mouse.lp"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("model maximum: 11234 families in both genomes"), std::string::npos) << run.err;
+    std::ifstream lp(dir.file("human-mouse.lp"));
+    std::string line, last;
+    std::size_t lines = 0, zs = 0;
+    bool binary = false;
+    while (std::getline(lp, line)) {
+        ++lines;
+        last = line;
+        ASSERT_LE(line.size(), 255u) << "line " << lines;
+        if (line == "Binary") binary = true;
+        if (!binary || line.empty() || line[0] != ' ') continue;
+        std::istringstream words(line);
+        std::string word;
+        while (words >> word) {
+            ASSERT_LE(word.size(), 100u);
+            zs += word[0] == 'z';
+        }
+    }
+    EXPECT_EQ(last, "End");
+    EXPECT_NE(run.err.find(std::to_string(zs) + " z, "), std::string::npos) << zs << "\n" << run.err;
 }
 
 }  // namespace
