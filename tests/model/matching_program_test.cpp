@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 #include <sstream>
 
 #include "genome_text.hpp"
@@ -148,7 +148,14 @@ TEST(WriteLp, KeepsLinesAndNamesWithinTheSolversLimits) {
     std::istringstream rowLines(rows);
     while (std::getline(rowLines, line))
         if (line.rfind("  ", 0) != 0) {
-            EXPECT_TRUE(std::regex_search(line, std::regex("^ [A-Za-z]+_[0-9]+:"))) << line;
+            // " NAME_NUMBER:", the name in letters.
+            const std::size_t underscore = line.find('_');
+            const std::size_t colon = line.find(':');
+            ASSERT_TRUE(line[0] == ' ' && underscore != std::string::npos && colon != std::string::npos &&
+                        underscore > 1 && colon > underscore + 1)
+                << line;
+            for (std::size_t i = 1; i < underscore; ++i) EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(line[i]))) << line;
+            for (std::size_t i = underscore + 1; i < colon; ++i) EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(line[i]))) << line;
         }
 }
 
