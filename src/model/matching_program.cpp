@@ -23,7 +23,6 @@ constexpr std::uint64_t kMaxProgramItems = 50'000'000;
                              "); families with very many copies standing side by side?");
 }
 
-
 // A gene of a family with genes in both genomes, as the program sees it.
 struct ProgramGene {
     std::uint32_t family = 0;
