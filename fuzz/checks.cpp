@@ -392,6 +392,7 @@ Check checkFor(std::string_view target) {
     if (target == "solution") return checkSolution;
     if (target == "zname") return checkZName;
     if (target == "run") return checkRun;
+    if (target == "genomes") return checkGenomes;
     return nullptr;
 }
 
