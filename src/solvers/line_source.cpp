@@ -1,0 +1,93 @@
+#include "solvers/line_source.hpp"
+
+#include <cstring>
+
+#include "solvers/solution_source.hpp"
+
+namespace rp::solvers {
+
+LineSource::LineSource(std::streambuf& source, std::size_t chunkBytes)
+    : source_(source), buffer_(chunkBytes == 0 ? 1 : chunkBytes) {}
+
+bool LineSource::fill() {
+    if (eof_) return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) {
+        if (buffer_.size() >= kMaxLineBytes)
+            throw SolutionError(atLine(line_ + 1) + "line longer than 16 MiB");
+        buffer_.resize(buffer_.size() * 2);
+    }
+    const std::streamsize got =
+        source_.sgetn(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+    if (got <= 0) {
+        eof_ = true;
+        return false;
+    }
+    end_ += static_cast<std::size_t>(got);
+    return true;
+}
+
+bool LineSource::next(std::string_view& line) {
+    std::size_t scanned = begin_;
+    for (;;) {
+        const char* data = buffer_.data();
+        const void* found = std::memchr(data + scanned, '\n', end_ - scanned);
+        if (found != nullptr) {
+            const auto stop = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+            std::size_t lineEnd = stop;
+            if (lineEnd > begin_ && data[lineEnd - 1] == '\r') --lineEnd;
+            line = std::string_view(data + begin_, lineEnd - begin_);
+            begin_ = stop + 1;
+            ++line_;
+            return true;
+        }
+        const std::size_t offset = end_ - begin_;
+        if (!fill()) break;
+        scanned = begin_ + offset;
+    }
+    if (begin_ == end_) return false;
+    std::size_t lineEnd = end_;
+    if (buffer_[lineEnd - 1] == '\r') --lineEnd;
+    line = std::string_view(buffer_.data() + begin_, lineEnd - begin_);
+    begin_ = end_;
+    ++line_;
+    return true;
+}
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+std::size_t splitFields(std::string_view line, std::string_view* fields, std::size_t count,
+                        std::string_view* rest) {
+    std::size_t i = 0;
+    std::size_t found = 0;
+    const std::size_t n = line.size();
+    while (found < count) {
+        while (i < n && isBlank(line[i])) ++i;
+        if (i == n) break;
+        const std::size_t start = i;
+        while (i < n && !isBlank(line[i])) ++i;
+        fields[found++] = line.substr(start, i - start);
+    }
+    if (rest != nullptr) *rest = line.substr(i);
+    return found;
+}
+
+std::string_view trimBlanks(std::string_view line) {
+    std::size_t b = 0;
+    std::size_t e = line.size();
+    while (b < e && isBlank(line[b])) ++b;
+    while (e > b && isBlank(line[e - 1])) --e;
+    return line.substr(b, e - b);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace rp::solvers
