@@ -78,21 +78,25 @@ void readRaw(LineSource& lines, VariableSink& sink) {
     const auto expected = static_cast<unsigned long long>(sparse ? -declared : declared);
     const std::size_t width = sparse ? 3 : 2;
     unsigned long long listed = 0;
+    bool more = false;
     while (lines.next(line)) {
         if (line.empty() || startsWith(line, "# ")) {
             if (listed != expected) break;
             return;
         }
-        if (listed == expected) break;
+        if (listed == expected) {
+            more = true;
+            break;
+        }
         std::string_view fields[4];
         if (splitFields(line, fields, 4) != width)
             throw SolutionError(atLine(lines.lineNumber()) + "expected " + (sparse ? "name, value and index" : "a name and a value"));
         sink.variable(fields[0], fields[1], lines.lineNumber());
         ++listed;
     }
-    if (listed == expected) return;  // the end of the file
+    if (!more && listed == expected) return;  // the end of the file
     throw SolutionError("the HiGHS file says \"# Columns " + std::to_string(declared) + "\" but lists " +
-                        (listed < expected ? std::to_string(listed) : "more") + " columns");
+                        (more ? std::string("more") : std::to_string(listed)) + " columns");
 }
 
 void readPretty(LineSource& lines, VariableSink& sink) {
