@@ -33,7 +33,7 @@ void printSummary(const CommandInfo& command, std::string_view line);
 // Prints "paralogs NAME: warning: LINE" on standard error.
 void printWarning(const CommandInfo& command, std::string_view line);
 
-// Parses `argv` (argv[0] is the command's name) against `options` plus
+// Parses `argv` (argv[0], the command's name, is skipped) against `options` plus
 // -h/--help, then runs `body`. Help goes to standard output with status 0;
 // an unusable command line (unknown or missing option, stray word, a
 // UsageError from the body) prints "paralogs NAME: MESSAGE" and the usage

@@ -1,0 +1,72 @@
+// The companion program's frame as a user meets it: help, version, commands
+// it does not know, command lines it cannot use.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/process.hpp"
+#include "support/temp_dir.hpp"
+
+namespace rp::paralogs {
+namespace {
+
+using test::runProcess;
+using test::TempDir;
+
+test::ProcessResult paralogs(const std::vector<std::string>& args) {
+    TempDir dir;
+    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+}
+
+TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
+    for (const char* flag : {"--help", "-h"}) {
+        const auto r = paralogs({flag});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        for (const char* command : {"model", "score", "solution", "unimog"})
+            EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+    }
+}
+
+TEST(ParalogsProgram, VersionIsTheProjectsVersion) {
+    const auto r = paralogs({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "paralogs " PARALOGS_VERSION "\n");
+}
+
+TEST(ParalogsProgram, UnusableCommandLinesExitTwoWithTheUsage) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+    };
+    const std::vector<Case> cases = {
+        {{}, "Usage: paralogs COMMAND [OPTIONS]"},
+        {{"frobnicate"}, "paralogs: unknown command 'frobnicate'"},
+        {{"--frobnicate"}, "paralogs: unknown command '--frobnicate'"},
+    };
+    for (const Case& c : cases) {
+        const auto r = paralogs(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstLine);
+        EXPECT_NE(r.err.find("Usage: paralogs COMMAND"), std::string::npos);
+    }
+}
+
+TEST(ParalogsProgram, EveryCommandHasHelpAndRefusesUnknownOptions) {
+    for (const std::string command : {"model", "score", "solution", "unimog"}) {
+        const auto help = paralogs({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind("Usage: paralogs " + command + " ", 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("--help"), std::string::npos) << command;
+
+        const auto bad = paralogs({command, "--no-such-option"});
+        EXPECT_EQ(bad.status, 2) << command;
+        EXPECT_EQ(bad.err.rfind("paralogs " + command + ": ", 0), 0u) << bad.err;
+        EXPECT_NE(bad.err.find("\nUsage: paralogs " + command + " "), std::string::npos) << bad.err;
+    }
+}
+
+}  // namespace
+}  // namespace rp::paralogs
