@@ -20,7 +20,7 @@ int runSolution(int argc, const char* const argv[]) {
     options.add_options()
         ("input,i", po::value<std::string>()->required(), "the solver's solution (- for standard input)")
         ("output,o", po::value<std::string>()->required(), "the CPLEX XML document written (- for standard output)")
-        ("solution", po::value<std::size_t>(), "member K (from 0) of a CPLEX solution pool or MIP start file")
+        ("solution", po::value<long long>(), "member K (from 0) of a CPLEX solution pool or MIP start file")
         ("tolerance", po::value<double>()->default_value(1e-5, "1e-5"),
          "distance from an integer within which a z variable counts as that integer");
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
@@ -28,7 +28,11 @@ int runSolution(int argc, const char* const argv[]) {
         conversion.tolerance = values["tolerance"].as<double>();
         if (!(conversion.tolerance >= 0 && conversion.tolerance < 0.5))
             throw UsageError("--tolerance must be at least 0 and below 0.5");
-        if (values.count("solution") != 0) conversion.member = values["solution"].as<std::size_t>();
+        if (values.count("solution") != 0) {
+            const long long member = values["solution"].as<long long>();
+            if (member < 0) throw UsageError("--solution must be 0 or more");
+            conversion.member = static_cast<std::size_t>(member);
+        }
         io::InputFile input(values["input"].as<std::string>());
         solvers::ConversionSummary summary;
         io::OutputFile output(values["output"].as<std::string>());
