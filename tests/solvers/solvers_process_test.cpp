@@ -51,13 +51,13 @@ std::string matchingProgram(const std::vector<Family>& families) {
             std::string fromRow, toRow;
             for (int j = 1; j <= n; ++j) {
                 const int cost = f.target[i - 1] == j ? 0 : 1 + (i * 7 + j * 3) % 5;
-                objective += " + " + std::to_string(cost) + " " + zName(f, i, j);
-                fromRow += " + " + zName(f, i, j);
-                toRow += " + " + zName(f, j, i);
-                binaries += " " + zName(f, i, j) + "\n";
+                objective.append(" + ").append(std::to_string(cost)).append(" ").append(zName(f, i, j));
+                fromRow.append(" + ").append(zName(f, i, j));
+                toRow.append(" + ").append(zName(f, j, i));
+                binaries.append(" ").append(zName(f, i, j)).append("\n");
             }
-            constraints += " r" + std::to_string(row++) + ":" + fromRow + " = 1\n";
-            constraints += " r" + std::to_string(row++) + ":" + toRow + " = 1\n";
+            constraints.append(" r").append(std::to_string(row++)).append(":").append(fromRow).append(" = 1\n");
+            constraints.append(" r").append(std::to_string(row++)).append(":").append(toRow).append(" = 1\n");
         }
     }
     std::string program = "Minimize\n obj:";
