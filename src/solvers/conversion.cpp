@@ -263,4 +263,12 @@ ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const C
     return sink.finish();
 }
 
+ConversionSummary convertSolutionWith(const Reader& reader, std::streambuf& in, std::ostream& out,
+                                      const ConversionOptions& options) {
+    PrefixedBuffer input(in);
+    CheckingSink sink(out, options);
+    reader.read(input, ReadOptions{options.member}, sink);
+    return sink.finish();
+}
+
 }  // namespace rp::solvers

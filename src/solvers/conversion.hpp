@@ -32,6 +32,12 @@ struct ConversionSummary {
 // input itself (rp::io::InputError) pass through.
 ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const ConversionOptions& options);
 
+struct Reader;
+
+// The same with a given reader, whatever the first lines show.
+ConversionSummary convertSolutionWith(const Reader& reader, std::streambuf& in, std::ostream& out,
+                                      const ConversionOptions& options);
+
 // The z variable name cut as resolve-paralogs cuts it, when it has the one
 // shape it reads as a decision without surprise: "z", one byte, a nonempty
 // family, ".", 1 to 7 decimal digits, ".", 1 to 7 decimal digits.

@@ -29,7 +29,8 @@ void readScip(std::streambuf& in, const ReadOptions& options, VariableSink& sink
     SolutionHeader header;
     header.format = Format::scip;
     std::string_view line;
-    lines.next(line);
+    if (!lines.next(line) || !startsWith(line, kStatus))
+        throw SolutionError("expected \"solution status:\" on the first line");
     header.status = std::string(trimBlanks(line.substr(kStatus.size())));
     header.outcome = scipOutcome(header.status);
     bool started = false;
