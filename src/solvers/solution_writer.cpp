@@ -9,19 +9,26 @@ constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 }
 
 void appendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
+    std::size_t run = 0;  // start of the plain run not yet appended
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* escaped = nullptr;
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            case '\t': out += "&#9;"; break;
-            case '\n': out += "&#10;"; break;
-            case '\r': out += "&#13;"; break;
-            default: out += c;
+            case '&': escaped = "&amp;"; break;
+            case '<': escaped = "&lt;"; break;
+            case '>': escaped = "&gt;"; break;
+            case '"': escaped = "&quot;"; break;
+            case '\'': escaped = "&apos;"; break;
+            case '\t': escaped = "&#9;"; break;
+            case '\n': escaped = "&#10;"; break;
+            case '\r': escaped = "&#13;"; break;
+            default: continue;
         }
+        out.append(text.data() + run, i - run);
+        out += escaped;
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
 }
 
 void appendNumber(std::string& out, double value) {
