@@ -44,8 +44,7 @@ int runSolution(int argc, const char* const argv[]) {
         output.commit();
         printSummary(kInfo, "format " + std::string(solvers::formatName(summary.header.format)));
         printSummary(kInfo, "status " + (summary.header.status.empty() ? std::string("(none given)")
-                                                                         : summary.header.status) +
-                                " (" + std::string(solvers::outcomeName(summary.header.outcome)) + ")");
+                                                                         : summary.header.status));
         std::string objective = "objective ";
         if (summary.objective)
             solvers::appendNumber(objective, *summary.objective);

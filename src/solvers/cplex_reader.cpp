@@ -103,6 +103,14 @@ public:
         return true;
     }
 
+    // objectiveValues comes after the variables: it can still complete the
+    // header of a member kept in the spool.
+    bool objective(std::size_t, const WalkedAttribute& value) override {
+        if (target_ == Target::spool && spooledHeader_.objective.empty())
+            spooledHeader_.objective = std::string(trimBlanks(value.text));
+        return true;
+    }
+
     bool endMember(std::size_t) override {
         if (!decided_) decide();
         return true;

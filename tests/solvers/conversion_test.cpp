@@ -299,3 +299,21 @@ TEST(ZNames, CutAsResolveParalogsCutsThem) {
 
 }  // namespace
 }  // namespace rp::solvers
+
+namespace rp::solvers {
+namespace {
+
+TEST(Readers, ObjectiveValuesCompleteAKeptMember) {
+    const test::Converted converted = convert(
+        "<CPLEXSolutions version=\"1.2\"><CPLEXSolution version=\"1.2\"><header solutionIndex=\"0\"/>"
+        "<variables><variable name=\"x\" index=\"0\" value=\"1\"/></variables>"
+        "<objectiveValues><objective index=\"0\" name=\"\" value=\"7.5\"/></objectiveValues>"
+        "</CPLEXSolution></CPLEXSolutions>");
+    ASSERT_TRUE(converted.ok) << converted.message;
+    ASSERT_TRUE(converted.summary.objective);
+    EXPECT_EQ(*converted.summary.objective, 7.5);
+    EXPECT_NE(converted.document.find("objectiveValue=\"7.5\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rp::solvers

@@ -158,7 +158,7 @@ TEST(Command, SummaryOutputAndEveryCompression) {
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.err,
               "paralogs solution: format cbc\n"
-              "paralogs solution: status Optimal (optimal)\n"
+              "paralogs solution: status Optimal\n"
               "paralogs solution: objective 0\n"
               "paralogs solution: 3 variables, 2 z variables at 1, 1 families\n");
     EXPECT_EQ(plain.out, "");
