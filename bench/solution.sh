@@ -73,6 +73,7 @@ make_forms() {
     done
 }
 
+echo "load average: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores (wall times stretch with the load; CPU times hardly)"
 printf '%-8s %-7s %-6s %-34s %9s %8s %9s  %s\n' size form input program wall_s cpu_s peak_MiB check
 failures=0
 for size in "${sizes[@]}"; do

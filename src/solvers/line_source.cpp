@@ -7,22 +7,24 @@
 namespace rp::solvers {
 
 LineSource::LineSource(std::streambuf& source, std::size_t chunkBytes)
-    : source_(source), buffer_(chunkBytes == 0 ? 1 : chunkBytes) {}
+    : source_(source), buffer_(new char[chunkBytes == 0 ? 1 : chunkBytes]), capacity_(chunkBytes == 0 ? 1 : chunkBytes) {}
 
 bool LineSource::fill() {
     if (eof_) return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) {
-        if (buffer_.size() >= kMaxLineBytes)
-            throw SolutionError(atLine(line_ + 1) + "line longer than 16 MiB");
-        buffer_.resize(buffer_.size() * 2);
+    if (end_ == capacity_) {
+        if (capacity_ >= kMaxLineBytes) throw SolutionError(atLine(line_ + 1) + "line longer than 16 MiB");
+        std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
+        std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        capacity_ *= 2;
     }
     const std::streamsize got =
-        source_.sgetn(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+        source_.sgetn(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
     if (got <= 0) {
         eof_ = true;
         return false;
@@ -34,7 +36,7 @@ bool LineSource::fill() {
 bool LineSource::next(std::string_view& line) {
     std::size_t scanned = begin_;
     for (;;) {
-        const char* data = buffer_.data();
+        const char* data = buffer_.get();
         const void* found = std::memchr(data + scanned, '\n', end_ - scanned);
         if (found != nullptr) {
             const auto stop = static_cast<std::size_t>(static_cast<const char*>(found) - data);
@@ -51,8 +53,8 @@ bool LineSource::next(std::string_view& line) {
     }
     if (begin_ == end_) return false;
     std::size_t lineEnd = end_;
-    if (buffer_[lineEnd - 1] == '\r') --lineEnd;
-    line = std::string_view(buffer_.data() + begin_, lineEnd - begin_);
+    if (buffer_.get()[lineEnd - 1] == '\r') --lineEnd;
+    line = std::string_view(buffer_.get() + begin_, lineEnd - begin_);
     begin_ = end_;
     ++line_;
     return true;

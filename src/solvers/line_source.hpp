@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <streambuf>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,8 @@ private:
     bool fill();
 
     std::streambuf& source_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // not zeroed: only [begin_, end_) is read
+    std::size_t capacity_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
