@@ -35,9 +35,10 @@ void VariableSpool::add(std::string_view name, std::string_view value, std::uint
     if (name.size() > UINT32_MAX || value.size() > UINT32_MAX) throw SolutionError("variable too long");
     const Record record{static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(value.size()),
                         line, named ? 1u : 0u};
+    // Empty texts may have no storage at all: nothing is written for them.
     if (std::fwrite(&record, sizeof record, 1, file_) != 1 ||
-        std::fwrite(name.data(), 1, name.size(), file_) != name.size() ||
-        std::fwrite(value.data(), 1, value.size(), file_) != value.size())
+        (!name.empty() && std::fwrite(name.data(), 1, name.size(), file_) != name.size()) ||
+        (!value.empty() && std::fwrite(value.data(), 1, value.size(), file_) != value.size()))
         failSpool();
     ++count_;
 }
@@ -57,8 +58,8 @@ void VariableSpool::replay(VariableSink& sink) {
         if (std::fread(&record, sizeof record, 1, file_) != 1) failSpool();
         name_.resize(record.nameBytes);
         value_.resize(record.valueBytes);
-        if (std::fread(name_.data(), 1, name_.size(), file_) != name_.size() ||
-            std::fread(value_.data(), 1, value_.size(), file_) != value_.size())
+        if ((!name_.empty() && std::fread(name_.data(), 1, name_.size(), file_) != name_.size()) ||
+            (!value_.empty() && std::fread(value_.data(), 1, value_.size(), file_) != value_.size()))
             failSpool();
         sink.variable(name_, value_, record.line, record.named != 0);
     }
