@@ -102,6 +102,10 @@ std::string quoted(std::string_view text, std::size_t limit) {
 // allowed); false for anything else. Infinities and overflow read as
 // infinite values.
 bool readNumber(std::string_view text, double& value) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {  // the common 0 and 1
+        value = text[0] - '0';
+        return true;
+    }
     text = trimBlanks(text);
     if (!text.empty() && text[0] == '+') text.remove_prefix(1);
     if (text.empty()) return false;

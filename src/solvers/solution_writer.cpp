@@ -1,6 +1,8 @@
 #include "solvers/solution_writer.hpp"
 
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace rp::solvers {
 
@@ -31,10 +33,22 @@ void appendEscaped(std::string& out, std::string_view text) {
     out.append(text.data() + run, text.size() - run);
 }
 
+char* writeNumber(char* at, double value) {
+    // Integral values, the common case, take the quicker integer form; it is
+    // the shortest form too below 10^15.
+    if (value == 0) {
+        if (std::signbit(value)) *at++ = '-';
+        *at++ = '0';
+        return at;
+    }
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return std::to_chars(at, at + 32, static_cast<long long>(value)).ptr;
+    return std::to_chars(at, at + 32, value).ptr;
+}
+
 void appendNumber(std::string& out, double value) {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
+    out.append(text, writeNumber(text, value));
 }
 
 void SolutionWriter::begin(const SolutionHeader& header, const double* objective) {
@@ -52,32 +66,68 @@ void SolutionWriter::begin(const SolutionHeader& header, const double* objective
     buffer_ += "\n   outcome=\"";
     buffer_ += outcomeName(header.outcome);
     buffer_ += "\"/>\n <variables>\n";
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+    chunk_.resize(kFlushBytes);
 }
 
+char* SolutionWriter::room(std::size_t bytes) {
+    if (used_ + bytes > chunk_.size()) {
+        writeOut();
+        if (bytes > chunk_.size()) chunk_.resize(bytes);
+    }
+    return chunk_.data() + used_;
+}
+
+void SolutionWriter::writeOut() {
+    out_.write(chunk_.data(), static_cast<std::streamsize>(used_));
+    used_ = 0;
+}
+
+namespace {
+
+constexpr std::string_view kOpen = "  <variable name=\"";
+constexpr std::string_view kIndex = "\" index=\"";
+constexpr std::string_view kValue = "\" value=\"";
+constexpr std::string_view kClose = "\"/>\n";
+
+bool needsEscape(std::string_view text) {
+    for (const char c : text)
+        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r')
+            return true;
+    return false;
+}
+
+char* put(char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
+}
+
+}  // namespace
+
 void SolutionWriter::variable(std::string_view name, double value) {
-    buffer_ += "  <variable name=\"";
-    appendEscaped(buffer_, name);
-    buffer_ += "\" index=\"";
-    char text[24];
-    const auto result = std::to_chars(text, text + sizeof text, index_++);
-    buffer_.append(text, result.ptr);
-    buffer_ += "\" value=\"";
-    appendNumber(buffer_, value);
-    buffer_ += "\"/>\n";
-    flushIfFull();
+    const bool escape = needsEscape(name);
+    if (escape) {
+        buffer_.clear();
+        appendEscaped(buffer_, name);
+        name = buffer_;
+    }
+    char* const start = room(kOpen.size() + name.size() + kIndex.size() + 24 + kValue.size() + 32 + kClose.size());
+    char* at = put(start, kOpen);
+    if (!name.empty()) at = put(at, name);
+    at = put(at, kIndex);
+    at = std::to_chars(at, at + 24, index_++).ptr;
+    at = put(at, kValue);
+    at = writeNumber(at, value);
+    at = put(at, kClose);
+    used_ += static_cast<std::size_t>(at - start);
 }
 
 void SolutionWriter::finish() {
-    buffer_ += " </variables>\n</CPLEXSolution>\n";
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    writeOut();
+    static constexpr std::string_view kEnd = " </variables>\n</CPLEXSolution>\n";
+    out_.write(kEnd.data(), static_cast<std::streamsize>(kEnd.size()));
     out_.flush();
-}
-
-void SolutionWriter::flushIfFull() {
-    if (buffer_.size() < kFlushBytes) return;
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
 }
 
 }  // namespace rp::solvers

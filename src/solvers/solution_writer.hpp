@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "solvers/solution_source.hpp"
 
@@ -27,10 +28,15 @@ public:
     std::uint64_t written() const { return index_; }
 
 private:
-    void flushIfFull();
+    // Room for `bytes` more at the end of the buffer, written out first when
+    // it is short of room.
+    char* room(std::size_t bytes);
+    void writeOut();
 
     std::ostream& out_;
-    std::string buffer_;
+    std::string buffer_;  // header and closing tags
+    std::vector<char> chunk_;
+    std::size_t used_ = 0;
     std::uint64_t index_ = 0;
 };
 
@@ -38,7 +44,11 @@ private:
 // attribute value, appended to `out`.
 void appendEscaped(std::string& out, std::string_view text);
 
-// The shortest text that reads back as `value`, appended to `out`.
+// The shortest text that reads back as `value` (its sign included), appended
+// to `out`.
 void appendNumber(std::string& out, double value);
+
+// The same written at `at`, which has room for 32 bytes; returns its end.
+char* writeNumber(char* at, double value);
 
 }  // namespace rp::solvers

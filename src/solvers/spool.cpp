@@ -35,10 +35,11 @@ void VariableSpool::add(std::string_view name, std::string_view value, std::uint
     if (name.size() > UINT32_MAX || value.size() > UINT32_MAX) throw SolutionError("variable too long");
     const Record record{static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(value.size()),
                         line, named ? 1u : 0u};
-    // Empty texts may have no storage at all: nothing is written for them.
-    if (std::fwrite(&record, sizeof record, 1, file_) != 1 ||
-        (!name.empty() && std::fwrite(name.data(), 1, name.size(), file_) != name.size()) ||
-        (!value.empty() && std::fwrite(value.data(), 1, value.size(), file_) != value.size()))
+    // Empty texts may have no storage at all: nothing is written for them. The
+    // file is used by this object alone: no locking.
+    if (fwrite_unlocked(&record, sizeof record, 1, file_) != 1 ||
+        (!name.empty() && fwrite_unlocked(name.data(), 1, name.size(), file_) != name.size()) ||
+        (!value.empty() && fwrite_unlocked(value.data(), 1, value.size(), file_) != value.size()))
         failSpool();
     ++count_;
 }
@@ -55,11 +56,11 @@ void VariableSpool::replay(VariableSink& sink) {
     std::rewind(file_);
     for (std::uint64_t i = 0; i < count_; ++i) {
         Record record{};
-        if (std::fread(&record, sizeof record, 1, file_) != 1) failSpool();
+        if (fread_unlocked(&record, sizeof record, 1, file_) != 1) failSpool();
         name_.resize(record.nameBytes);
         value_.resize(record.valueBytes);
-        if ((!name_.empty() && std::fread(name_.data(), 1, name_.size(), file_) != name_.size()) ||
-            (!value_.empty() && std::fread(value_.data(), 1, value_.size(), file_) != value_.size()))
+        if ((!name_.empty() && fread_unlocked(name_.data(), 1, name_.size(), file_) != name_.size()) ||
+            (!value_.empty() && fread_unlocked(value_.data(), 1, value_.size(), file_) != value_.size()))
             failSpool();
         sink.variable(name_, value_, record.line, record.named != 0);
     }
