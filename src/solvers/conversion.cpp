@@ -134,6 +134,9 @@ public:
         if (headerSeen_) throw SolutionError("the solution has two headers");
         headerSeen_ = true;
         summary_.header = header;
+        // XML can carry every byte but the zero byte.
+        if (header.status.find('\0') != std::string::npos)
+            throw SolutionError("the solver's status " + quoted(header.status, 200) + " holds a zero byte");
         const std::string status = header.status.empty() ? std::string("none given") : quoted(header.status, 200);
         if (header.outcome == Outcome::noSolution)
             throw SolutionError("no solution in the file: the solver's status is " + status);

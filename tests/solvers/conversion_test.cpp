@@ -96,6 +96,9 @@ TEST(Checks, EachFailsWithItsMessage) {
         {"malformed XML", "<?xml version=\"1.0\"?>\n<CPLEXSolution version=\"1.2\">\n <variables>\n"
                           "  <variable name=\"x\" value=\"1\"\n",
          "cannot read the CPLEX XML document"},
+        {"a zero byte in the status", std::string("solution status: optimal\0 found\nobjective value: 1\n", 51),
+         "holds a zero byte"},
+        {"a zero byte in a name", optimal({{std::string("x\0y", 3), "1"}}), "holds a zero byte"},
         {"CPLEX integer infeasible", cplex("solutionStatusString=\"integer infeasible\"", ""), "\"integer infeasible\""},
     };
     for (const CheckCase& c : cases) {
