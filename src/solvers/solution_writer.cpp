@@ -68,19 +68,23 @@ void SolutionWriter::begin(const SolutionHeader& header, const double* objective
     buffer_ += "\"/>\n <variables>\n";
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     buffer_.clear();
-    chunk_.resize(kFlushBytes);
+    chunk_.reset(new char[kFlushBytes]);
+    capacity_ = kFlushBytes;
 }
 
 char* SolutionWriter::room(std::size_t bytes) {
-    if (used_ + bytes > chunk_.size()) {
+    if (used_ + bytes > capacity_) {
         writeOut();
-        if (bytes > chunk_.size()) chunk_.resize(bytes);
+        if (bytes > capacity_) {
+            chunk_.reset(new char[bytes]);
+            capacity_ = bytes;
+        }
     }
-    return chunk_.data() + used_;
+    return chunk_.get() + used_;
 }
 
 void SolutionWriter::writeOut() {
-    out_.write(chunk_.data(), static_cast<std::streamsize>(used_));
+    if (used_ > 0) out_.write(chunk_.get(), static_cast<std::streamsize>(used_));
     used_ = 0;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -35,7 +36,8 @@ private:
 
     std::ostream& out_;
     std::string buffer_;  // header and closing tags
-    std::vector<char> chunk_;
+    std::unique_ptr<char[]> chunk_;  // not zeroed: only the bytes written are read
+    std::size_t capacity_ = 0;
     std::size_t used_ = 0;
     std::uint64_t index_ = 0;
 };
