@@ -1,5 +1,6 @@
 #include "solvers/line_source.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "solvers/solution_source.hpp"
@@ -37,9 +38,18 @@ bool LineSource::next(std::string_view& line) {
     std::size_t scanned = begin_;
     for (;;) {
         const char* data = buffer_.get();
-        const void* found = std::memchr(data + scanned, '\n', end_ - scanned);
+        // Solution lines are short: a plain loop finds most line ends sooner
+        // than a call of memchr, which takes the longer ones.
+        const char* found = nullptr;
+        const char* p = data + scanned;
+        const char* const shortEnd = data + std::min(end_, scanned + 64);
+        while (p < shortEnd && *p != '\n') ++p;
+        if (p < shortEnd)
+            found = p;
+        else if (p < data + end_)
+            found = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(data + end_ - p)));
         if (found != nullptr) {
-            const auto stop = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+            const auto stop = static_cast<std::size_t>(found - data);
             std::size_t lineEnd = stop;
             if (lineEnd > begin_ && data[lineEnd - 1] == '\r') --lineEnd;
             line = std::string_view(data + begin_, lineEnd - begin_);

@@ -320,3 +320,27 @@ TEST(Readers, ObjectiveValuesCompleteAKeptMember) {
 
 }  // namespace
 }  // namespace rp::solvers
+
+#include "solvers/line_source.hpp"
+
+namespace rp::solvers {
+namespace {
+
+TEST(Lines, EveryChunkSizeGivesTheSameLines) {
+    const std::string longLine(150, 'x');
+    const std::string text = "a\r\n\nbb\n" + longLine + "\r\n" + std::string(63, 'y') + "\n" + std::string(64, 'z') +
+                             "\nlast\r";
+    const std::vector<std::string> expected{"a", "", "bb", longLine, std::string(63, 'y'), std::string(64, 'z'), "last"};
+    for (std::size_t chunk : {1, 2, 3, 7, 64, 65, 200, 4096}) {
+        std::istringstream in(text);
+        LineSource lines(*in.rdbuf(), chunk);
+        std::vector<std::string> got;
+        std::string_view line;
+        while (lines.next(line)) got.emplace_back(line);
+        EXPECT_EQ(got, expected) << "chunk " << chunk;
+        EXPECT_EQ(lines.lineNumber(), expected.size());
+    }
+}
+
+}  // namespace
+}  // namespace rp::solvers
