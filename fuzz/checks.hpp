@@ -44,6 +44,13 @@ void checkZName(std::string_view input);
 // 1 to 19 free in its family, never one index twice.
 void checkRun(std::string_view input);
 
+// paralogs solution on the bytes: recognition and then every reader,
+// whatever the bytes look like. Each fails with a SolutionError or writes a
+// document that reads back completely, with as many variables as it counted
+// and, for resolve-paralogs (the streaming and the exact reader alike),
+// exactly one decision per z variable at 1.
+void checkSolvers(std::string_view input);
+
 // Byte that separates the structures file from the solution in checkRun.
 inline constexpr char kRunSeparator = '\0';
 
@@ -57,7 +64,7 @@ void checkGenomes(std::string_view input);
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes"), or
+// "genomes", "solvers"), or
 // nullptr.
 Check checkFor(std::string_view target);
 
