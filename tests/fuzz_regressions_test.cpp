@@ -37,7 +37,7 @@ TEST_P(FuzzInputs, KeepEveryProperty) {
     EXPECT_GT(replayed, 0u) << "no input kept for " << target;
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::Values("structs", "solution", "zname", "run"));
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::Values("structs", "solution", "zname", "run", "unimog"));
 
 TEST(FuzzChecks, TargetsByName) {
     EXPECT_EQ(fuzz::checkFor("structs"), &fuzz::checkStructs);
