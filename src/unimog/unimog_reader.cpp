@@ -23,16 +23,23 @@ constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A name as messages quote it: long names are cut.
+// A name as messages quote it: control bytes as "\xHH" (a NUL would end
+// the message), long names cut.
 std::string quoted(std::string_view name) {
     constexpr std::size_t kShown = 60;
+    constexpr char kHex[] = "0123456789abcdef";
     std::string q = "'";
-    if (name.size() > kShown) {
-        q.append(name.substr(0, kShown));
-        q += "...";
-    } else {
-        q.append(name);
+    for (std::size_t i = 0; i < name.size() && i < kShown; ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7f) {
+            q += "\\x";
+            q += kHex[c >> 4];
+            q += kHex[c & 0xf];
+        } else {
+            q += static_cast<char>(c);
+        }
     }
+    if (name.size() > kShown) q += "...";
     q += '\'';
     return q;
 }

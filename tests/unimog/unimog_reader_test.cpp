@@ -100,6 +100,16 @@ TEST(UnimogReader, LongNamesAreCutInMessages) {
     }
 }
 
+TEST(UnimogReader, ControlBytesInMessagesAreShownAsHex) {
+    try {
+        readUnimog(std::string(">A\n1 |\n>B\t\0x C\n", 15), "in.ug");
+        FAIL();
+    } catch (const UnimogError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "in.ug: line 3: genome 'B\\x09\\x00x C': the structures format cannot carry a blank in a genome name");
+    }
+}
+
 TEST(UnimogRecognition, ByContent) {
     const struct {
         std::string text;
