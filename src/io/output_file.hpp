@@ -1,6 +1,31 @@
 // Output files replaced atomically: written to a temporary file beside the
 // target and renamed over it only once every byte is written and synced, so
 // that a failure or an interruption never costs the previous file.
+//
+// How a path is written:
+// - "-": standard output, directly.
+// - A symbolic link is followed to the file it names (the link stays a link).
+// - An existing regular file with one link, or no file yet: a temporary file
+//   ".NAME.XXXXXX" (mkstemp) in the directory of the link-resolved file takes
+//   the bytes, is flushed, fsync'ed and renamed over it. The replacement gets
+//   the permission bits (and, where allowed, the owner) of the file it
+//   replaces; a new file gets 0666 less the umask.
+// - In place, as opening the path with O_TRUNC would (the bytes of a failed
+//   write are then lost, as they would be without this unit), wherever a
+//   rename would be wrong: an existing path that is not a regular file
+//   (/dev/null, /dev/stdout, a FIFO, a device), a regular file with more than
+//   one hard link, a file that is a mount point or that the sticky bit of its
+//   directory keeps from being replaced, and a directory in which no
+//   temporary file may be created (permission, read-only) while the file
+//   itself can be opened for writing.
+// - Failures to open (the path is a directory, a missing directory, no
+//   permission, ...) are raised by the constructor before anything is written.
+//
+// While a temporary file exists, SIGINT, SIGTERM and SIGHUP remove it, then
+// end the process by the same signal (default action restored, signal raised
+// again). The handlers are installed when the first such output opens, only
+// for signals whose disposition is the default one, and the previous
+// dispositions come back when the last one is committed or dropped.
 #pragma once
 
 #include <memory>
@@ -22,9 +47,10 @@ private:
     Stage stage_;
 };
 
-// One output being written. Until commit() succeeds the target is untouched;
-// destroying an uncommitted output removes what it wrote. "-" is standard
-// output, written directly.
+// One output being written. Until commit() succeeds the target is untouched
+// (unless written in place, see above); destroying an uncommitted output
+// removes its temporary file. "-" is standard output, written directly.
+// The stream buffers 1 MiB and hands larger writes to write(2) directly.
 class OutputFile {
 public:
     // Throws OutputError (open) "cannot create PATH: REASON".
@@ -35,8 +61,11 @@ public:
 
     std::ostream& stream();
     // Flushes, syncs and puts the file in place. Throws OutputError (write)
-    // "cannot write PATH: REASON".
+    // "cannot write PATH: REASON"; the temporary file is then removed.
     void commit();
+    // True when the output goes through a temporary file and a rename, false
+    // when it is written in place or to standard output.
+    bool replacesAtomically() const;
 
     struct State;
 

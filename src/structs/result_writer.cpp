@@ -1,9 +1,10 @@
 #include "structs/result_writer.hpp"
 
 #include <charconv>
-#include <fstream>
 #include <iostream>
 #include <stdexcept>
+
+#include "io/output_file.hpp"
 
 namespace rp {
 namespace {
@@ -74,12 +75,16 @@ void writeResults(std::ostream& out, const std::vector<Structure>& structures) {
 
 void writeResultFile(const std::string& path, const std::vector<Structure>& structures) {
     std::cout << "Writing structures with resolved paralogs...\n";
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out.is_open()) throw std::runtime_error("failed to open result file");
-    writeResults(out, structures);
-    // A full device or an I/O error must not pass for a complete result.
-    out.close();
-    if (out.fail()) throw std::runtime_error("failed to write result file");
+    try {
+        // A file named "-" is a file here, not standard output.
+        io::OutputFile out(path == "-" ? "./-" : path);
+        writeResults(out.stream(), structures);
+        // A full device or an I/O error must not pass for a complete result.
+        out.commit();
+    } catch (const io::OutputError& e) {
+        throw std::runtime_error(e.stage() == io::OutputError::Stage::open ? "failed to open result file"
+                                                                           : "failed to write result file");
+    }
 }
 
 }  // namespace rp
