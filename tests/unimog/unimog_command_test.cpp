@@ -100,11 +100,21 @@ TEST(UnimogCommand, RealHumanMousePair) {
     EXPECT_EQ(test::describe(structuresOf(dir.read("pair.txt"))), test::describe(structuresOf(test::readFile(pair))));
 }
 
+TEST(UnimogCommand, FamilyThatLooksLikeAHeaderRoundTrips) {
+    TempDir dir;
+    dir.write("odd.txt", "1\n>a 1\n1\ng1 0 ; 1 ;\nL 1 : +>a.1;\n");
+    const auto r = unimog(dir, {"-i", "odd.txt", "-o", "odd.ug"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("odd.ug"), ">g1\n+>a.1 |\n");
+    const auto back = unimog(dir, {"-i", "odd.ug", "-o", "-"});
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.out, dir.read("odd.txt"));
+}
+
 TEST(UnimogCommand, FailuresExitOneAndLeaveTheOutputAlone) {
     TempDir dir;
     dir.write("bad.ug", ">A\n1 2 |\n>B\n2 a;b |\n");
     dir.write("bad.txt", "2\na 1\n");  // ends before its structures
-    dir.write("dotted.txt", "1\na 1\n1\ng1 0 ; 1 ;\nL 1 : +>a.1;\n");
     dir.write("out.txt", "kept\n");
     const struct {
         std::vector<std::string> args;
