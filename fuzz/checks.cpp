@@ -476,6 +476,7 @@ Check checkFor(std::string_view target) {
     if (target == "solution") return checkSolution;
     if (target == "zname") return checkZName;
     if (target == "run") return checkRun;
+    if (target == "genomes") return checkGenomes;
     if (target == "unimog") return checkUnimog;
     return nullptr;
 }

@@ -53,10 +53,17 @@ void checkUnimog(std::string_view input);
 // Byte that separates the structures file from the solution in checkRun.
 inline constexpr char kRunSeparator = '\0';
 
+// The companion program's genomes reader: a read either succeeds, and what
+// it read written as a result file reads back the same, or fails with a
+// message that says where ("NAME: line L: ..."); the score by labels and the
+// matching program of the first two structures refuse only with their
+// messages, and the program's lines stay within the LP limit.
+void checkGenomes(std::string_view input);
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "unimog"), or
+// "genomes", "unimog"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

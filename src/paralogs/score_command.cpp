@@ -1,13 +1,52 @@
+// paralogs score: the score of genome A (structure 1) and genome B
+// (structure N) matched by equal labels.
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+#include "io/input_file.hpp"
+#include "model/genome_pair.hpp"
+#include "model/score.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
+#include "structs/genomes_reader.hpp"
 
 namespace rp::paralogs {
 
 int runScore(int argc, const char* const argv[]) {
-    static constexpr CommandInfo kInfo{"score", "[OPTIONS]", "not built yet"};
+    static constexpr CommandInfo kInfo{
+        "score", "-s FILE [--second N]",
+        "Matches the genes of genome A (the first structure) and genome B (the N-th) by equal\n"
+        "labels and prints, tab-separated, the matched pairs, conserved adjacencies and telomeres,\n"
+        "the objective 2 x adjacencies + telomeres and the breakpoint distance."};
     po::options_description options;
-    return runCommand(kInfo, options, argc, argv, [](const po::variables_map&) {
-        throw std::runtime_error("not built yet");
+    options.add_options()("structs,s", po::value<std::string>()->required(),
+                          "structures file or result file (input, - for standard input)")(
+        "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)");
+    return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
+        const std::int64_t second = values["second"].as<std::int64_t>();
+        if (second < 2)
+            throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));
+        io::InputFile input(values["structs"].as<std::string>());
+        const Genomes genomes = readGenomes(input.stream(), input.name());
+        model::GenomePair pair;
+        model::Score score;
+        try {
+            pair = model::selectPair(genomes.structures, static_cast<std::size_t>(second));
+            score = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error(input.name() + ": " + e.what());
+        }
+        std::cout << "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n"
+                  << score.matched << '\t' << score.adjacencies << '\t' << score.telomeres << '\t'
+                  << score.objective() << '\t' << model::formatDistance(score) << '\n'
+                  << std::flush;
+        if (!std::cout) throw std::runtime_error("cannot write to standard output");
+        printSummary(kInfo, "read " + input.name() + " (" +
+                                (genomes.format == GenomesFormat::result ? "result file" : "structures file") +
+                                "): " + model::describeGenome(pair, true) + ", " +
+                                model::describeGenome(pair, false));
+        printSummary(kInfo, std::to_string(score.matched) + " pairs by label");
     });
 }
 

@@ -1,5 +1,3 @@
-#include <istream>
-#include <streambuf>
 #include <string>
 #include <unordered_set>
 
@@ -20,12 +18,6 @@ constexpr CommandInfo kInfo{"unimog", "-i IN -o OUT",
                             "Convert genomes: a UniMoG file becomes a structures file; a structures file or a\n"
                             "result file of resolve-paralogs becomes UniMoG. The direction follows the\n"
                             "content of IN."};
-
-// A stream reading text already in memory.
-class TextBuffer : public std::streambuf {
-public:
-    explicit TextBuffer(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
-};
 
 std::string counts(const std::vector<Structure>& genomes) {
     std::size_t chromosomes = 0;
@@ -68,9 +60,7 @@ void convert(const std::string& inPath, const std::string& outPath) {
         printSummary(kInfo, "UniMoG -> structures file");
         printSummary(kInfo, counts(genomes));
     } else {
-        TextBuffer buffer(text);
-        std::istream in(&buffer);
-        const Genomes genomes = readGenomes(in, name);
+        const Genomes genomes = readGenomesText(text, name);
         std::string().swap(text);
         try {
             io::writeOutputFile(outPath, [&](std::ostream& out) { unimog::writeUnimog(out, genomes.structures); });

@@ -1,0 +1,77 @@
+// The check of the genomes reader of the companion program, and of what is
+// made of the genomes it reads: the score by labels and the matching program.
+#include <sstream>
+#include <string>
+
+#include "checks.hpp"
+#include "model/matching_program.hpp"
+#include "model/score.hpp"
+#include "structs/genomes_reader.hpp"
+#include "structs/result_writer.hpp"
+
+namespace rp::fuzz {
+namespace {
+
+[[noreturn]] void fail(const std::string& what) { throw CheckFailure(what); }
+
+std::string resultText(const std::vector<Structure>& structures) {
+    std::ostringstream out;
+    writeResults(out, structures);
+    return out.str();
+}
+
+std::size_t genesOf(const Structure& s) {
+    std::size_t n = 0;
+    for (const Chromosome& c : s.chromosomes) n += c.genes.size();
+    return n;
+}
+
+// The score and the program of the first two structures; small genomes only,
+// since families of many copies side by side make programs of any size.
+void checkPair(const std::vector<Structure>& structures) {
+    if (structures.size() < 2 || genesOf(structures[0]) > 64 || genesOf(structures[1]) > 64) return;
+    const model::GenomePair pair = model::selectPair(structures, 2);
+    try {
+        const model::Score score = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
+        if (score.objective() > 2 * score.matched) fail("score above twice the pairs");
+    } catch (const std::runtime_error& e) {
+        if (std::string(e.what()).rfind("label ", 0) != 0) fail(std::string("score: ") + e.what());
+    }
+    for (const model::ModelKind kind : {model::ModelKind::maximum, model::ModelKind::exemplar}) {
+        model::MatchingProgram program;
+        try {
+            program = model::buildMatchingProgram(pair, kind);
+        } catch (const std::runtime_error& e) {
+            const std::string message = e.what();
+            if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0)
+                fail("program: " + message);
+            continue;
+        }
+        std::ostringstream out;
+        model::writeLp(out, program, {"fuzz"});
+        std::istringstream lines(out.str());
+        std::string line;
+        while (std::getline(lines, line))
+            if (line.size() > model::kMaxLpLine) fail("LP line of " + std::to_string(line.size()) + " bytes");
+    }
+}
+
+}  // namespace
+
+void checkGenomes(std::string_view input) {
+    Genomes genomes;
+    try {
+        genomes = readGenomesText(input, "fuzz");
+    } catch (const std::runtime_error& e) {
+        if (std::string(e.what()).rfind("fuzz: line ", 0) != 0) fail(std::string("message: ") + e.what());
+        return;
+    }
+    // What was read, written as a result file, reads back the same.
+    const std::string written = resultText(genomes.structures);
+    const Genomes again = readGenomesText(written, "written");
+    if (again.format != GenomesFormat::result || resultText(again.structures) != written)
+        fail("the written genomes read back differently");
+    checkPair(genomes.structures);
+}
+
+}  // namespace rp::fuzz

@@ -1,0 +1,89 @@
+// The integer program whose optimum is the best matching of two genomes
+// under a model, and its writer in the CPLEX LP format (read by CPLEX,
+// Gurobi, CBC, GLPK, SCIP, HiGHS).
+//
+// Variables: z_<family>.<i>.<j> (copy i of A matched to copy j of B) for
+// every family with genes in both genomes; a<k> for each candidate conserved
+// adjacency and t<k> for each candidate conserved telomere. A candidate is a
+// stretch of A between two genes (or a gene and a chromosome end) and one of
+// B with the same families, whose extremities map as the definition of the
+// score requires under the genes' strands; it can be 1 only when both pairs
+// are matched (link rows) and every gene strictly within either stretch is
+// left unmatched (gap rows). Within a stretch stand only genes the model can
+// leave unmatched, no more of a family than it has to spare.
+//
+// Rows, one per gene or pair where it has more than one term:
+//   count_<f>:  the family's pairs = min(a_f, b_f), or 1 (exemplar)
+//   degA_<g>, degB_<g>: each gene in at most one pair
+//   left_<p>, right_<p>: the candidates that use the left (right) side of
+//     A's gene of pair p with that partner <= z of p (at most one of them
+//     holds in any matching, so one row bounds them all)
+//   gapA_<g>, gapB_<g>: the candidates whose stretch holds gene g, plus
+//     g's pairs, <= 1 (g lies within at most one stretch of the reduced
+//     genome)
+// The objective is 2 x the adjacency candidates + the telomere candidates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/genome_pair.hpp"
+
+namespace rp::model {
+
+// The program, built in memory.
+struct MatchingProgram {
+    ModelKind kind = ModelKind::maximum;
+    std::size_t families = 0;      // families with genes in both genomes
+    std::size_t pairs = 0;         // the matched pairs every solution has
+    std::size_t genesA = 0;        // genes of A of those families
+    std::size_t genesB = 0;
+    std::vector<std::string> zNames;
+    std::size_t adjacencyCandidates = 0;
+    std::size_t telomereCandidates = 0;
+
+    // A row: terms (variable, coefficient), a sense and a right-hand side.
+    // Variables are numbered: z variables first, then a<k>, then t<k>.
+    enum class Sense : std::uint8_t { lessEqual, equal };
+    struct Row {
+        std::string name;
+        std::uint32_t firstTerm = 0;  // into termVariables / termCoefficients
+        Sense sense = Sense::lessEqual;
+        std::int32_t rhs = 0;
+    };
+    std::vector<Row> rows;
+    std::vector<std::uint32_t> termVariables;
+    std::vector<std::int8_t> termCoefficients;
+
+    std::size_t variables() const { return zNames.size() + adjacencyCandidates + telomereCandidates; }
+    std::size_t termsOf(std::size_t row) const {
+        const std::size_t end = row + 1 < rows.size() ? rows[row + 1].firstTerm : termVariables.size();
+        return end - rows[row].firstTerm;
+    }
+};
+
+// Builds the program for genome A and genome B under `kind`. Throws
+// std::runtime_error for a pair it refuses: a label of a family in both
+// genomes that occurs twice in one ("label F.K occurs twice in genome A
+// (structure 1, NAME)"), a family name that cannot stand in an LP name, one
+// so long that a z name would pass kMaxLpName characters.
+MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind);
+
+// The families of which the model leaves copies of A unmatched while every
+// copy index from 1 to 19 is in use in `structures` (resolve-paralogs then
+// has no free index to move them to), in the order of A.
+std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& structures,
+                                                const GenomePair& pair, ModelKind kind);
+
+// Writes the program in the CPLEX LP format: `comment` lines first (each
+// after "\ "), then Maximize, Subject To, Binary, End. No line is longer
+// than 255 bytes.
+void writeLp(std::ostream& out, const MatchingProgram& program, const std::vector<std::string>& comment);
+
+// The longest line writeLp writes.
+inline constexpr std::size_t kMaxLpLine = 255;
+
+}  // namespace rp::model

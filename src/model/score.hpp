@@ -1,0 +1,56 @@
+// The score of a matching of two genomes by its definition: the reduced
+// genomes keep the matched genes, and the score counts the adjacencies and
+// telomeres of genome A that the matching carries onto genome B.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/genome_pair.hpp"
+#include "structs/model.hpp"
+
+namespace rp::model {
+
+// A gene by its place: chromosome and position in it, from 0.
+struct GenePlace {
+    std::uint32_t chromosome = 0;
+    std::uint32_t position = 0;
+    friend bool operator==(const GenePlace&, const GenePlace&) = default;
+};
+
+// A gene of A matched to a gene of B.
+struct MatchedPair {
+    GenePlace a;
+    GenePlace b;
+};
+
+using Matching = std::vector<MatchedPair>;
+
+struct Score {
+    std::size_t matched = 0;
+    std::size_t adjacencies = 0;  // conserved adjacencies
+    std::size_t telomeres = 0;    // conserved telomeres
+    // 2 x adjacencies + telomeres.
+    std::size_t objective() const { return 2 * adjacencies + telomeres; }
+    // matched - (adjacencies + telomeres / 2), the breakpoint distance.
+    double distance() const;
+    friend bool operator==(const Score&, const Score&) = default;
+};
+
+// The score of `matching` between `a` and `b`. Throws std::invalid_argument
+// when it is not a matching: a place outside its genome, a gene in two
+// pairs, or a pair of genes of different families.
+Score scoreMatching(const Structure& a, const Structure& b, const Matching& matching);
+
+// Pairs the genes of A and B with equal labels (family, copy); a label in
+// one genome only leaves its gene unmatched. Throws std::runtime_error
+// "label F.K occurs twice in genome A (structure 1, NAME)" for a label that
+// is in both genomes and twice in one.
+Matching matchByLabels(const GenomePair& pair);
+
+// The distance with one digit after the point: "3.0", "2.5".
+std::string formatDistance(const Score& score);
+
+}  // namespace rp::model

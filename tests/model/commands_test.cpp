@@ -1,0 +1,204 @@
+// paralogs model and paralogs score as users run them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "genome_text.hpp"
+#include "solvers.hpp"
+#include "support/process.hpp"
+#include "support/temp_dir.hpp"
+
+namespace rp::test {
+namespace {
+
+const char* const kExample =
+    "2\na 3\nb 1\n2\n"
+    "g1 0 ; 2 ;\nC 3 : +a.1-b.1+a.2;\nL 1 : -a.3;\n"
+    "g2 0 ; 1 ;\nL 2 : +a.1+b.1;\n";
+
+ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
+    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+TEST(ModelCommand, WritesTheProgramAndASummary) {
+    TempDir dir;
+    dir.write("structs.txt", kExample);
+    const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    for (const std::string& line : linesOf(run.err)) EXPECT_EQ(line.rfind("paralogs model: ", 0), 0u) << line;
+    EXPECT_NE(run.err.find("5 variables (4 z, 0 adjacency, 1 telomere), 4 constraints"), std::string::npos) << run.err;
+    const std::string lp = dir.read("model.lp");
+    EXPECT_EQ(lp.rfind("\\ paralogs model -s structs.txt -o model.lp\n", 0), 0u) << lp;
+    EXPECT_NE(lp.find("\\ model maximum: 2 families in both genomes, 2 pairs to match\n"), std::string::npos);
+    EXPECT_NE(lp.find("Maximize\n obj: t1\nSubject To\n count_1: z_a.1.1 + z_a.2.1 + z_a.3.1 = 1\n"),
+              std::string::npos)
+        << lp;
+    if (!onPath("cbc")) return;
+    const SolverAnswer cbc = runCbc(dir, "model.lp");
+    EXPECT_TRUE(cbc.optimal);
+    // -a.3 keeps its tail at the end of its chromosome, as +a does in B.
+    EXPECT_EQ(cbc.objective, 1);
+    EXPECT_EQ(cbc.values.count("z_a.3.1"), 1u);
+}
+
+TEST(ModelCommand, WritesToStandardOutputAndReadsStandardInput) {
+    TempDir dir;
+    dir.write("structs.txt", kExample);
+    const ProcessResult run =
+        runProcess("/bin/sh", {"-c", std::string(RP_PARALOGS_PATH) + " model -s - -o - --model exemplar < structs.txt"},
+                   dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("\\ paralogs model -s - -o - --model exemplar\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\nEnd\n"), std::string::npos);
+}
+
+struct Refusal {
+    const char* what;
+    const char* structs;
+    std::vector<std::string> options;
+    int status;
+    const char* message;  // the one line on standard error, after "paralogs model: "
+};
+
+const Refusal kRefusals[] = {
+    {"genome B before structure 2", kExample, {"--second", "1"}, 1, "genome B must be structure 2 or later, not 1"},
+    {"fewer structures than N", kExample, {"--second", "3"}, 1,
+     "structs.txt: the file holds 2 structures, genome B is structure 3"},
+    {"a read that fails", "1\na 1\n2\ng1 0 ; 1 ;\nL 1 : +a.1;\ng2 0 ; 1 ;\nL 1 : +a.z;\n", {}, 1,
+     "structs.txt: line 7: structure 2 (g2), chromosome 1: gene 1 \"+a.z\": the copy index is not a number"},
+    {"a file that ends early", "1\na 1\n3\ng1 0 ; 1 ;\nL 1 : +a.1;\ng2 0 ; 1 ;\nL 1 : +a.1;\n", {}, 1,
+     "structs.txt: line 7: structure 3: expected a structure name, found the end of the file"},
+    {"a label twice in B", "1\na 1\n2\ng1 0 ; 1 ;\nL 1 : +a.1;\ng2 0 ; 1 ;\nL 2 : +a.1-a.1;\n", {}, 1,
+     "structs.txt: label a.1 occurs twice in genome B (structure 2, g2)"},
+    {"a bad family name", "1\na 1\n2\ng1 0 ; 1 ;\nL 1 : +a/b.1;\ng2 0 ; 1 ;\nL 1 : +a/b.1;\n", {}, 1,
+     "structs.txt: family \"a/b\" cannot stand in an LP name (letters, digits and !\"#$%&(),?@_`'{}~ only)"},
+    {"an unknown model", kExample, {"--model", "best"}, 2, "unknown model \"best\" (maximum or exemplar)"},
+    {"a missing input", nullptr, {}, 1, nullptr},
+};
+
+class ModelRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(ModelRefusal, SaysWhyAndLeavesTheOutputAlone) {
+    const Refusal& r = GetParam();
+    TempDir dir;
+    if (r.structs != nullptr) dir.write("structs.txt", r.structs);
+    dir.write("model.lp", "previous");
+    std::vector<std::string> args{"model", "-s", "structs.txt", "-o", "model.lp"};
+    args.insert(args.end(), r.options.begin(), r.options.end());
+    const ProcessResult run = paralogs(dir, args);
+    EXPECT_EQ(run.status, r.status) << r.what << "\n" << run.err;
+    const auto lines = linesOf(run.err);
+    ASSERT_FALSE(lines.empty()) << r.what;
+    if (r.message != nullptr) {
+        EXPECT_EQ(lines[0], std::string("paralogs model: ") + r.message) << r.what;
+    }
+    EXPECT_EQ(lines.size(), r.status == 2 ? 2u : 1u) << r.what << "\n" << run.err;
+    EXPECT_EQ(dir.read("model.lp"), "previous") << r.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ModelRefusal, ::testing::ValuesIn(kRefusals));
+
+TEST(ModelCommand, WarnsOfFamiliesPastTheNineteenIndices) {
+    TempDir dir;
+    Structure a;
+    a.name = "g1";
+    a.chromosomes.resize(1);
+    for (int c = 1; c <= 19; ++c) a.chromosomes[0].genes.push_back(Gene{"a", c, 1, false});
+    dir.write("structs.txt", structuresFile({a, genome("L:+a.1", "g2")}));
+    const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("paralogs model: warning: family a: copies of genome A stay unmatched"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(dir.exists("model.lp"));
+}
+
+TEST(ScoreCommand, PrintsTheHeaderAndTheValues) {
+    TempDir dir;
+    dir.write("structs.txt", structuresFile({genome("L:+a.1+b.1 L:+c.1", "g1"), genome("L:+a.1-b.1+c.1", "g2")}));
+    const ProcessResult run = paralogs(dir, {"score", "-s", "structs.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // a-b not kept (b flipped); of A's telomeres a_t, b_h, c_t, c_h, B has
+    // a_t and c_h.
+    EXPECT_EQ(run.out,
+              "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n"
+              "3\t0\t2\t2\t2.0\n");
+    for (const std::string& line : linesOf(run.err)) EXPECT_EQ(line.rfind("paralogs score: ", 0), 0u) << line;
+}
+
+TEST(ScoreCommand, ReadsAResultFileAndTheNthStructure) {
+    TempDir dir;
+    dir.write("result.txt", "3;\ng1 1; L2: +a.1+b.1; \ng2 1; C1: +a.1; \ng3 1; L2: -b.1-a.1; \n");
+    const ProcessResult second = paralogs(dir, {"score", "-s", "result.txt"});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(linesOf(second.out).at(1), "1\t0\t0\t0\t1.0");
+    const ProcessResult third = paralogs(dir, {"score", "-s", "result.txt", "--second", "3"});
+    ASSERT_EQ(third.status, 0) << third.err;
+    EXPECT_EQ(linesOf(third.out).at(1), "2\t1\t2\t4\t0.0");
+}
+
+TEST(ScoreCommand, RefusesALabelTwiceInAGenome) {
+    TempDir dir;
+    dir.write("result.txt", "2;\ng1 1; L2: +a.1+a.1; \ng2 1; L1: +a.1; \n");
+    const ProcessResult run = paralogs(dir, {"score", "-s", "result.txt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "paralogs score: result.txt: label a.1 occurs twice in genome A (structure 1, g1)\n");
+}
+
+TEST(ScoreCommand, RefusesAMissingGenomeB) {
+    TempDir dir;
+    dir.write("result.txt", "1;\ng1 1; L1: +a.1; \n");
+    const ProcessResult run = paralogs(dir, {"score", "-s", "result.txt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "paralogs score: result.txt: the file holds 1 structure, genome B is structure 2\n");
+    EXPECT_EQ(paralogs(dir, {"score", "-s", "result.txt", "--second", "0"}).status, 1);
+}
+
+}  // namespace
+}  // namespace rp::test
+
+namespace rp::test {
+namespace {
+
+// The real pair (human and mouse): the program is written within the
+// solvers' limits, every family of both genomes with its z variables.
+TEST(ModelCommand, WritesTheProgramOfTheRealGenomes) {
+    const std::string genomes = std::string(RP_SHARED_DIR) + "/genomes/human-mouse.txt";
+    if (!std::ifstream(genomes)) GTEST_SKIP() << genomes << " is not there";
+    TempDir dir;
+    const ProcessResult run = paralogs(dir, {"model", "-s", genomes, "-o", "human-mouse.lp"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("model maximum: 11234 families in both genomes"), std::string::npos) << run.err;
+    std::ifstream lp(dir.file("human-mouse.lp"));
+    std::string line, last;
+    std::size_t lines = 0, zs = 0;
+    bool binary = false;
+    while (std::getline(lp, line)) {
+        ++lines;
+        last = line;
+        ASSERT_LE(line.size(), 255u) << "line " << lines;
+        if (line == "Binary") binary = true;
+        if (!binary || line.empty() || line[0] != ' ') continue;
+        std::istringstream words(line);
+        std::string word;
+        while (words >> word) {
+            ASSERT_LE(word.size(), 100u);
+            zs += word[0] == 'z';
+        }
+    }
+    EXPECT_EQ(last, "End");
+    EXPECT_NE(run.err.find(std::to_string(zs) + " z, "), std::string::npos) << zs << "\n" << run.err;
+}
+
+}  // namespace
+}  // namespace rp::test
