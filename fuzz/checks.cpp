@@ -23,6 +23,8 @@
 #include "structs/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
+#include "solvers/conversion.hpp"
+#include "solvers/reader.hpp"
 #include "structs/structures_writer.hpp"
 #include "unimog/unimog_reader.hpp"
 #include "unimog/unimog_writer.hpp"
@@ -393,6 +395,48 @@ void checkRun(std::string_view input) {
 
 namespace {
 
+// Counts the variables of a written document as the streaming walk sees them.
+struct CountingVisitor : SolutionVisitor {
+    std::uint64_t variables = 0;
+    bool variable(std::size_t, const WalkedAttribute& name, const WalkedAttribute& value) override {
+        if (!name.present || !value.present) fail("a written variable lacks its name or value");
+        ++variables;
+        return true;
+    }
+};
+
+// One conversion: a SolutionError, or a document with the properties above.
+void checkConversion(std::string_view input, const solvers::Reader* reader) {
+    std::istringstream in{std::string(input)};
+    std::ostringstream out;
+    solvers::ConversionSummary summary;
+    try {
+        summary = reader == nullptr ? solvers::convertSolution(*in.rdbuf(), out, {})
+                                    : solvers::convertSolutionWith(*reader, *in.rdbuf(), out, {});
+    } catch (const solvers::SolutionError&) {
+        return;
+    } catch (const std::bad_alloc&) {
+        return;
+    } catch (const std::exception& e) {
+        fail(std::string("paralogs solution failed with another exception: ") + e.what());
+    }
+    const std::string document = out.str();
+    std::istringstream walked(document);
+    CountingVisitor counter;
+    if (!walkSolution(walked, counter, WalkedMembers::firstTopLevel).completed)
+        fail("the written document does not read back");
+    if (counter.variables != summary.variables) fail("the written document has another number of variables");
+    std::istringstream fastIn(document);
+    const std::optional<AssignmentMap> fast = tryReadSolutionFast(fastIn);
+    if (!fast) fail("resolve-paralogs' streaming reader declines the written document");
+    if (fast->size() != summary.zAtOne) fail("resolve-paralogs takes another number of decisions");
+    std::set<std::string> families;
+    for (const auto& [key, decision] : *fast) families.insert(key.family);
+    if (families.size() != summary.families) fail("the decisions concern another number of families");
+    std::istringstream exactIn(document);
+    if (readSolutionExact(exactIn) != *fast) fail("the exact reader takes other decisions");
+}
+
 constexpr std::string_view kUnimogName = "fuzz";
 constexpr std::string_view kUnimogProblems[] = {
     "an empty family name", "'+' in a family name", "'-' in a family name", "';' in a family name",
@@ -430,6 +474,11 @@ bool sameGenomes(const std::vector<Structure>& a, const std::vector<Structure>& 
 }
 
 }  // namespace
+
+void checkSolvers(std::string_view input) {
+    checkConversion(input, nullptr);
+    for (const solvers::Reader* reader : solvers::allReaders()) checkConversion(input, reader);
+}
 
 void checkUnimog(std::string_view input) {
     const std::string name(kUnimogName);
@@ -477,6 +526,7 @@ Check checkFor(std::string_view target) {
     if (target == "zname") return checkZName;
     if (target == "run") return checkRun;
     if (target == "genomes") return checkGenomes;
+    if (target == "solvers") return checkSolvers;
     if (target == "unimog") return checkUnimog;
     return nullptr;
 }

@@ -44,6 +44,13 @@ void checkZName(std::string_view input);
 // 1 to 19 free in its family, never one index twice.
 void checkRun(std::string_view input);
 
+// paralogs solution on the bytes: recognition and then every reader,
+// whatever the bytes look like. Each fails with a SolutionError or writes a
+// document that reads back completely, with as many variables as it counted
+// and, for resolve-paralogs (the streaming and the exact reader alike),
+// exactly one decision per z variable at 1.
+void checkSolvers(std::string_view input);
+
 // The UniMoG reader on the bytes returns or throws its own messages, naming
 // a line the input has; what it reads is written as a structures file and as
 // UniMoG, each recognised as what it is and read back to the same genomes,
@@ -63,7 +70,7 @@ void checkGenomes(std::string_view input);
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "unimog"), or
+// "genomes", "solvers", "unimog"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

@@ -28,7 +28,9 @@ int runCommand(const CommandInfo& command, const po::options_description& option
     all.add_options()("help,h", "show this help and exit");
     po::variables_map values;
     try {
-        po::store(po::command_line_parser(argc, argv).options(all).run(), values);
+        // No positional words: a stray one is an error, not passed over.
+        const po::positional_options_description none;
+        po::store(po::command_line_parser(argc, argv).options(all).positional(none).run(), values);
         if (values.count("help") != 0) {
             printUsage(std::cout, command);
             std::cout << '\n' << command.purpose << "\n\n" << all;

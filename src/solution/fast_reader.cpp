@@ -10,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -277,9 +278,48 @@ struct DecidedCopyHash {
 
 using DecidedCopies = std::unordered_map<DecidedCopy, std::int32_t, DecidedCopyHash>;
 
+// resolve-paralogs' decisions as a visitor of the walk: every variable needs
+// a name and a value; the z variables whose value is 1 as a float are kept.
+class DecisionVisitor : public SolutionVisitor {
+public:
+    bool variable(std::size_t, const WalkedAttribute& nameAttribute,
+                  const WalkedAttribute& valueAttribute) override {
+        if (!nameAttribute.present || !valueAttribute.present) return false;
+        const std::string_view name = nameAttribute.text;
+        const bool needValue = !name.empty() && name[0] == 'z';
+        float value = 0;
+        if (valueAttribute.hadReference ||
+            !convertPlainNumber(valueAttribute.text, needValue, value)) {
+            valueScratch_.assign(valueAttribute.text);
+            if (!convertValue(valueScratch_, value)) return false;
+        }
+        if (!selectsDecision(name, value)) return true;
+        CopyAssignment decision;
+        try {
+            decision = parseZVariableName(name);
+        } catch (const std::exception&) {
+            return false;
+        }
+        decided_.insert_or_assign(DecidedCopy{std::move(decision.family), decision.fromCopy},
+                                  decision.toCopy);
+        return true;
+    }
+
+    AssignmentMap assignments() const {
+        AssignmentMap map;
+        for (const auto& [key, toCopy] : decided_)
+            addAssignment(map, CopyAssignment{key.family, key.fromCopy, toCopy});
+        return map;
+    }
+
+private:
+    DecidedCopies decided_;
+    std::string valueScratch_;
+};
+
 enum class Step { Ok, NeedMore, Decline, Finished };
 
-// One raw attribute value of the variable being read.
+// One raw attribute value of an element being read.
 struct RawAttribute {
     const char* text = nullptr;
     std::size_t size = 0;
@@ -288,16 +328,33 @@ struct RawAttribute {
     std::string_view view() const { return {text, size}; }
 };
 
+// What an element of interest is, by its place in the document.
+enum class Role { other, variable, header, objective };
+
 class SolutionScanner {
 public:
-    SolutionScanner(std::streambuf& source, std::size_t chunkBytes)
+    SolutionScanner(std::streambuf& source, std::size_t chunkBytes, SolutionVisitor& visitor,
+                    WalkedMembers members)
         : source_(source),
           capacity_(chunkBytes == 0 ? 1 : chunkBytes),
           storage_(capacity_ + kPaddingBytes, '\0'),
           pos_(storage_.data()),
-          end_(storage_.data()) {}
+          end_(storage_.data()),
+          visitor_(visitor),
+          poolsAllowed_(members == WalkedMembers::poolMembers) {}
 
-    std::optional<AssignmentMap> run() {
+    WalkOutcome run() {
+        WalkOutcome outcome;
+        outcome.completed = walk();
+        outcome.stoppedAt = consumed_ + static_cast<std::uint64_t>(pos_ - storage_.data());
+        outcome.pool = pool_;
+        outcome.members = members_;
+        outcome.variablesSeen = anyVariables_;
+        return outcome;
+    }
+
+private:
+    bool walk() {
         for (;;) {
             const char* next = pos_;
             const Step step = depth_ == 0 ? stepDocument(pos_, next) : stepContent(pos_, next);
@@ -306,23 +363,22 @@ public:
                     pos_ = next;
                     break;
                 case Step::NeedMore:
-                    if (eof_ || !refill()) return std::nullopt;
+                    if (eof_ || !refill()) return false;
                     break;
                 case Step::Decline:
-                    return std::nullopt;
+                    return false;
                 case Step::Finished:
-                    if (!variablesSeen_) return std::nullopt;
-                    return assignments();
+                    return true;
             }
         }
     }
 
-private:
     // Keeps the unparsed data from pos_ on and reads more after it.
     bool refill() {
         char* const buffer = storage_.data();
         const auto kept = static_cast<std::size_t>(end_ - pos_);
         if (kept >= capacity_) return false;
+        consumed_ += static_cast<std::uint64_t>(pos_ - buffer);
         std::memmove(buffer, pos_, kept);
         const std::streamsize got =
             source_.sgetn(buffer + kept, static_cast<std::streamsize>(capacity_ - kept));
@@ -446,9 +502,17 @@ private:
         while (!hasClass(*p, kTagNameEnd)) ++p;
         while (hasClass(*p, kSpace)) ++p;
         if (*p != '>') return stopAt(p);
+        --depth_;
+        if (inSolution_ && depth_ == solutionDepth_) {
+            inSolution_ = false;
+            if (!visitor_.endMember(members_ - 1)) return Step::Decline;
+        }
+        if (depth_ == solutionDepth_ + 1) {
+            inVariables_ = false;
+            inObjectives_ = false;
+        }
+        if (depth_ == 0) inPool_ = false;
         next = p + 1;
-        if (--depth_ == 0) inSolution_ = false;
-        if (depth_ == 1) inVariables_ = false;
         return Step::Ok;
     }
 
@@ -459,9 +523,18 @@ private:
         if (elementName.empty()) return stopAt(p);
         if (!hasClass(*p, kSpace) && *p != '>' && *p != '/') return stopAt(p);
 
-        const bool isVariable = depth_ == 2 && inVariables_ && elementName == "variable";
-        RawAttribute nameAttribute;
-        RawAttribute valueAttribute;
+        Role role = Role::other;
+        if (inSolution_) {
+            if (depth_ == solutionDepth_ + 2 && inVariables_ && elementName == "variable") {
+                role = Role::variable;
+            } else if (depth_ == solutionDepth_ + 1 && !headerSeen_ && elementName == "header") {
+                role = Role::header;
+            } else if (depth_ == solutionDepth_ + 2 && inObjectives_ && !objectiveSeen_ &&
+                       elementName == "objective") {
+                role = Role::objective;
+            }
+        }
+        RawAttribute slots[3];
         while (hasClass(*p, kSpace)) ++p;
         while (hasClass(*p, kName)) {
             const char* const attributeName = p;
@@ -495,14 +568,21 @@ private:
             }
             const RawAttribute attribute{value, static_cast<std::size_t>(p - value), hasReference};
             ++p;
-            if (isVariable) {
-                RawAttribute* slot = key == "name"    ? &nameAttribute
-                                     : key == "value" ? &valueAttribute
-                                                      : nullptr;
-                if (slot != nullptr) {
-                    if (slot->text != nullptr) return Step::Decline;  // given twice
-                    *slot = attribute;
+            if (role != Role::other) {
+                RawAttribute* slot = nullptr;
+                if (role == Role::variable) {
+                    slot = key == "name" ? &slots[0] : key == "value" ? &slots[1] : nullptr;
+                    if (slot != nullptr && slot->text != nullptr) return Step::Decline;  // given twice
+                } else if (role == Role::header) {
+                    slot = key == "solutionStatusString" ? &slots[0]
+                           : key == "objectiveValue"     ? &slots[1]
+                           : key == "solutionIndex"      ? &slots[2]
+                                                         : nullptr;
+                    if (slot != nullptr && slot->text != nullptr) slot = nullptr;  // the first counts
+                } else {
+                    slot = key == "value" && slots[0].text == nullptr ? &slots[0] : nullptr;
                 }
+                if (slot != nullptr) *slot = attribute;
             }
             while (hasClass(*p, kSpace)) ++p;
         }
@@ -518,55 +598,72 @@ private:
             return stopAt(p);
         }
 
-        if (isVariable && !takeVariable(nameAttribute, valueAttribute)) return Step::Decline;
+        if (role != Role::other && !takeElement(role, slots)) return Step::Decline;
         if (depth_ == 0 && !solutionSeen_ && elementName == "CPLEXSolution") {
             solutionSeen_ = true;
-            inSolution_ = open;
-        } else if (depth_ == 1 && inSolution_ && !variablesSeen_ && elementName == "variables") {
-            variablesSeen_ = true;
-            inVariables_ = open;
+            if (!beginMember(0, open)) return Step::Decline;
+        } else if (depth_ == 0 && poolsAllowed_ && !solutionSeen_ && elementName == "CPLEXSolutions") {
+            solutionSeen_ = true;
+            pool_ = true;
+            inPool_ = open;
+        } else if (depth_ == 1 && inPool_ && elementName == "CPLEXSolution") {
+            if (!beginMember(1, open)) return Step::Decline;
+        } else if (inSolution_ && depth_ == solutionDepth_ + 1) {
+            if (!variablesSeen_ && elementName == "variables") {
+                variablesSeen_ = true;
+                anyVariables_ = true;
+                inVariables_ = open;
+            } else if (elementName == "header") {
+                headerSeen_ = true;
+            } else if (!objectivesSeen_ && elementName == "objectiveValues") {
+                objectivesSeen_ = true;
+                inObjectives_ = open;
+            }
         }
         if (open && ++depth_ > kMaxDepth) return Step::Decline;
         next = p;
         return Step::Ok;
     }
 
-    // Reads one variable of the selected variables element; false declines.
-    bool takeVariable(const RawAttribute& nameAttribute, const RawAttribute& valueAttribute) {
-        if (nameAttribute.text == nullptr || valueAttribute.text == nullptr) return false;
-        std::string_view name = nameAttribute.view();
-        if (nameAttribute.hasReference) {
-            if (!expandReferences(name, nameScratch_)) return false;
-            name = nameScratch_;
-        }
-        const bool needValue = !name.empty() && name[0] == 'z';
-        float value = 0;
-        if (valueAttribute.hasReference ||
-            !convertPlainNumber(valueAttribute.view(), needValue, value)) {
-            if (!valueAttribute.hasReference) {
-                valueScratch_.assign(valueAttribute.view());
-            } else if (!expandReferences(valueAttribute.view(), valueScratch_)) {
-                return false;
-            }
-            if (!convertValue(valueScratch_, value)) return false;
-        }
-        if (!selectsDecision(name, value)) return true;
-        CopyAssignment decision;
-        try {
-            decision = parseZVariableName(name);
-        } catch (const std::exception&) {
-            return false;
-        }
-        decided_.insert_or_assign(DecidedCopy{std::move(decision.family), decision.fromCopy},
-                                  decision.toCopy);
-        return true;
+    // A CPLEXSolution begins at `depth`; one closed at once ends at once.
+    bool beginMember(int depth, bool open) {
+        solutionDepth_ = depth;
+        variablesSeen_ = headerSeen_ = objectivesSeen_ = objectiveSeen_ = false;
+        const std::size_t member = members_++;
+        if (!visitor_.beginMember(member)) return false;
+        inSolution_ = open;
+        return open || visitor_.endMember(member);
     }
 
-    AssignmentMap assignments() const {
-        AssignmentMap map;
-        for (const auto& [key, toCopy] : decided_)
-            addAssignment(map, CopyAssignment{key.family, key.fromCopy, toCopy});
-        return map;
+    WalkedAttribute expand(const RawAttribute& raw, std::string& scratch) {
+        WalkedAttribute walked;
+        if (raw.text == nullptr) return walked;
+        walked.present = true;
+        walked.hadReference = raw.hasReference;
+        walked.text = raw.view();
+        if (raw.hasReference) {
+            if (!expandReferences(raw.view(), scratch)) throw std::invalid_argument("reference");
+            walked.text = scratch;
+        }
+        return walked;
+    }
+
+    // Hands one element of interest to the visitor; false declines.
+    bool takeElement(Role role, const RawAttribute (&slots)[3]) {
+        try {
+            const std::size_t member = members_ - 1;
+            if (role == Role::variable)
+                return visitor_.variable(member, expand(slots[0], scratch_[0]), expand(slots[1], scratch_[1]));
+            if (role == Role::header) {
+                const WalkedHeader header{expand(slots[0], scratch_[0]), expand(slots[1], scratch_[1]),
+                                          expand(slots[2], scratch_[2])};
+                return visitor_.header(member, header);
+            }
+            objectiveSeen_ = true;
+            return visitor_.objective(member, expand(slots[0], scratch_[0]));
+        } catch (const std::invalid_argument&) {
+            return false;  // a reference the parser would not take
+        }
     }
 
     std::streambuf& source_;
@@ -574,17 +671,37 @@ private:
     std::vector<char> storage_;
     const char* pos_;  // first byte not yet parsed
     const char* end_;  // end of the buffered data, followed by zero bytes
+    std::uint64_t consumed_ = 0;  // bytes before the buffer's start
     bool eof_ = false;
+    SolutionVisitor& visitor_;
+    const bool poolsAllowed_;
 
     int depth_ = 0;               // open elements
-    bool solutionSeen_ = false;   // the first top-level CPLEXSolution was opened
-    bool inSolution_ = false;     // ... and is open now
+    bool solutionSeen_ = false;   // the first top-level CPLEXSolution(s) was opened
+    bool pool_ = false;           // ... and it is a CPLEXSolutions
+    bool inPool_ = false;         // ... which is open now
+    std::size_t members_ = 0;     // CPLEXSolution elements begun
+    int solutionDepth_ = 0;       // depth of the member being walked
+    bool inSolution_ = false;     // a member is open now
     bool variablesSeen_ = false;  // its first variables child was opened
     bool inVariables_ = false;    // ... and is open now
-    DecidedCopies decided_;
-    std::string nameScratch_;
-    std::string valueScratch_;
+    bool headerSeen_ = false;     // its header was read
+    bool objectivesSeen_ = false; // its first objectiveValues was opened
+    bool inObjectives_ = false;   // ... and is open now
+    bool objectiveSeen_ = false;  // its first objective was read
+    bool anyVariables_ = false;
+    std::string scratch_[3];
 };
+
+// Skips a UTF-8 byte order mark at the very start, as the XML parser does; a
+// partial one is an error there.
+bool skipByteOrderMark(std::streambuf& source) {
+    if (source.sgetc() == 0xEF) {
+        if (source.snextc() != 0xBB || source.snextc() != 0xBF) return false;
+        source.sbumpc();
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -596,17 +713,24 @@ std::optional<AssignmentMap> tryReadSolutionFast(std::istream& in, std::size_t c
     if (!in.good() || in.rdbuf() == nullptr) return std::nullopt;
     try {
         std::streambuf& source = *in.rdbuf();
-        // A UTF-8 byte order mark at the very start is skipped, as the XML
-        // parser skips it; a partial one is an error there.
-        if (source.sgetc() == 0xEF) {
-            if (source.snextc() != 0xBB || source.snextc() != 0xBF) return std::nullopt;
-            source.sbumpc();
-        }
-        SolutionScanner scanner(source, chunkBytes);
-        return scanner.run();
+        if (!skipByteOrderMark(source)) return std::nullopt;
+        DecisionVisitor decisions;
+        SolutionScanner scanner(source, chunkBytes, decisions, WalkedMembers::firstTopLevel);
+        const WalkOutcome outcome = scanner.run();
+        if (!outcome.completed || !outcome.variablesSeen) return std::nullopt;
+        return decisions.assignments();
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+WalkOutcome walkSolution(std::istream& in, SolutionVisitor& visitor, WalkedMembers members,
+                         std::size_t chunkBytes) {
+    if (!in.good() || in.rdbuf() == nullptr) return {};
+    std::streambuf& source = *in.rdbuf();
+    if (!skipByteOrderMark(source)) return {};
+    SolutionScanner scanner(source, chunkBytes, visitor, members);
+    return scanner.run();
 }
 
 }  // namespace rp

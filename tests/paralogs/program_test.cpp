@@ -61,10 +61,12 @@ TEST(ParalogsProgram, EveryCommandHasHelpAndRefusesUnknownOptions) {
         EXPECT_EQ(help.out.rfind("Usage: paralogs " + command + " ", 0), 0u) << help.out;
         EXPECT_NE(help.out.find("--help"), std::string::npos) << command;
 
-        const auto bad = paralogs({command, "--no-such-option"});
-        EXPECT_EQ(bad.status, 2) << command;
-        EXPECT_EQ(bad.err.rfind("paralogs " + command + ": ", 0), 0u) << bad.err;
-        EXPECT_NE(bad.err.find("\nUsage: paralogs " + command + " "), std::string::npos) << bad.err;
+        for (const std::string word : {"--no-such-option", "stray-word"}) {
+            const auto bad = paralogs({command, word});
+            EXPECT_EQ(bad.status, 2) << command << ' ' << word;
+            EXPECT_EQ(bad.err.rfind("paralogs " + command + ": ", 0), 0u) << bad.err;
+            EXPECT_NE(bad.err.find("\nUsage: paralogs " + command + " "), std::string::npos) << bad.err;
+        }
     }
 }
 

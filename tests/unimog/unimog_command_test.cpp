@@ -144,7 +144,7 @@ TEST(UnimogCommand, FailuresExitOneAndLeaveTheOutputAlone) {
 TEST(UnimogCommand, UnusableCommandLinesExitTwo) {
     TempDir dir;
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"-i", "x"}, {"-o", "y"}, {"--second", "1"}}) {
+             {"-i", "x"}, {"-o", "y"}, {"-i", "x", "-o", "y", "stray"}, {"--second", "1"}}) {
         const auto r = unimog(dir, args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("Usage: paralogs unimog -i IN -o OUT"), std::string::npos) << r.err;

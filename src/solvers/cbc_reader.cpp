@@ -1,0 +1,130 @@
+// CBC solution files: a status line "STATUS - objective value V" (none in
+// the oldest versions), then "index name value reduced-cost" lines, a value
+// outside its bounds marked "** ". With printingOptions all (or rows) the
+// rows come first, numbered from 0 like the columns after them.
+#include <charconv>
+
+#include "solvers/line_source.hpp"
+#include "solvers/reader.hpp"
+#include "solvers/spool.hpp"
+
+namespace rp::solvers {
+
+namespace {
+
+constexpr std::string_view kObjectiveMark = " - objective value";
+
+// The status, or false when the line is no CBC status line.
+bool statusOf(std::string_view line, std::string_view& status, std::string_view& objective) {
+    const std::size_t at = line.find(kObjectiveMark);
+    if (at == std::string_view::npos) return false;
+    status = line.substr(0, at);
+    objective = trimBlanks(line.substr(at + kObjectiveMark.size()));
+    for (std::string_view known : {"Optimal", "Infeasible", "Unbounded", "Integer infeasible", "Status unknown",
+                                   "Stopped on ", "Optimal (within gap tolerance)"})
+        if (status == known || (known.back() == ' ' && startsWith(status, known))) return true;
+    return false;
+}
+
+// A value line: index, name, value and more; `fields` gets index, name, value.
+bool valueLine(std::string_view line, std::string_view (&fields)[3]) {
+    std::string_view all[5];
+    std::size_t n = splitFields(line, all, 5);
+    std::size_t first = 0;
+    if (n > 0 && all[0] == "**") first = 1;
+    if (n - first < 3) return false;
+    for (char c : all[first])
+        if (c < '0' || c > '9') return false;
+    fields[0] = all[first];
+    fields[1] = all[first + 1];
+    fields[2] = all[first + 2];
+    return true;
+}
+
+bool recognisesCbc(const FirstLines& first) {
+    if (first.lines.empty()) return false;
+    std::string_view status, objective;
+    if (statusOf(first.lines[0], status, objective)) return true;
+    // The oldest versions write no status line: every line is a value line,
+    // the first numbered 0.
+    std::string_view fields[3];
+    if (first.lines.size() < 2) return false;
+    for (std::size_t i = 0; i + 1 < first.lines.size(); ++i) {
+        std::string_view all[5];
+        if (!valueLine(first.lines[i], fields) || splitFields(first.lines[i], all, 5) != 4) return false;
+        if (i == 0 && fields[0] != "0") return false;
+    }
+    return true;
+}
+
+Outcome cbcOutcome(std::string_view status) {
+    if (status == "Optimal" || status == "Optimal (within gap tolerance)") return Outcome::optimal;
+    if (status == "Unbounded") return Outcome::unbounded;
+    if (startsWith(status, "Stopped on ")) {
+        if (status.find("no integer solution") != std::string_view::npos) return Outcome::noSolution;
+        return Outcome::limit;
+    }
+    return Outcome::noSolution;  // Infeasible, Integer infeasible, Status unknown
+}
+
+void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink) {
+    requireSingleSolution(options, "cbc");
+    LineSource lines(in);
+    SolutionHeader header;
+    header.format = Format::cbc;
+    std::string_view line;
+    bool pending = lines.next(line);
+    std::string_view status, objective;
+    if (pending && statusOf(line, status, objective)) {
+        header.status = std::string(status);
+        header.objective = std::string(objective);
+        header.outcome = cbcOutcome(status);
+        pending = false;
+        // No solution is a failure at once, without reading the values.
+        if (header.outcome == Outcome::noSolution || header.outcome == Outcome::unbounded) sink.header(header);
+    } else {
+        header.outcome = Outcome::unknown;
+    }
+    // The first section is kept until the file shows whether it was the rows.
+    VariableSpool spool;
+    bool secondSection = false;
+    std::uint64_t previous = 0;
+    bool any = false;
+    while (pending || lines.next(line)) {
+        pending = false;
+        if (trimBlanks(line).empty()) continue;
+        std::string_view fields[3];
+        if (!valueLine(line, fields))
+            throw SolutionError(atLine(lines.lineNumber()) + "expected \"index name value reduced-cost\"");
+        std::uint64_t index = 0;
+        const auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), index);
+        if (error != std::errc() || end != fields[0].data() + fields[0].size())
+            throw SolutionError(atLine(lines.lineNumber()) + "index out of range");
+        if (any && index <= previous) {
+            if (secondSection)
+                throw SolutionError(atLine(lines.lineNumber()) + "a third numbering from 0 (rows and columns give two)");
+            secondSection = true;
+            spool.clear();
+            sink.header(header);
+        }
+        any = true;
+        previous = index;
+        if (secondSection)
+            sink.variable(fields[1], fields[2], lines.lineNumber());
+        else
+            spool.add(fields[1], fields[2], lines.lineNumber());
+    }
+    if (!secondSection) {
+        sink.header(header);
+        spool.replay(sink);
+    }
+}
+
+}  // namespace
+
+const Reader& cbcReader() {
+    static const Reader reader{"cbc", &recognisesCbc, &readCbc};
+    return reader;
+}
+
+}  // namespace rp::solvers

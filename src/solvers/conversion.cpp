@@ -1,0 +1,281 @@
+#include "solvers/conversion.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "solvers/line_source.hpp"
+#include "solvers/reader.hpp"
+#include "solvers/solution_writer.hpp"
+
+namespace rp::solvers {
+
+namespace {
+
+// The input with its first bytes read ahead for recognition and given back
+// to the reader; a UTF-8 byte order mark at the start is dropped.
+class PrefixedBuffer : public std::streambuf {
+public:
+    static constexpr std::size_t kPrefixBytes = 16 * 1024;
+
+    explicit PrefixedBuffer(std::streambuf& source) : source_(source), prefix_(kPrefixBytes, '\0') {
+        std::size_t filled = 0;
+        while (filled < prefix_.size()) {
+            const std::streamsize got =
+                source_.sgetn(prefix_.data() + filled, static_cast<std::streamsize>(prefix_.size() - filled));
+            if (got <= 0) break;
+            filled += static_cast<std::size_t>(got);
+        }
+        prefix_.resize(filled);
+        std::size_t start = prefix_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        setg(prefix_.data(), prefix_.data() + start, prefix_.data() + prefix_.size());
+    }
+
+    std::string_view prefix() const { return {gptr(), static_cast<std::size_t>(egptr() - gptr())}; }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (chunk_.empty()) chunk_.resize(64 * 1024);
+        const std::streamsize got = source_.sgetn(chunk_.data(), static_cast<std::streamsize>(chunk_.size()));
+        if (got <= 0) return traits_type::eof();
+        setg(chunk_.data(), chunk_.data(), chunk_.data() + got);
+        return traits_type::to_int_type(*gptr());
+    }
+
+    std::streamsize xsgetn(char* s, std::streamsize n) override {
+        std::streamsize done = 0;
+        const std::streamsize buffered = std::min<std::streamsize>(n, egptr() - gptr());
+        if (buffered > 0) {
+            std::memcpy(s, gptr(), static_cast<std::size_t>(buffered));
+            gbump(static_cast<int>(buffered));
+            done = buffered;
+        }
+        if (done < n) {
+            const std::streamsize got = source_.sgetn(s + done, n - done);
+            if (got > 0) done += got;
+        }
+        return done;
+    }
+
+private:
+    std::streambuf& source_;
+    std::string prefix_;
+    std::string chunk_;
+};
+
+FirstLines firstLinesOf(std::string_view text) {
+    FirstLines first;
+    while (!text.empty() && first.lines.size() < FirstLines::kCount) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!first.lines.empty() || !trimBlanks(line).empty()) first.lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return first;
+}
+
+std::string quoted(std::string_view text, std::size_t limit) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size() && i < limit; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
+            static const char* digits = "0123456789abcdef";
+            out += "\\x";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    out += '"';
+    if (text.size() > limit) out += "...";
+    return out;
+}
+
+// Reads a number as every solver writes it ("C" printf forms, a leading "+"
+// allowed); false for anything else. Infinities and overflow read as
+// infinite values.
+bool readNumber(std::string_view text, double& value) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {  // the common 0 and 1
+        value = text[0] - '0';
+        return true;
+    }
+    text = trimBlanks(text);
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (result.ptr != end) return false;
+    if (result.ec == std::errc::result_out_of_range) {
+        // Out of range: a huge magnitude overflows; a tiny one is zero.
+        const bool negative = text[0] == '-';
+        std::string_view digits = text.substr(negative ? 1 : 0);
+        const std::size_t e = digits.find_first_of("eE");
+        const bool tiny = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+        if (negative) value = -value;
+        return true;
+    }
+    return result.ec == std::errc();
+}
+
+// The checks between a reader and the writer.
+class CheckingSink : public VariableSink {
+public:
+    CheckingSink(std::ostream& out, const ConversionOptions& options) : writer_(out), options_(options) {}
+
+    void header(const SolutionHeader& header) override {
+        if (headerSeen_) throw SolutionError("the solution has two headers");
+        headerSeen_ = true;
+        summary_.header = header;
+        // XML can carry every byte but the zero byte.
+        if (header.status.find('\0') != std::string::npos)
+            throw SolutionError("the solver's status " + quoted(header.status, 200) + " holds a zero byte");
+        const std::string status = header.status.empty() ? std::string("none given") : quoted(header.status, 200);
+        if (header.outcome == Outcome::noSolution)
+            throw SolutionError("no solution in the file: the solver's status is " + status);
+        if (header.outcome == Outcome::unbounded)
+            throw SolutionError("the solution is unbounded (the solver's status is " + status +
+                                "): a listed point is no solution");
+        double objective = 0;
+        if (readNumber(header.objective, objective) && std::isfinite(objective)) summary_.objective = objective;
+        writer_.begin(header, summary_.objective ? &*summary_.objective : nullptr);
+    }
+
+    void variable(std::string_view name, std::string_view valueText, std::uint64_t line, bool named) override {
+        const std::uint64_t position = summary_.variables;
+        if (!named || name.empty())
+            throw SolutionError(atLine(line) + "variable " + std::to_string(position) +
+                                " has no name: the model had no names (write it with names)");
+        if (name.find('\0') != std::string_view::npos)
+            throw SolutionError(atLine(line) + "the name of variable " + std::to_string(position) +
+                                " holds a zero byte");
+        double value = 0;
+        if (!readNumber(valueText, value))
+            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
+                                quoted(name, 200) + " is not a number");
+        if (!std::isfinite(value))
+            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
+                                quoted(name, 200) + " is not finite");
+        if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
+            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
+                                quoted(name, 200) +
+                                " does not fit a single-precision number (what resolve-paralogs reads)");
+        if (name[0] == 'z') value = checkZ(name, valueText, value, line);
+        writer_.variable(name, value);
+        ++summary_.variables;
+    }
+
+    ConversionSummary finish() {
+        if (!headerSeen_) throw SolutionError("the file holds no solution");
+        writer_.finish();
+        summary_.families = families_.size();
+        return summary_;
+    }
+
+private:
+    double checkZ(std::string_view name, std::string_view valueText, double value, std::uint64_t line) {
+        const double k = std::nearbyint(value);
+        if (!(std::fabs(value - k) <= options_.tolerance))
+            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) + " has the value " +
+                                quoted(valueText, 40) + ", farther than " + tolerance() +
+                                " from an integer: the answer is not integral");
+        if (k != 1.0) return k == 0.0 ? 0.0 : k;
+        const std::optional<ZName> cut = cutZName(name);
+        if (!cut)
+            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) +
+                                " is at 1 but resolve-paralogs cannot cut its name into z_FAMILY.FROM.TO: "
+                                "the solution does not come from a matching program");
+        ++summary_.zAtOne;
+        std::string family(cut->family);
+        keep(sources_, family, cut->from, name, "copy " + std::to_string(cut->from) + " of family " +
+                                                    quoted(family, 200) + " has two targets");
+        keep(targets_, family, cut->to, name, "two copies of family " + quoted(family, 200) + " go to copy " +
+                                                  std::to_string(cut->to));
+        families_.insert(std::move(family));
+        return 1.0;
+    }
+
+    void keep(std::unordered_map<std::string, std::string>& kept, const std::string& family, std::uint32_t copy,
+              std::string_view name, const std::string& problem) {
+        std::string key = family;
+        key += '\0';
+        key += std::to_string(copy);
+        const auto [at, inserted] = kept.try_emplace(std::move(key), name);
+        if (!inserted)
+            throw SolutionError("z variables " + quoted(at->second, 200) + " and " + quoted(name, 200) +
+                                " are both at 1: " + problem + ", so they form no matching");
+    }
+
+    std::string tolerance() const {
+        std::string text;
+        appendNumber(text, options_.tolerance);
+        return text;
+    }
+
+    SolutionWriter writer_;
+    const ConversionOptions& options_;
+    bool headerSeen_ = false;
+    ConversionSummary summary_;
+    std::unordered_map<std::string, std::string> sources_;
+    std::unordered_map<std::string, std::string> targets_;
+    std::unordered_set<std::string> families_;
+};
+
+bool allDigits(std::string_view text) {
+    if (text.empty() || text.size() > 7) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::uint32_t digitsValue(std::string_view text) {
+    std::uint32_t value = 0;
+    for (char c : text) value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    return value;
+}
+
+}  // namespace
+
+std::optional<ZName> cutZName(std::string_view name) {
+    if (name.size() < 2 || name[0] != 'z') return std::nullopt;
+    const std::size_t d1 = name.find('.');
+    if (d1 == std::string_view::npos || d1 < 3) return std::nullopt;
+    const std::size_t d2 = name.find('.', d1 + 1);
+    if (d2 == std::string_view::npos) return std::nullopt;
+    const std::string_view from = name.substr(d1 + 1, d2 - d1 - 1);
+    const std::string_view to = name.substr(d2 + 1);
+    if (!allDigits(from) || !allDigits(to)) return std::nullopt;
+    return ZName{name.substr(2, d1 - 2), digitsValue(from), digitsValue(to)};
+}
+
+ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const ConversionOptions& options) {
+    if (!(options.tolerance >= 0 && options.tolerance < 0.5))
+        throw SolutionError("the tolerance must be at least 0 and below 0.5");
+    PrefixedBuffer input(in);
+    const FirstLines first = firstLinesOf(input.prefix());
+    if (first.lines.empty()) throw SolutionError("the input is empty (no solution)");
+    const Reader* reader = recognise(first);
+    if (reader == nullptr)
+        throw SolutionError("not a solution format paralogs solution reads; its first line starts " +
+                            quoted(first.lines[0], 60));
+    CheckingSink sink(out, options);
+    reader->read(input, ReadOptions{options.member}, sink);
+    return sink.finish();
+}
+
+ConversionSummary convertSolutionWith(const Reader& reader, std::streambuf& in, std::ostream& out,
+                                      const ConversionOptions& options) {
+    PrefixedBuffer input(in);
+    CheckingSink sink(out, options);
+    reader.read(input, ReadOptions{options.member}, sink);
+    return sink.finish();
+}
+
+}  // namespace rp::solvers

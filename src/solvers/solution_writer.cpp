@@ -1,0 +1,137 @@
+#include "solvers/solution_writer.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace rp::solvers {
+
+namespace {
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+}
+
+void appendEscaped(std::string& out, std::string_view text) {
+    std::size_t run = 0;  // start of the plain run not yet appended
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* escaped = nullptr;
+        switch (c) {
+            case '&': escaped = "&amp;"; break;
+            case '<': escaped = "&lt;"; break;
+            case '>': escaped = "&gt;"; break;
+            case '"': escaped = "&quot;"; break;
+            case '\'': escaped = "&apos;"; break;
+            case '\t': escaped = "&#9;"; break;
+            case '\n': escaped = "&#10;"; break;
+            case '\r': escaped = "&#13;"; break;
+            default: continue;
+        }
+        out.append(text.data() + run, i - run);
+        out += escaped;
+        run = i + 1;
+    }
+    out.append(text.data() + run, text.size() - run);
+}
+
+char* writeNumber(char* at, double value) {
+    // Integral values, the common case, take the quicker integer form; it is
+    // the shortest form too below 10^15.
+    if (value == 0) {
+        if (std::signbit(value)) *at++ = '-';
+        *at++ = '0';
+        return at;
+    }
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return std::to_chars(at, at + 32, static_cast<long long>(value)).ptr;
+    return std::to_chars(at, at + 32, value).ptr;
+}
+
+void appendNumber(std::string& out, double value) {
+    char text[32];
+    out.append(text, writeNumber(text, value));
+}
+
+void SolutionWriter::begin(const SolutionHeader& header, const double* objective) {
+    buffer_ += "<?xml version = \"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    buffer_ += "<CPLEXSolution version=\"1.2\">\n <header\n   sourceFormat=\"";
+    buffer_ += formatName(header.format);
+    buffer_ += "\"\n   solutionStatusString=\"";
+    appendEscaped(buffer_, header.status);
+    buffer_ += '"';
+    if (objective != nullptr) {
+        buffer_ += "\n   objectiveValue=\"";
+        appendNumber(buffer_, *objective);
+        buffer_ += '"';
+    }
+    buffer_ += "\n   outcome=\"";
+    buffer_ += outcomeName(header.outcome);
+    buffer_ += "\"/>\n <variables>\n";
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+    chunk_.reset(new char[kFlushBytes]);
+    capacity_ = kFlushBytes;
+}
+
+char* SolutionWriter::room(std::size_t bytes) {
+    if (used_ + bytes > capacity_) {
+        writeOut();
+        if (bytes > capacity_) {
+            chunk_.reset(new char[bytes]);
+            capacity_ = bytes;
+        }
+    }
+    return chunk_.get() + used_;
+}
+
+void SolutionWriter::writeOut() {
+    if (used_ > 0) out_.write(chunk_.get(), static_cast<std::streamsize>(used_));
+    used_ = 0;
+}
+
+namespace {
+
+constexpr std::string_view kOpen = "  <variable name=\"";
+constexpr std::string_view kIndex = "\" index=\"";
+constexpr std::string_view kValue = "\" value=\"";
+constexpr std::string_view kClose = "\"/>\n";
+
+bool needsEscape(std::string_view text) {
+    for (const char c : text)
+        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r')
+            return true;
+    return false;
+}
+
+char* put(char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
+}
+
+}  // namespace
+
+void SolutionWriter::variable(std::string_view name, double value) {
+    const bool escape = needsEscape(name);
+    if (escape) {
+        buffer_.clear();
+        appendEscaped(buffer_, name);
+        name = buffer_;
+    }
+    char* const start = room(kOpen.size() + name.size() + kIndex.size() + 24 + kValue.size() + 32 + kClose.size());
+    char* at = put(start, kOpen);
+    if (!name.empty()) at = put(at, name);
+    at = put(at, kIndex);
+    at = std::to_chars(at, at + 24, index_++).ptr;
+    at = put(at, kValue);
+    at = writeNumber(at, value);
+    at = put(at, kClose);
+    used_ += static_cast<std::size_t>(at - start);
+}
+
+void SolutionWriter::finish() {
+    writeOut();
+    static constexpr std::string_view kEnd = " </variables>\n</CPLEXSolution>\n";
+    out_.write(kEnd.data(), static_cast<std::streamsize>(kEnd.size()));
+    out_.flush();
+}
+
+}  // namespace rp::solvers

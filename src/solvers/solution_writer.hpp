@@ -1,0 +1,56 @@
+// Writes one solution as the CPLEX XML document resolve-paralogs reads: a
+// CPLEXSolution version 1.2 with a header (source format, status, objective,
+// outcome) and one variable per variable written, as they come.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "solvers/solution_source.hpp"
+
+namespace rp::solvers {
+
+class SolutionWriter {
+public:
+    explicit SolutionWriter(std::ostream& out) : out_(out) {}
+
+    // The prolog, the header and the opening of the variables; `objective`
+    // is written when given.
+    void begin(const SolutionHeader& header, const double* objective);
+    // One variable; its index is the number written before it.
+    void variable(std::string_view name, double value);
+    // The closing tags; flushes.
+    void finish();
+
+    std::uint64_t written() const { return index_; }
+
+private:
+    // Room for `bytes` more at the end of the buffer, written out first when
+    // it is short of room.
+    char* room(std::size_t bytes);
+    void writeOut();
+
+    std::ostream& out_;
+    std::string buffer_;  // header and closing tags
+    std::unique_ptr<char[]> chunk_;  // not zeroed: only the bytes written are read
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
+    std::uint64_t index_ = 0;
+};
+
+// `text` with & < > " ' and the control characters escaped for an XML
+// attribute value, appended to `out`.
+void appendEscaped(std::string& out, std::string_view text);
+
+// The shortest text that reads back as `value` (its sign included), appended
+// to `out`.
+void appendNumber(std::string& out, double value);
+
+// The same written at `at`, which has room for 32 bytes; returns its end.
+char* writeNumber(char* at, double value);
+
+}  // namespace rp::solvers
