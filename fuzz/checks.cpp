@@ -20,10 +20,14 @@
 #include "solution/fast_reader.hpp"
 #include "solution/solution_reader.hpp"
 #include "solution/z_variable.hpp"
+#include "structs/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
 #include "solvers/conversion.hpp"
 #include "solvers/reader.hpp"
+#include "structs/structures_writer.hpp"
+#include "unimog/unimog_reader.hpp"
+#include "unimog/unimog_writer.hpp"
 
 namespace rp::fuzz {
 namespace {
@@ -433,11 +437,87 @@ void checkConversion(std::string_view input, const solvers::Reader* reader) {
     if (readSolutionExact(exactIn) != *fast) fail("the exact reader takes other decisions");
 }
 
+constexpr std::string_view kUnimogName = "fuzz";
+constexpr std::string_view kUnimogProblems[] = {
+    "an empty family name", "'+' in a family name", "'-' in a family name", "';' in a family name",
+    "'.' in a family name", "a blank in a family name", "an empty genome name", "a blank in a genome name"};
+
+// "fuzz: line L: WHAT" with L a line of the input and WHAT one of the
+// reader's texts, or the text of an input without genomes.
+bool isUnimogMessage(std::string_view message, std::string_view input) {
+    if (message == "fuzz: no genome (no line begins with '>')") return true;
+    constexpr std::string_view kHead = "fuzz: line ";
+    if (!message.starts_with(kHead)) return false;
+    message.remove_prefix(kHead.size());
+    std::size_t line = 0;
+    std::size_t digits = 0;
+    for (; digits < message.size() && digits < 12 && message[digits] >= '0' && message[digits] <= '9'; ++digits)
+        line = line * 10 + static_cast<std::size_t>(message[digits] - '0');
+    const std::size_t lines = static_cast<std::size_t>(std::count(input.begin(), input.end(), '\n')) + 1;
+    if (digits == 0 || line == 0 || line > lines) return false;
+    message.remove_prefix(digits);
+    if (!message.starts_with(": ")) return false;
+    message.remove_prefix(2);
+    if ((message == "sign '-' without a marker") || (message == "sign '+' without a marker")) return true;
+    if (!message.starts_with("marker '") && !message.starts_with("genome '")) return false;
+    if (message.starts_with("marker '") && message.ends_with("': copy number out of range")) return true;
+    for (std::string_view problem : kUnimogProblems)
+        if (message.ends_with(std::string("': the structures format cannot carry ").append(problem))) return true;
+    return false;
+}
+
+bool sameGenomes(const std::vector<Structure>& a, const std::vector<Structure>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Structure& x, const Structure& y) {
+        return x.name == y.name && std::equal(x.chromosomes.begin(), x.chromosomes.end(), y.chromosomes.begin(),
+                                              y.chromosomes.end(), sameGenes);
+    });
+}
+
 }  // namespace
 
 void checkSolvers(std::string_view input) {
     checkConversion(input, nullptr);
     for (const solvers::Reader* reader : solvers::allReaders()) checkConversion(input, reader);
+}
+
+void checkUnimog(std::string_view input) {
+    const std::string name(kUnimogName);
+    std::vector<Structure> genomes;
+    try {
+        genomes = unimog::readUnimog(input, name);
+    } catch (const unimog::UnimogError& e) {
+        if (!isUnimogMessage(e.what(), input)) fail(std::string("unexpected UniMoG message: ") + e.what());
+        return;
+    } catch (const std::bad_alloc&) {
+        return;  // beyond the memory given
+    } catch (const std::exception& e) {
+        fail(std::string("a UniMoG failure of another kind: ") + e.what());
+    }
+    std::ostringstream structures;
+    std::ostringstream text;
+    try {
+        writeStructures(structures, genomes);
+        unimog::writeUnimog(text, genomes);
+    } catch (const std::exception& e) {
+        fail(std::string("what was read cannot be written: ") + e.what());
+    }
+    if (unimog::recognise(structures.str()) != unimog::InputKind::genomes)
+        fail("the written structures file is not recognised as one");
+    if (unimog::recognise(text.str()) != unimog::InputKind::unimog) fail("the written UniMoG is not recognised");
+    std::vector<Structure> fromStructures;
+    std::vector<Structure> fromText;
+    try {
+        std::istringstream in(structures.str());
+        fromStructures = readGenomes(in, "written").structures;
+        fromText = unimog::readUnimog(text.str(), "written");
+    } catch (const std::exception& e) {
+        fail(std::string("what was written cannot be read: ") + e.what());
+    }
+    if (!sameGenomes(fromStructures, genomes)) fail("the structures file reads back to other genomes");
+    if (!sameGenomes(fromText, genomes)) fail("the UniMoG text reads back to other genomes");
+    std::ostringstream again;
+    unimog::writeUnimog(again, fromText);
+    if (again.str() != text.str()) fail("UniMoG written again differs");
 }
 
 Check checkFor(std::string_view target) {
@@ -447,6 +527,7 @@ Check checkFor(std::string_view target) {
     if (target == "run") return checkRun;
     if (target == "genomes") return checkGenomes;
     if (target == "solvers") return checkSolvers;
+    if (target == "unimog") return checkUnimog;
     return nullptr;
 }
 

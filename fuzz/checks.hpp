@@ -51,6 +51,12 @@ void checkRun(std::string_view input);
 // exactly one decision per z variable at 1.
 void checkSolvers(std::string_view input);
 
+// The UniMoG reader on the bytes returns or throws its own messages, naming
+// a line the input has; what it reads is written as a structures file and as
+// UniMoG, each recognised as what it is and read back to the same genomes,
+// and UniMoG written again from what was read back is the same bytes.
+void checkUnimog(std::string_view input);
+
 // Byte that separates the structures file from the solution in checkRun.
 inline constexpr char kRunSeparator = '\0';
 
@@ -64,7 +70,7 @@ void checkGenomes(std::string_view input);
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers"), or
+// "genomes", "solvers", "unimog"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

@@ -37,7 +37,8 @@ TEST_P(FuzzInputs, KeepEveryProperty) {
     EXPECT_GT(replayed, 0u) << "no input kept for " << target;
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers"));
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
+                         ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers", "unimog"));
 
 TEST(FuzzChecks, TargetsByName) {
     EXPECT_EQ(fuzz::checkFor("structs"), &fuzz::checkStructs);
