@@ -1,5 +1,7 @@
 # Entry points: `make demo` runs the tool on the shipped example, `make test`
-# runs every test, `make bench [SIZE=small|medium|large|all]` measures it.
+# runs every test, `make pipeline` runs the workflow on its example pairs,
+# `make bench [SIZE=small|medium|large|all]` measures the tool, `make
+# bench-model`, `bench-solution` and `bench-workflow` the rest.
 # All install what is missing first (Debian packages).
 
 BUILD ?= build
@@ -35,6 +37,19 @@ test: build
 
 bench: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/run.sh $(SIZE)
+
+# Benchmarks of the companion program and of the pipeline; BENCH_ARGS are
+# passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real).
+BENCH_ARGS ?=
+.PHONY: bench-model bench-solution bench-workflow
+bench-model: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/model.sh $(BENCH_ARGS)
+
+bench-solution: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/solution.sh $(SIZE) $(BENCH_ARGS)
+
+bench-workflow: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/workflow.sh $(BENCH_ARGS)
 
 # `make pipeline [SOLVER=glpsol] [PIPELINE_ARGS=...]` runs the Snakemake
 # workflow of workflow/ on its example pairs (results in workflow/results/).
