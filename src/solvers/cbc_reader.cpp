@@ -28,10 +28,16 @@ bool statusOf(std::string_view line, std::string_view& status, std::string_view&
 
 // A value line: index, name, value and more; `fields` gets index, name, value.
 bool valueLine(std::string_view line, std::string_view (&fields)[3]) {
-    std::string_view all[5];
-    std::size_t n = splitFields(line, all, 5);
+    // The fields after the value are not looked at: the line is split no
+    // further than the value.
+    std::string_view all[4];
+    std::string_view rest;
+    std::size_t n = splitFields(line, all, 3, &rest);
     std::size_t first = 0;
-    if (n > 0 && all[0] == "**") first = 1;
+    if (n > 0 && all[0] == "**") {
+        first = 1;
+        if (n == 3) n += splitFields(rest, all + 3, 1);
+    }
     if (n - first < 3) return false;
     for (char c : all[first])
         if (c < '0' || c > '9') return false;

@@ -125,6 +125,44 @@ bool readNumber(std::string_view text, double& value) {
     return result.ec == std::errc();
 }
 
+// readNumber with the texts last read remembered: solutions repeat a few
+// values (0, 1, values a hair from them) over and over, and the same text
+// always reads as the same number.
+class NumberReader {
+public:
+    bool read(std::string_view text, double& value) {
+        if (text.size() > kLongest) return readNumber(text, value);
+        Entry& entry = entries_[slotOf(text)];
+        if (entry.size == text.size() && std::memcmp(entry.text, text.data(), text.size()) == 0) {
+            value = entry.value;
+            return true;
+        }
+        if (!readNumber(text, value)) return false;
+        entry.size = static_cast<std::uint8_t>(text.size());
+        if (!text.empty()) std::memcpy(entry.text, text.data(), text.size());
+        entry.value = value;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kLongest = 32;
+    static constexpr std::size_t kSlots = 256;
+
+    struct Entry {
+        std::uint8_t size = 0xFF;  // no text: matches none
+        char text[kLongest];
+        double value;
+    };
+
+    static std::size_t slotOf(std::string_view text) {
+        std::uint32_t hash = static_cast<std::uint32_t>(text.size()) * 0x9E3779B1u;
+        for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 0x01000193u;
+        return (hash ^ (hash >> 16)) % kSlots;
+    }
+
+    Entry entries_[kSlots];
+};
+
 // The checks between a reader and the writer.
 class CheckingSink : public VariableSink {
 public:
@@ -157,7 +195,7 @@ public:
             throw SolutionError(atLine(line) + "the name of variable " + std::to_string(position) +
                                 " holds a zero byte");
         double value = 0;
-        if (!readNumber(valueText, value))
+        if (!numbers_.read(valueText, value))
             throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
                                 quoted(name, 200) + " is not a number");
         if (!std::isfinite(value))
@@ -220,6 +258,7 @@ private:
     }
 
     SolutionWriter writer_;
+    NumberReader numbers_;
     const ConversionOptions& options_;
     bool headerSeen_ = false;
     ConversionSummary summary_;

@@ -10,6 +10,8 @@ namespace {
 constexpr std::string_view kModel = "# Solution for model";
 constexpr std::string_view kObjective = "# Objective value";
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 bool recognisesGurobi(const FirstLines& first) {
     if (first.lines.empty()) return false;
     const std::string_view line = first.lines[0];
@@ -41,12 +43,22 @@ void readGurobi(std::streambuf& in, const ReadOptions& options, VariableSink& si
             sink.header(header);
             started = true;
         }
-        const std::string_view trimmed = trimBlanks(line);
-        if (trimmed.empty() || trimmed[0] == '#') continue;
-        const std::size_t cut = trimmed.find_last_of(" \t");
-        if (cut == std::string_view::npos)
-            throw SolutionError(atLine(lines.lineNumber()) + "expected a name and a value");
-        sink.variable(trimBlanks(trimmed.substr(0, cut)), trimmed.substr(cut + 1), lines.lineNumber());
+        // The line without blanks at its ends, cut at its last blank: one
+        // pass from each end, as the lines are many.
+        const char* const data = line.data();
+        std::size_t end = line.size();
+        while (end > 0 && isBlank(data[end - 1])) --end;
+        std::size_t begin = 0;
+        while (begin < end && isBlank(data[begin])) ++begin;
+        if (begin == end || data[begin] == '#') continue;
+        std::size_t cut = end;
+        while (cut > begin && !isBlank(data[cut - 1])) --cut;
+        if (cut == begin) throw SolutionError(atLine(lines.lineNumber()) + "expected a name and a value");
+        const std::size_t valueAt = cut;
+        --cut;
+        while (cut > begin && isBlank(data[cut - 1])) --cut;
+        sink.variable(std::string_view(data + begin, cut - begin), std::string_view(data + valueAt, end - valueAt),
+                      lines.lineNumber());
     }
     if (!started) {
         requireSingleSolution(options, formatName(header.format));

@@ -40,6 +40,18 @@ private:
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;
     std::uint64_t index_ = 0;
+    // index_ in decimal, counted up as variables are written.
+    char indexText_[24] = {'0'};
+    std::size_t indexSize_ = 1;
+    // The texts of the values last written, by their bits: solutions
+    // repeat a few values over and over.
+    struct NumberText {
+        std::uint64_t bits = 0;
+        std::uint8_t size = 0;  // 0: none yet
+        char text[32];
+    };
+    std::unique_ptr<NumberText[]> numbers_;
+    static constexpr std::size_t kNumberSlots = 256;
 };
 
 // `text` with & < > " ' and the control characters escaped for an XML
