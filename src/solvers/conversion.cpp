@@ -1,5 +1,6 @@
 #include "solvers/conversion.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -146,7 +147,7 @@ public:
 
 private:
     static constexpr std::size_t kLongest = 32;
-    static constexpr std::size_t kSlots = 256;
+    static constexpr std::size_t kSlots = 1024;
 
     struct Entry {
         std::uint8_t size = 0xFF;  // no text: matches none
@@ -154,14 +155,37 @@ private:
         double value;
     };
 
+    // From the length and three bytes: quick, and it tells apart the few
+    // texts a solution repeats.
     static std::size_t slotOf(std::string_view text) {
-        std::uint32_t hash = static_cast<std::uint32_t>(text.size()) * 0x9E3779B1u;
-        for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 0x01000193u;
-        return (hash ^ (hash >> 16)) % kSlots;
+        if (text.empty()) return 0;
+        const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])); };
+        const std::uint32_t key = static_cast<std::uint32_t>(text.size()) | byte(0) << 8 |
+                                  byte(text.size() / 2) << 16 | byte(text.size() - 1) << 24;
+        return ((key * 0x9E3779B1u) >> 22) % kSlots;
     }
 
     Entry entries_[kSlots];
 };
+
+// What the bytes of a name hold, in one pass: a zero byte, a byte XML
+// escapes.
+constexpr unsigned kZeroByte = 1;
+constexpr unsigned kEscapedByte = 2;
+
+constexpr std::array<unsigned char, 256> kNameBytes = [] {
+    std::array<unsigned char, 256> kinds{};
+    kinds[0] = kZeroByte;
+    for (std::size_t c = 0; c < 256; ++c)
+        if (escapedInXml(static_cast<char>(c))) kinds[c] |= kEscapedByte;
+    return kinds;
+}();
+
+unsigned nameBytes(std::string_view name) {
+    unsigned kinds = 0;
+    for (const char c : name) kinds |= kNameBytes[static_cast<unsigned char>(c)];
+    return kinds;
+}
 
 // The checks between a reader and the writer.
 class CheckingSink : public VariableSink {
@@ -191,7 +215,8 @@ public:
         if (!named || name.empty())
             throw SolutionError(atLine(line) + "variable " + std::to_string(position) +
                                 " has no name: the model had no names (write it with names)");
-        if (name.find('\0') != std::string_view::npos)
+        const unsigned bytes = nameBytes(name);
+        if ((bytes & kZeroByte) != 0)
             throw SolutionError(atLine(line) + "the name of variable " + std::to_string(position) +
                                 " holds a zero byte");
         double value = 0;
@@ -206,7 +231,7 @@ public:
                                 quoted(name, 200) +
                                 " does not fit a single-precision number (what resolve-paralogs reads)");
         if (name[0] == 'z') value = checkZ(name, valueText, value, line);
-        writer_.variable(name, value);
+        writer_.variable(name, value, (bytes & kEscapedByte) != 0);
         ++summary_.variables;
     }
 

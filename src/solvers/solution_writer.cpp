@@ -100,7 +100,7 @@ constexpr std::string_view kClose = "\"/>\n";
 // The bytes appendEscaped replaces.
 constexpr std::array<bool, 256> kEscaped = [] {
     std::array<bool, 256> escaped{};
-    for (const unsigned char c : std::string_view("&<>\"'\t\n\r")) escaped[c] = true;
+    for (std::size_t c = 0; c < 256; ++c) escaped[c] = escapedInXml(static_cast<char>(c));
     return escaped;
 }();
 
@@ -117,8 +117,9 @@ char* put(char* at, std::string_view text) {
 
 }  // namespace
 
-void SolutionWriter::variable(std::string_view name, double value) {
-    const bool escape = needsEscape(name);
+void SolutionWriter::variable(std::string_view name, double value) { variable(name, value, needsEscape(name)); }
+
+void SolutionWriter::variable(std::string_view name, double value, bool escape) {
     if (escape) {
         buffer_.clear();
         appendEscaped(buffer_, name);

@@ -23,6 +23,9 @@ public:
     void begin(const SolutionHeader& header, const double* objective);
     // One variable; its index is the number written before it.
     void variable(std::string_view name, double value);
+    // The same when the caller knows whether `name` holds a byte that XML
+    // escapes (escapedInXml).
+    void variable(std::string_view name, double value, bool escape);
     // The closing tags; flushes.
     void finish();
 
@@ -53,6 +56,11 @@ private:
     std::unique_ptr<NumberText[]> numbers_;
     static constexpr std::size_t kNumberSlots = 256;
 };
+
+// Whether appendEscaped replaces `c`.
+constexpr bool escapedInXml(char c) {
+    return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // `text` with & < > " ' and the control characters escaped for an XML
 // attribute value, appended to `out`.
