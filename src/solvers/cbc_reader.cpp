@@ -27,12 +27,14 @@ bool statusOf(std::string_view line, std::string_view& status, std::string_view&
 }
 
 // A value line: index, name, value and more; `fields` gets index, name, value.
-bool valueLine(std::string_view line, std::string_view (&fields)[3]) {
+// `blank` (when given) tells a line of blanks alone, which is no value line.
+bool valueLine(std::string_view line, std::string_view (&fields)[3], bool* blank = nullptr) {
     // The fields after the value are not looked at: the line is split no
     // further than the value.
     std::string_view all[4];
     std::string_view rest;
     std::size_t n = splitFields(line, all, 3, &rest);
+    if (blank != nullptr) *blank = n == 0;
     std::size_t first = 0;
     if (n > 0 && all[0] == "**") {
         first = 1;
@@ -98,10 +100,12 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
     bool any = false;
     while (pending || lines.next(line)) {
         pending = false;
-        if (trimBlanks(line).empty()) continue;
         std::string_view fields[3];
-        if (!valueLine(line, fields))
+        bool blank = false;
+        if (!valueLine(line, fields, &blank)) {
+            if (blank) continue;
             throw SolutionError(atLine(lines.lineNumber()) + "expected \"index name value reduced-cost\"");
+        }
         std::uint64_t index = 0;
         const auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), index);
         if (error != std::errc() || end != fields[0].data() + fields[0].size())

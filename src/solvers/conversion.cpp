@@ -257,23 +257,27 @@ private:
                                 "the solution does not come from a matching program");
         ++summary_.zAtOne;
         std::string family(cut->family);
-        keep(sources_, family, cut->from, name, "copy " + std::to_string(cut->from) + " of family " +
-                                                    quoted(family, 200) + " has two targets");
-        keep(targets_, family, cut->to, name, "two copies of family " + quoted(family, 200) + " go to copy " +
-                                                  std::to_string(cut->to));
+        keep(sources_, family, cut->from, name, [&] {
+            return "copy " + std::to_string(cut->from) + " of family " + quoted(family, 200) + " has two targets";
+        });
+        keep(targets_, family, cut->to, name, [&] {
+            return "two copies of family " + quoted(family, 200) + " go to copy " + std::to_string(cut->to);
+        });
         families_.insert(std::move(family));
         return 1.0;
     }
 
+    // `problem()` says what two z variables at 1 for one key mean.
+    template <class Problem>
     void keep(std::unordered_map<std::string, std::string>& kept, const std::string& family, std::uint32_t copy,
-              std::string_view name, const std::string& problem) {
+              std::string_view name, const Problem& problem) {
         std::string key = family;
         key += '\0';
         key += std::to_string(copy);
         const auto [at, inserted] = kept.try_emplace(std::move(key), name);
         if (!inserted)
             throw SolutionError("z variables " + quoted(at->second, 200) + " and " + quoted(name, 200) +
-                                " are both at 1: " + problem + ", so they form no matching");
+                                " are both at 1: " + problem() + ", so they form no matching");
     }
 
     std::string tolerance() const {

@@ -47,15 +47,6 @@ std::uint64_t load8(const char* p) {
     return word;
 }
 
-// 0x80 in every byte of `word` that is zero, exactly (no borrow between
-// bytes), 0 in the others.
-std::uint64_t zeroBytes(std::uint64_t word) { return ~(((word & kLows) + kLows) | word | kLows); }
-
-// 0x80 in every byte that is a blank (space or tab).
-std::uint64_t blankBytes(std::uint64_t word) {
-    return zeroBytes(word ^ (kOnes * ' ')) | zeroBytes(word ^ (kOnes * '\t'));
-}
-
 // Index of the first byte marked in a nonzero mask of 0x80 bytes (the bytes
 // of a word are loaded in memory order on a little-endian machine).
 std::size_t firstMarked(std::uint64_t mask) {
@@ -67,24 +58,34 @@ std::size_t firstMarked(std::uint64_t mask) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The first blank of [p, end), or end.
+constexpr std::uint64_t kSpaces = kOnes * ' ';
+
+// 0x80 in the first byte of `word` (in memory order) that is below `bound`
+// (at most 0x80), maybe in later ones too, 0 when there is none: a borrow
+// runs only from a byte that is below.
+std::uint64_t firstBelow(std::uint64_t word, unsigned char bound) {
+    return (word - kOnes * bound) & ~word & kHighs;
+}
+
+// The first blank of [p, end), or end. Blanks and control bytes are the
+// bytes up to 0x20: a word is passed over when it holds none.
 const char* skipToBlank(const char* p, const char* end) {
     while (end - p >= 8) {
-        const std::uint64_t blanks = blankBytes(load8(p));
-        if (blanks != 0) return p + firstMarked(blanks);
+        const std::uint64_t low = firstBelow(load8(p), 0x21);
+        if (low != 0) {
+            p += firstMarked(low);
+            break;
+        }
         p += 8;
     }
     while (p < end && !isBlank(*p)) ++p;
     return p;
 }
 
-// The first byte of [p, end) that is no blank, or end.
+// The first byte of [p, end) that is no blank, or end; a run of spaces is
+// passed over a word at a time.
 const char* skipBlanks(const char* p, const char* end) {
-    while (end - p >= 8) {
-        const std::uint64_t others = ~blankBytes(load8(p)) & kHighs;
-        if (others != 0) return p + firstMarked(others);
-        p += 8;
-    }
+    while (end - p >= 8 && load8(p) == kSpaces) p += 8;
     while (p < end && isBlank(*p)) ++p;
     return p;
 }
@@ -100,9 +101,9 @@ bool LineSource::next(std::string_view& line) {
         const char* found = nullptr;
         const char* p = data + scanned;
         const char* const stop = data + end_;
-        const char* const shortEnd = data + std::min(end_, scanned + 128);
+        const char* const shortEnd = data + std::min(end_, scanned + 32);
         while (shortEnd - p >= 8) {
-            const std::uint64_t ends = zeroBytes(load8(p) ^ (kOnes * '\n'));
+            const std::uint64_t ends = firstBelow(load8(p) ^ (kOnes * '\n'), 1);
             if (ends != 0) {
                 found = p + firstMarked(ends);
                 break;
