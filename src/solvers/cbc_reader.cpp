@@ -2,7 +2,7 @@
 // the oldest versions), then "index name value reduced-cost" lines, a value
 // outside its bounds marked "** ". With printingOptions all (or rows) the
 // rows come first, numbered from 0 like the columns after them.
-#include <charconv>
+#include <cstdint>
 
 #include "solvers/line_source.hpp"
 #include "solvers/reader.hpp"
@@ -106,10 +106,14 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
             if (blank) continue;
             throw SolutionError(atLine(lines.lineNumber()) + "expected \"index name value reduced-cost\"");
         }
+        // Decimal digits alone (valueLine saw to it).
         std::uint64_t index = 0;
-        const auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), index);
-        if (error != std::errc() || end != fields[0].data() + fields[0].size())
-            throw SolutionError(atLine(lines.lineNumber()) + "index out of range");
+        for (const char c : fields[0]) {
+            const auto digit = static_cast<std::uint64_t>(c - '0');
+            if (index > (UINT64_MAX - digit) / 10)
+                throw SolutionError(atLine(lines.lineNumber()) + "index out of range");
+            index = index * 10 + digit;
+        }
         if (any && index <= previous) {
             if (secondSection)
                 throw SolutionError(atLine(lines.lineNumber()) + "a third numbering from 0 (rows and columns give two)");

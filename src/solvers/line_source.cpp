@@ -47,8 +47,8 @@ std::uint64_t load8(const char* p) {
     return word;
 }
 
-// Index of the first byte marked in a nonzero mask of 0x80 bytes (the bytes
-// of a word are loaded in memory order on a little-endian machine).
+// Index of the first byte (in memory order) that is not zero in a nonzero
+// word, such as a mask of 0x80 bytes.
 std::size_t firstMarked(std::uint64_t mask) {
     if constexpr (std::endian::native == std::endian::little)
         return static_cast<std::size_t>(std::countr_zero(mask)) >> 3;
@@ -82,10 +82,17 @@ const char* skipToBlank(const char* p, const char* end) {
     return p;
 }
 
-// The first byte of [p, end) that is no blank, or end; a run of spaces is
-// passed over a word at a time.
+// The first byte of [p, end) that is no blank, or end; spaces are passed
+// over a word at a time (a tab, rare, by the byte).
 const char* skipBlanks(const char* p, const char* end) {
-    while (end - p >= 8 && load8(p) == kSpaces) p += 8;
+    while (end - p >= 8) {
+        const std::uint64_t others = load8(p) ^ kSpaces;  // zero bytes: spaces
+        if (others != 0) {
+            p += firstMarked(others);  // the first byte that is no space
+            break;
+        }
+        p += 8;
+    }
     while (p < end && isBlank(*p)) ++p;
     return p;
 }
