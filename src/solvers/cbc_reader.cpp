@@ -3,6 +3,8 @@
 // outside its bounds marked "** ". With printingOptions all (or rows) the
 // rows come first, numbered from 0 like the columns after them.
 #include <cstdint>
+#include <exception>
+#include <optional>
 
 #include "solvers/line_source.hpp"
 #include "solvers/reader.hpp"
@@ -93,8 +95,25 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
     } else {
         header.outcome = Outcome::unknown;
     }
-    // The first section is kept until the file shows whether it was the rows.
-    VariableSpool spool;
+    // The first section is the columns unless the numbering starts again
+    // (then it was the rows). A sink that can start again is handed it at
+    // once, as the columns, and started again should the rows turn out to
+    // have come first; its failures on the section wait for the end of the
+    // file, where they come when the section is kept aside. Otherwise the
+    // section is kept in a spool until the file shows what it was.
+    const bool tentative = sink.canRestart();
+    std::optional<VariableSpool> spool;
+    if (!tentative) spool.emplace();
+    std::exception_ptr failed;  // the sink's first failure on the first section
+    const auto tentatively = [&](const auto& hand) {
+        if (failed) return;
+        try {
+            hand();
+        } catch (const SolutionError&) {
+            failed = std::current_exception();
+        }
+    };
+    if (tentative) tentatively([&] { sink.header(header); });
     bool secondSection = false;
     std::uint64_t previous = 0;
     bool any = false;
@@ -118,19 +137,30 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
             if (secondSection)
                 throw SolutionError(atLine(lines.lineNumber()) + "a third numbering from 0 (rows and columns give two)");
             secondSection = true;
-            spool.clear();
+            if (tentative) {
+                sink.restart();
+                failed = nullptr;
+            } else {
+                spool->clear();
+            }
             sink.header(header);
         }
         any = true;
         previous = index;
         if (secondSection)
             sink.variable(fields[1], fields[2], lines.lineNumber());
+        else if (tentative)
+            tentatively([&] { sink.variable(fields[1], fields[2], lines.lineNumber()); });
         else
-            spool.add(fields[1], fields[2], lines.lineNumber());
+            spool->add(fields[1], fields[2], lines.lineNumber());
     }
     if (!secondSection) {
-        sink.header(header);
-        spool.replay(sink);
+        if (tentative) {
+            if (failed) std::rethrow_exception(failed);
+        } else {
+            sink.header(header);
+            spool->replay(sink);
+        }
     }
 }
 

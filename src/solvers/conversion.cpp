@@ -239,6 +239,18 @@ public:
         ++summary_.variables;
     }
 
+    bool canRestart() const override { return static_cast<bool>(options_.restartOutput); }
+
+    void restart() override {
+        writer_.restart();
+        options_.restartOutput();
+        headerSeen_ = false;
+        summary_ = ConversionSummary{};
+        sources_.clear();
+        targets_.clear();
+        families_.clear();
+    }
+
     ConversionSummary finish() {
         if (!headerSeen_) throw SolutionError("the file holds no solution");
         writer_.finish();

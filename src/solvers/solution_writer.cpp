@@ -156,6 +156,14 @@ void SolutionWriter::variable(std::string_view name, double value, bool escape) 
     }
 }
 
+void SolutionWriter::restart() {
+    buffer_.clear();
+    used_ = 0;
+    index_ = 0;
+    indexText_[0] = '0';
+    indexSize_ = 1;
+}
+
 void SolutionWriter::finish() {
     writeOut();
     static constexpr std::string_view kEnd = " </variables>\n</CPLEXSolution>\n";

@@ -28,6 +28,9 @@ public:
     void variable(std::string_view name, double value, bool escape);
     // The closing tags; flushes.
     void finish();
+    // Drops what is not yet handed to the stream and starts again, as if
+    // nothing had been written (the stream itself is the caller's to empty).
+    void restart();
 
     std::uint64_t written() const { return index_; }
 

@@ -504,3 +504,75 @@ TEST(Spool, ReplaysInOrderFromMemoryAndFromTheFile) {
 
 }  // namespace
 }  // namespace rp::solvers
+
+namespace rp::solvers {
+namespace {
+
+// A conversion whose output can be emptied and written again.
+test::Converted convertRestartable(const std::string& input, int& restarts) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    ConversionOptions options;
+    options.restartOutput = [&] {
+        out.str("");
+        ++restarts;
+    };
+    test::Converted result;
+    try {
+        result.summary = convertSolution(*in.rdbuf(), out, options);
+        result.ok = true;
+    } catch (const std::exception& e) {
+        result.message = e.what();
+    }
+    result.document = out.str();
+    return result;
+}
+
+TEST(Checks, CbcWrittenAsReadFailsAndSucceedsAsWhenKeptAside) {
+    const std::string status = "Optimal - objective value 1.00000000\n";
+    const auto line = [](int i, const std::string& name, const std::string& value) {
+        return "      " + std::to_string(i) + " " + name + "  " + value + "  0\n";
+    };
+    struct Case {
+        const char* what;
+        std::string input;
+        int restarts;
+    };
+    const std::vector<Case> cases{
+        {"columns alone", status + line(0, "z_a.1.1", "1") + line(1, "x", "0.5"), 0},
+        {"rows, then columns", status + line(0, "r1", "3") + line(1, "r2", "4") + line(0, "z_a.1.1", "1") + line(1, "x", "2"), 1},
+        // Checks that would fail on the rows are not the columns' failures.
+        {"rows that fail the checks", status + line(0, "z_bad", "1") + line(1, "z_a.1.1", "0.5") + line(2, "r", "nan?") +
+                                          line(0, "z_a.1.1", "1"), 1},
+        {"rows at 1 for one copy, as columns would not be", status + line(0, "z_a.1.1", "1") + line(1, "z_a.1.2", "1") +
+                                                             line(0, "z_a.1.2", "1"), 1},
+        // A failure of the first section counts only once the file ends...
+        {"columns failing a check", status + line(0, "x", "1") + line(1, "y", "zz") + line(2, "w", "1"), 0},
+        {"two columns failing", status + line(0, "x", "inf") + line(1, "y", "zz"), 0},
+        // ...after what the rest of the file shows.
+        {"a failing column, then a line that is no value line", status + line(0, "y", "zz") + "garbage\n", 0},
+        {"a failing row, then a third numbering", status + line(0, "y", "zz") + line(0, "x", "1") + line(0, "w", "1"), 1},
+        {"a status holding a zero byte", std::string("Stopped on time\0 - objective value 1\n", 37) + line(0, "x", "1"), 0},
+        {"the same with rows", std::string("Stopped on time\0 - objective value 1\n", 37) + line(0, "r", "1") +
+                                   line(0, "x", "1"), 1},
+        {"no values", status, 0},
+        {"rows named alike", status + line(0, "x", "1") + line(0, "x", "2"), 1},
+    };
+    for (const Case& c : cases) {
+        const test::Converted kept = convert(c.input);
+        int restarts = 0;
+        const test::Converted written = convertRestartable(c.input, restarts);
+        EXPECT_EQ(written.ok, kept.ok) << c.what;
+        EXPECT_EQ(written.message, kept.message) << c.what;
+        if (kept.ok) {
+            EXPECT_EQ(written.document, kept.document) << c.what;
+            EXPECT_EQ(written.summary.variables, kept.summary.variables) << c.what;
+            EXPECT_EQ(written.summary.zAtOne, kept.summary.zAtOne) << c.what;
+            EXPECT_EQ(written.summary.families, kept.summary.families) << c.what;
+        }
+        EXPECT_EQ(restarts, c.restarts) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace rp::solvers
