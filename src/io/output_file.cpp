@@ -141,6 +141,11 @@ public:
         setp(buffer_.data(), buffer_.data() + buffer_.size());
     }
     int error() const { return error_; }
+    // Forgets what is buffered and a failure to write it.
+    void discard() {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        error_ = 0;
+    }
     // Writes out what is buffered; false on failure (see error()).
     bool drain() {
         const std::size_t n = static_cast<std::size_t>(pptr() - pbase());
@@ -256,6 +261,7 @@ struct OutputFile::State {
     bool toStdout = false;
     bool atomic = false;  // through a temporary file and a rename
     bool committed = false;
+    bool restartable = false;  // a regular file
     FdBuffer buffer;
     std::ostream stream{&buffer};
 
@@ -337,6 +343,8 @@ OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>
     }
     if (inPlace) st.openInPlace();
     st.buffer.attach(st.fd);
+    struct stat opened {};
+    st.restartable = ::fstat(st.fd, &opened) == 0 && S_ISREG(opened.st_mode);
 }
 
 OutputFile::~OutputFile() {
@@ -346,6 +354,16 @@ OutputFile::~OutputFile() {
 std::ostream& OutputFile::stream() { return state_->toStdout ? std::cout : state_->stream; }
 
 bool OutputFile::replacesAtomically() const { return state_->atomic; }
+
+bool OutputFile::restartable() const { return state_->restartable && !state_->committed; }
+
+void OutputFile::restart() {
+    State& st = *state_;
+    if (!restartable() || st.fd < 0) throw std::logic_error("this output cannot be written again from its start");
+    st.buffer.discard();
+    st.stream.clear();
+    if (::ftruncate(st.fd, 0) != 0 || ::lseek(st.fd, 0, SEEK_SET) != 0) st.failWrite(errno);
+}
 
 void OutputFile::commit() {
     State& st = *state_;

@@ -66,6 +66,14 @@ public:
     // True when the output goes through a temporary file and a rename, false
     // when it is written in place or to standard output.
     bool replacesAtomically() const;
+    // True when restart() can be called: the bytes go to a regular file
+    // (not standard output, a device or a FIFO).
+    bool restartable() const;
+    // Drops everything written so far, so that writing starts again from an
+    // empty file. Throws OutputError (write) when the file cannot be emptied
+    // (the temporary file is then removed), std::logic_error when the output
+    // is not restartable or already committed.
+    void restart();
 
     struct State;
 

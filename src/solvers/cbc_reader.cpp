@@ -2,7 +2,9 @@
 // the oldest versions), then "index name value reduced-cost" lines, a value
 // outside its bounds marked "** ". With printingOptions all (or rows) the
 // rows come first, numbered from 0 like the columns after them.
-#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <optional>
 
 #include "solvers/line_source.hpp"
 #include "solvers/reader.hpp"
@@ -27,11 +29,19 @@ bool statusOf(std::string_view line, std::string_view& status, std::string_view&
 }
 
 // A value line: index, name, value and more; `fields` gets index, name, value.
-bool valueLine(std::string_view line, std::string_view (&fields)[3]) {
-    std::string_view all[5];
-    std::size_t n = splitFields(line, all, 5);
+// `blank` (when given) tells a line of blanks alone, which is no value line.
+bool valueLine(std::string_view line, std::string_view (&fields)[3], bool* blank = nullptr) {
+    // The fields after the value are not looked at: the line is split no
+    // further than the value.
+    std::string_view all[4];
+    std::string_view rest;
+    std::size_t n = splitFields(line, all, 3, &rest);
+    if (blank != nullptr) *blank = n == 0;
     std::size_t first = 0;
-    if (n > 0 && all[0] == "**") first = 1;
+    if (n > 0 && all[0] == "**") {
+        first = 1;
+        if (n == 3) n += splitFields(rest, all + 3, 1);
+    }
     if (n - first < 3) return false;
     for (char c : all[first])
         if (c < '0' || c > '9') return false;
@@ -85,38 +95,72 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
     } else {
         header.outcome = Outcome::unknown;
     }
-    // The first section is kept until the file shows whether it was the rows.
-    VariableSpool spool;
+    // The first section is the columns unless the numbering starts again
+    // (then it was the rows). A sink that can start again is handed it at
+    // once, as the columns, and started again should the rows turn out to
+    // have come first; its failures on the section wait for the end of the
+    // file, where they come when the section is kept aside. Otherwise the
+    // section is kept in a spool until the file shows what it was.
+    const bool tentative = sink.canRestart();
+    std::optional<VariableSpool> spool;
+    if (!tentative) spool.emplace();
+    std::exception_ptr failed;  // the sink's first failure on the first section
+    const auto tentatively = [&](const auto& hand) {
+        if (failed) return;
+        try {
+            hand();
+        } catch (const SolutionError&) {
+            failed = std::current_exception();
+        }
+    };
+    if (tentative) tentatively([&] { sink.header(header); });
     bool secondSection = false;
     std::uint64_t previous = 0;
     bool any = false;
     while (pending || lines.next(line)) {
         pending = false;
-        if (trimBlanks(line).empty()) continue;
         std::string_view fields[3];
-        if (!valueLine(line, fields))
+        bool blank = false;
+        if (!valueLine(line, fields, &blank)) {
+            if (blank) continue;
             throw SolutionError(atLine(lines.lineNumber()) + "expected \"index name value reduced-cost\"");
+        }
+        // Decimal digits alone (valueLine saw to it).
         std::uint64_t index = 0;
-        const auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), index);
-        if (error != std::errc() || end != fields[0].data() + fields[0].size())
-            throw SolutionError(atLine(lines.lineNumber()) + "index out of range");
+        for (const char c : fields[0]) {
+            const auto digit = static_cast<std::uint64_t>(c - '0');
+            if (index > (UINT64_MAX - digit) / 10)
+                throw SolutionError(atLine(lines.lineNumber()) + "index out of range");
+            index = index * 10 + digit;
+        }
         if (any && index <= previous) {
             if (secondSection)
                 throw SolutionError(atLine(lines.lineNumber()) + "a third numbering from 0 (rows and columns give two)");
             secondSection = true;
-            spool.clear();
+            if (tentative) {
+                sink.restart();
+                failed = nullptr;
+            } else {
+                spool->clear();
+            }
             sink.header(header);
         }
         any = true;
         previous = index;
         if (secondSection)
             sink.variable(fields[1], fields[2], lines.lineNumber());
+        else if (tentative)
+            tentatively([&] { sink.variable(fields[1], fields[2], lines.lineNumber()); });
         else
-            spool.add(fields[1], fields[2], lines.lineNumber());
+            spool->add(fields[1], fields[2], lines.lineNumber());
     }
     if (!secondSection) {
-        sink.header(header);
-        spool.replay(sink);
+        if (tentative) {
+            if (failed) std::rethrow_exception(failed);
+        } else {
+            sink.header(header);
+            spool->replay(sink);
+        }
     }
 }
 

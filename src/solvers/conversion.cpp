@@ -1,5 +1,6 @@
 #include "solvers/conversion.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -125,6 +126,71 @@ bool readNumber(std::string_view text, double& value) {
     return result.ec == std::errc();
 }
 
+// readNumber with the texts last read remembered: solutions repeat a few
+// values (0, 1, values a hair from them) over and over, and the same text
+// always reads as the same number.
+class NumberReader {
+public:
+    bool read(std::string_view text, double& value) {
+        if (text.size() > kLongest) return readNumber(text, value);
+        Entry& entry = entries_[slotOf(text)];
+        if (entry.size == text.size() && std::memcmp(entry.text, text.data(), text.size()) == 0) {
+            value = entry.value;
+            return true;
+        }
+        if (!readNumber(text, value)) return false;
+        entry.size = static_cast<std::uint8_t>(text.size());
+        if (!text.empty()) std::memcpy(entry.text, text.data(), text.size());
+        entry.value = value;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kLongest = 32;
+    static constexpr std::size_t kSlots = 1024;
+
+    struct Entry {
+        std::uint8_t size = 0xFF;  // no text: matches none
+        char text[kLongest];
+        double value;
+    };
+
+    // From the length and three bytes: quick, and it tells apart the few
+    // texts a solution repeats.
+    static std::size_t slotOf(std::string_view text) {
+        if (text.empty()) return 0;
+        const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])); };
+        const std::uint32_t key = static_cast<std::uint32_t>(text.size()) | byte(0) << 8 |
+                                  byte(text.size() / 2) << 16 | byte(text.size() - 1) << 24;
+        return ((key * 0x9E3779B1u) >> 22) % kSlots;
+    }
+
+    Entry entries_[kSlots];
+};
+
+// What the bytes of a name hold, in one pass: a zero byte, a byte XML
+// escapes.
+constexpr unsigned kZeroByte = 1;
+constexpr unsigned kEscapedByte = 2;
+
+constexpr std::array<unsigned char, 256> kNameBytes = [] {
+    std::array<unsigned char, 256> kinds{};
+    kinds[0] = kZeroByte;
+    for (std::size_t c = 0; c < 256; ++c)
+        if (escapedInXml(static_cast<char>(c))) kinds[c] |= kEscapedByte;
+    return kinds;
+}();
+
+unsigned nameBytes(std::string_view name) {
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const auto* const end = p + name.size();
+    unsigned kinds = 0;
+    for (; end - p >= 4; p += 4)  // four at a time: names are many
+        kinds |= kNameBytes[p[0]] | kNameBytes[p[1]] | kNameBytes[p[2]] | kNameBytes[p[3]];
+    for (; p < end; ++p) kinds |= kNameBytes[*p];
+    return kinds;
+}
+
 // The checks between a reader and the writer.
 class CheckingSink : public VariableSink {
 public:
@@ -153,11 +219,12 @@ public:
         if (!named || name.empty())
             throw SolutionError(atLine(line) + "variable " + std::to_string(position) +
                                 " has no name: the model had no names (write it with names)");
-        if (name.find('\0') != std::string_view::npos)
+        const unsigned bytes = nameBytes(name);
+        if ((bytes & kZeroByte) != 0)
             throw SolutionError(atLine(line) + "the name of variable " + std::to_string(position) +
                                 " holds a zero byte");
         double value = 0;
-        if (!readNumber(valueText, value))
+        if (!numbers_.read(valueText, value))
             throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
                                 quoted(name, 200) + " is not a number");
         if (!std::isfinite(value))
@@ -168,8 +235,20 @@ public:
                                 quoted(name, 200) +
                                 " does not fit a single-precision number (what resolve-paralogs reads)");
         if (name[0] == 'z') value = checkZ(name, valueText, value, line);
-        writer_.variable(name, value);
+        writer_.variable(name, value, (bytes & kEscapedByte) != 0);
         ++summary_.variables;
+    }
+
+    bool canRestart() const override { return static_cast<bool>(options_.restartOutput); }
+
+    void restart() override {
+        writer_.restart();
+        options_.restartOutput();
+        headerSeen_ = false;
+        summary_ = ConversionSummary{};
+        sources_.clear();
+        targets_.clear();
+        families_.clear();
     }
 
     ConversionSummary finish() {
@@ -194,23 +273,27 @@ private:
                                 "the solution does not come from a matching program");
         ++summary_.zAtOne;
         std::string family(cut->family);
-        keep(sources_, family, cut->from, name, "copy " + std::to_string(cut->from) + " of family " +
-                                                    quoted(family, 200) + " has two targets");
-        keep(targets_, family, cut->to, name, "two copies of family " + quoted(family, 200) + " go to copy " +
-                                                  std::to_string(cut->to));
+        keep(sources_, family, cut->from, name, [&] {
+            return "copy " + std::to_string(cut->from) + " of family " + quoted(family, 200) + " has two targets";
+        });
+        keep(targets_, family, cut->to, name, [&] {
+            return "two copies of family " + quoted(family, 200) + " go to copy " + std::to_string(cut->to);
+        });
         families_.insert(std::move(family));
         return 1.0;
     }
 
+    // `problem()` says what two z variables at 1 for one key mean.
+    template <class Problem>
     void keep(std::unordered_map<std::string, std::string>& kept, const std::string& family, std::uint32_t copy,
-              std::string_view name, const std::string& problem) {
+              std::string_view name, const Problem& problem) {
         std::string key = family;
         key += '\0';
         key += std::to_string(copy);
         const auto [at, inserted] = kept.try_emplace(std::move(key), name);
         if (!inserted)
             throw SolutionError("z variables " + quoted(at->second, 200) + " and " + quoted(name, 200) +
-                                " are both at 1: " + problem + ", so they form no matching");
+                                " are both at 1: " + problem() + ", so they form no matching");
     }
 
     std::string tolerance() const {
@@ -220,6 +303,7 @@ private:
     }
 
     SolutionWriter writer_;
+    NumberReader numbers_;
     const ConversionOptions& options_;
     bool headerSeen_ = false;
     ConversionSummary summary_;

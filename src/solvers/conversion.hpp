@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <streambuf>
@@ -16,6 +17,11 @@ namespace rp::solvers {
 struct ConversionOptions {
     std::optional<std::size_t> member;  // --solution K (CPLEX pools)
     double tolerance = 1e-5;            // integrality of the z variables
+    // When set, empties the output so that it is written again from its
+    // start (a regular file can; standard output cannot). A CBC solution is
+    // then written as it is read, and written again should rows turn out to
+    // have come first, instead of being kept aside until the end.
+    std::function<void()> restartOutput;
 };
 
 struct ConversionSummary {

@@ -1,5 +1,9 @@
 // Gurobi .sol files ("# Solution for model M", "# Objective value = V", then
 // "name value" lines) and COPT's look-alike ("# Objective value V").
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "solvers/line_source.hpp"
 #include "solvers/reader.hpp"
 
@@ -9,6 +13,34 @@ namespace {
 
 constexpr std::string_view kModel = "# Solution for model";
 constexpr std::string_view kObjective = "# Objective value";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Where the last blank of data[begin, end) ends (the index after it), or
+// begin when there is none. The bytes up to 0x20 are found a word at a time
+// from the end, and the last of them looked at.
+std::size_t lastBlankEnd(const char* data, std::size_t begin, std::size_t end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    std::size_t cut = end;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (cut - begin >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, data + cut - 8, sizeof word);
+            // 0x80 in exactly the bytes below 0x21.
+            const std::uint64_t low = ~((word | kHighs) - kOnes * 0x21) & ~word & kHighs;
+            if (low != 0) {
+                const std::size_t at = cut - 8 + ((63 - static_cast<std::size_t>(std::countl_zero(low))) >> 3);
+                if (isBlank(data[at])) return at + 1;
+                cut = at;  // a control byte: the bytes after it hold no blank
+                break;
+            }
+            cut -= 8;
+        }
+    }
+    while (cut > begin && !isBlank(data[cut - 1])) --cut;
+    return cut;
+}
 
 bool recognisesGurobi(const FirstLines& first) {
     if (first.lines.empty()) return false;
@@ -41,12 +73,21 @@ void readGurobi(std::streambuf& in, const ReadOptions& options, VariableSink& si
             sink.header(header);
             started = true;
         }
-        const std::string_view trimmed = trimBlanks(line);
-        if (trimmed.empty() || trimmed[0] == '#') continue;
-        const std::size_t cut = trimmed.find_last_of(" \t");
-        if (cut == std::string_view::npos)
-            throw SolutionError(atLine(lines.lineNumber()) + "expected a name and a value");
-        sink.variable(trimBlanks(trimmed.substr(0, cut)), trimmed.substr(cut + 1), lines.lineNumber());
+        // The line without blanks at its ends, cut at its last blank: one
+        // pass from each end, as the lines are many.
+        const char* const data = line.data();
+        std::size_t end = line.size();
+        while (end > 0 && isBlank(data[end - 1])) --end;
+        std::size_t begin = 0;
+        while (begin < end && isBlank(data[begin])) ++begin;
+        if (begin == end || data[begin] == '#') continue;
+        std::size_t cut = lastBlankEnd(data, begin, end);
+        if (cut == begin) throw SolutionError(atLine(lines.lineNumber()) + "expected a name and a value");
+        const std::size_t valueAt = cut;
+        --cut;
+        while (cut > begin && isBlank(data[cut - 1])) --cut;
+        sink.variable(std::string_view(data + begin, cut - begin), std::string_view(data + valueAt, end - valueAt),
+                      lines.lineNumber());
     }
     if (!started) {
         requireSingleSolution(options, formatName(header.format));

@@ -46,6 +46,14 @@ public:
     // `named` is false for a variable without a name in the source.
     virtual void variable(std::string_view name, std::string_view value, std::uint64_t line,
                           bool named = true) = 0;
+    // Whether restart() can be called: a reader that learns only later
+    // whether what it reads first is the solution (CBC's rows come first,
+    // numbered like the columns) may then hand it over at once instead of
+    // keeping it aside.
+    virtual bool canRestart() const { return false; }
+    // Forgets the header and every variable handed over, as if none had
+    // come.
+    virtual void restart() {}
 };
 
 // A solution file that cannot be converted; the message says what and where

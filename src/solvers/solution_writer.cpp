@@ -1,5 +1,6 @@
 #include "solvers/solution_writer.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -70,6 +71,7 @@ void SolutionWriter::begin(const SolutionHeader& header, const double* objective
     buffer_.clear();
     chunk_.reset(new char[kFlushBytes]);
     capacity_ = kFlushBytes;
+    numbers_.reset(new NumberText[kNumberSlots]);
 }
 
 char* SolutionWriter::room(std::size_t bytes) {
@@ -95,11 +97,17 @@ constexpr std::string_view kIndex = "\" index=\"";
 constexpr std::string_view kValue = "\" value=\"";
 constexpr std::string_view kClose = "\"/>\n";
 
+// The bytes appendEscaped replaces.
+constexpr std::array<bool, 256> kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (std::size_t c = 0; c < 256; ++c) escaped[c] = escapedInXml(static_cast<char>(c));
+    return escaped;
+}();
+
 bool needsEscape(std::string_view text) {
-    for (const char c : text)
-        if (c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r')
-            return true;
-    return false;
+    bool any = false;
+    for (const char c : text) any |= kEscaped[static_cast<unsigned char>(c)];
+    return any;
 }
 
 char* put(char* at, std::string_view text) {
@@ -109,8 +117,9 @@ char* put(char* at, std::string_view text) {
 
 }  // namespace
 
-void SolutionWriter::variable(std::string_view name, double value) {
-    const bool escape = needsEscape(name);
+void SolutionWriter::variable(std::string_view name, double value) { variable(name, value, needsEscape(name)); }
+
+void SolutionWriter::variable(std::string_view name, double value, bool escape) {
     if (escape) {
         buffer_.clear();
         appendEscaped(buffer_, name);
@@ -120,11 +129,39 @@ void SolutionWriter::variable(std::string_view name, double value) {
     char* at = put(start, kOpen);
     if (!name.empty()) at = put(at, name);
     at = put(at, kIndex);
-    at = std::to_chars(at, at + 24, index_++).ptr;
+    std::memcpy(at, indexText_, sizeof indexText_);
+    at += indexSize_;
     at = put(at, kValue);
-    at = writeNumber(at, value);
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    NumberText& number = numbers_[((bits * 0x9E3779B97F4A7C15ULL) >> 56) % kNumberSlots];
+    if (number.size == 0 || number.bits != bits) {
+        number.bits = bits;
+        number.size = static_cast<std::uint8_t>(writeNumber(number.text, value) - number.text);
+    }
+    std::memcpy(at, number.text, sizeof number.text);
+    at += number.size;
     at = put(at, kClose);
     used_ += static_cast<std::size_t>(at - start);
+    // The next index: the last digits that are 9 turn to 0 and the one
+    // before them goes up, or a 1 comes first when all were 9.
+    ++index_;
+    std::size_t i = indexSize_;
+    while (i > 0 && indexText_[i - 1] == '9') indexText_[--i] = '0';
+    if (i > 0) {
+        ++indexText_[i - 1];
+    } else {
+        indexText_[0] = '1';
+        indexText_[indexSize_++] = '0';
+    }
+}
+
+void SolutionWriter::restart() {
+    buffer_.clear();
+    used_ = 0;
+    index_ = 0;
+    indexText_[0] = '0';
+    indexSize_ = 1;
 }
 
 void SolutionWriter::finish() {

@@ -23,8 +23,14 @@ public:
     void begin(const SolutionHeader& header, const double* objective);
     // One variable; its index is the number written before it.
     void variable(std::string_view name, double value);
+    // The same when the caller knows whether `name` holds a byte that XML
+    // escapes (escapedInXml).
+    void variable(std::string_view name, double value, bool escape);
     // The closing tags; flushes.
     void finish();
+    // Drops what is not yet handed to the stream and starts again, as if
+    // nothing had been written (the stream itself is the caller's to empty).
+    void restart();
 
     std::uint64_t written() const { return index_; }
 
@@ -40,7 +46,24 @@ private:
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;
     std::uint64_t index_ = 0;
+    // index_ in decimal, counted up as variables are written.
+    char indexText_[24] = {'0'};
+    std::size_t indexSize_ = 1;
+    // The texts of the values last written, by their bits: solutions
+    // repeat a few values over and over.
+    struct NumberText {
+        std::uint64_t bits = 0;
+        std::uint8_t size = 0;  // 0: none yet
+        char text[32];
+    };
+    std::unique_ptr<NumberText[]> numbers_;
+    static constexpr std::size_t kNumberSlots = 256;
 };
+
+// Whether appendEscaped replaces `c`.
+constexpr bool escapedInXml(char c) {
+    return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // `text` with & < > " ' and the control characters escaped for an XML
 // attribute value, appended to `out`.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,10 +28,18 @@ public:
     void replay(VariableSink& sink);
 
 private:
+    // The records go through one block in memory, written to the file when
+    // full; a spool that fits in the block never reaches the file.
+    void writeBlock();
+    void grow(std::size_t bytes);
+
     std::FILE* file_ = nullptr;
+    int fd_ = -1;
     std::uint64_t count_ = 0;
-    std::string name_;
-    std::string value_;
+    std::uint64_t fileBytes_ = 0;  // records written to the file
+    std::unique_ptr<char[]> block_;  // not zeroed: only [0, used_) is read
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
 };
 
 }  // namespace rp::solvers

@@ -162,6 +162,34 @@ TEST(OutputFile, HardLinkedFilesAndDevicesAreWrittenInPlace) {
     null.commit();
 }
 
+TEST(OutputFile, ARegularFileStartsAgainEmptyOnRestart) {
+    TempDir dir;
+    dir.write("old.txt", "previous\n");
+    dir.write("one.txt", "old content\n");
+    ASSERT_EQ(::link(dir.file("one.txt").c_str(), dir.file("two.txt").c_str()), 0);
+    // Through a temporary file (new or replacing), and in place: what was
+    // written before the restart is gone, buffered or already in the file.
+    for (const char* name : {"new.txt", "old.txt", "two.txt"}) {
+        OutputFile out(dir.file(name));
+        ASSERT_TRUE(out.restartable()) << name;
+        out.stream() << "first\n";
+        out.stream() << std::string(std::size_t{3} << 20, 'x');  // past the buffer, into the file
+        out.stream() << "buffered";
+        out.restart();
+        out.stream() << "second\n";
+        out.commit();
+        EXPECT_EQ(dir.read(name), "second\n") << name;
+        EXPECT_FALSE(out.restartable()) << name << ": committed";
+    }
+    EXPECT_EQ(dir.read("one.txt"), "second\n");
+    // Standard output and devices cannot be emptied.
+    OutputFile null("/dev/null");
+    EXPECT_FALSE(null.restartable());
+    EXPECT_THROW(null.restart(), std::logic_error);
+    OutputFile standard("-");
+    EXPECT_FALSE(standard.restartable());
+}
+
 TEST(OutputFile, AFileMountedOverTheTargetIsWrittenInPlace) {
     // A rename over a mount point fails (EBUSY); writing it in place works.
     if (::geteuid() != 0) GTEST_SKIP() << "a bind mount needs root";

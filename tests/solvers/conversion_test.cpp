@@ -344,3 +344,235 @@ TEST(Lines, EveryChunkSizeGivesTheSameLines) {
 
 }  // namespace
 }  // namespace rp::solvers
+
+#include "solvers/spool.hpp"
+
+namespace rp::solvers {
+namespace {
+
+// Fields as splitFields finds them, by the plain definition: runs of bytes
+// other than space and tab.
+std::vector<std::string> plainFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string current;
+    for (const char c : line) {
+        if (c == ' ' || c == '\t') {
+            if (!current.empty()) fields.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) fields.push_back(current);
+    return fields;
+}
+
+TEST(Lines, FieldsSplitAtBlanksWhereverTheyFallInAWord) {
+    const std::vector<std::string> bodies{
+        "      0 x1                                 0                       0",
+        "** 12 name\t\t value \t 1e-5",
+        "a\vb c\rd \x01\x1f e\x7f\x80\xff f",  // control and high bytes are no blanks
+        "abcdefgh ijklmnopqrstuvwx                 y",
+        "\t\t\t\t\t\t\t\t\t\tz",
+        "one",
+        "",
+        "                                ",
+    };
+    for (const std::string& body : bodies)
+        for (std::size_t shift = 0; shift < 9; ++shift)
+            for (const std::string& tail : {std::string(), std::string(" "), std::string(9, ' ')}) {
+                const std::string line = std::string(shift, ' ') + body + tail;
+                std::string_view found[8];
+                std::string_view rest;
+                const std::size_t n = splitFields(line, found, 8, &rest);
+                const std::vector<std::string> expected = plainFields(line);
+                ASSERT_EQ(n, expected.size()) << '"' << line << '"';
+                for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(found[i], expected[i]) << '"' << line << '"';
+                // Taking fewer leaves the rest from the end of the last one taken.
+                if (n >= 2) {
+                    std::string_view two[2];
+                    ASSERT_EQ(splitFields(line, two, 2, &rest), 2u);
+                    EXPECT_EQ(rest.data(), two[1].data() + two[1].size());
+                    EXPECT_EQ(plainFields(std::string(rest)).size(), n - 2) << '"' << line << '"';
+                }
+            }
+}
+
+TEST(Readers, GurobiLinesCutAtTheirLastBlank) {
+    // name and value around every run of blanks, values of every length
+    // about a word's.
+    for (std::size_t length = 1; length <= 20; ++length) {
+        const std::string value = "1" + std::string(length - 1, '0');
+        for (const std::string& gap : {std::string(" "), std::string("\t"), std::string(" \t  ")}) {
+            const std::string input = "# Objective value = 1\n  name" + gap + "with blanks" + gap + value + " \t\n";
+            const test::Converted converted = convert(input);
+            ASSERT_TRUE(converted.ok) << converted.message;
+            const auto written = test::readBack(converted.document);
+            ASSERT_EQ(written.size(), 1u);
+            EXPECT_EQ(written[0].first, "name" + gap + "with blanks");
+            EXPECT_EQ(std::strtod(written[0].second.c_str(), nullptr), std::strtod(value.c_str(), nullptr));
+        }
+    }
+    // A control byte is part of the value, which then is no number.
+    const test::Converted control = convert("# Objective value = 1\nx 123456789\x0b" "123456789\n");
+    EXPECT_FALSE(control.ok);
+    EXPECT_NE(control.message.find("is not a number"), std::string::npos) << control.message;
+    const test::Converted alone = convert("# Objective value = 1\nx\x0b" "12345678\n");
+    EXPECT_FALSE(alone.ok);
+    EXPECT_NE(alone.message.find("expected a name and a value"), std::string::npos) << alone.message;
+}
+
+TEST(Writer, IndicesCountedAndRepeatedValuesWrittenAsTheyRead) {
+    // Texts alike in length and in the bytes a quick look would compare,
+    // and many values, so that remembered texts are looked up, replaced and
+    // told apart.
+    std::vector<std::pair<std::string, std::string>> columns;
+    std::vector<double> values;
+    for (int i = 0; i < 2100; ++i) {
+        std::string value;
+        switch (i % 4) {
+            case 0: value = "1905"; break;
+            case 1: value = "1005"; break;
+            case 2: value = std::to_string(i) + ".5e-3"; break;
+            default:
+                value = "0.1";
+                value += std::to_string(i * 7919 % 1000);
+                break;
+        }
+        std::string name = "x";
+        name += std::to_string(i);
+        columns.emplace_back(name, value);
+        values.push_back(std::strtod(value.c_str(), nullptr));
+    }
+    const test::Converted converted = convert(optimal(columns));
+    ASSERT_TRUE(converted.ok) << converted.message;
+    const auto written = test::readBack(converted.document);
+    ASSERT_EQ(written.size(), columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        std::string shortest;
+        appendNumber(shortest, values[i]);
+        EXPECT_EQ(written[i].second, shortest) << columns[i].second;
+        const std::string expected = "name=\"x" + std::to_string(i) + "\" index=\"" + std::to_string(i) + "\" ";
+        EXPECT_NE(converted.document.find(expected), std::string::npos) << expected;
+    }
+}
+
+// Every variable handed over, as text.
+struct Recorded : VariableSink {
+    std::vector<std::string> seen;
+    void header(const SolutionHeader&) override {}
+    void variable(std::string_view name, std::string_view value, std::uint64_t line, bool named) override {
+        seen.push_back(std::string(name) + "|" + std::string(value) + "|" + std::to_string(line) + (named ? "" : "|unnamed"));
+    }
+};
+
+TEST(Spool, ReplaysInOrderFromMemoryAndFromTheFile) {
+    struct Case {
+        const char* what;
+        std::size_t count;
+        std::size_t longName;  // bytes of one name far longer than a block, 0 for none
+    };
+    for (const Case& c : {Case{"fits in its block", 50, 0}, Case{"reaches the file", 60000, 0},
+                          Case{"one record longer than a block", 3000, std::size_t{3} << 20}}) {
+        VariableSpool spool;
+        std::vector<std::string> expected;
+        // What clear() forgets.
+        spool.add("gone", "1", 1);
+        spool.clear();
+        for (std::size_t i = 0; i < c.count; ++i) {
+            const std::string name = i == c.count / 2 && c.longName > 0 ? std::string(c.longName, 'n')
+                                                                         : "v" + std::to_string(i) + std::string(i % 37, 'p');
+            const std::string value = i % 5 == 0 ? "" : std::to_string(i * 3) + ".25";
+            const bool named = i % 11 != 3;
+            spool.add(named ? name : "", value, i + 7, named);
+            expected.push_back((named ? name : "") + "|" + value + "|" + std::to_string(i + 7) + (named ? "" : "|unnamed"));
+        }
+        EXPECT_EQ(spool.size(), c.count) << c.what;
+        for (int round = 0; round < 2; ++round) {
+            Recorded recorded;
+            spool.replay(recorded);
+            EXPECT_EQ(recorded.seen, expected) << c.what << ", replay " << round;
+        }
+        // Added to after a replay, replayed whole again.
+        spool.add("after", "2", 99);
+        expected.push_back("after|2|99");
+        Recorded recorded;
+        spool.replay(recorded);
+        EXPECT_EQ(recorded.seen, expected) << c.what << ", after a replay";
+    }
+}
+
+}  // namespace
+}  // namespace rp::solvers
+
+namespace rp::solvers {
+namespace {
+
+// A conversion whose output can be emptied and written again.
+test::Converted convertRestartable(const std::string& input, int& restarts) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    ConversionOptions options;
+    options.restartOutput = [&] {
+        out.str("");
+        ++restarts;
+    };
+    test::Converted result;
+    try {
+        result.summary = convertSolution(*in.rdbuf(), out, options);
+        result.ok = true;
+    } catch (const std::exception& e) {
+        result.message = e.what();
+    }
+    result.document = out.str();
+    return result;
+}
+
+TEST(Checks, CbcWrittenAsReadFailsAndSucceedsAsWhenKeptAside) {
+    const std::string status = "Optimal - objective value 1.00000000\n";
+    const auto line = [](int i, const std::string& name, const std::string& value) {
+        return "      " + std::to_string(i) + " " + name + "  " + value + "  0\n";
+    };
+    struct Case {
+        const char* what;
+        std::string input;
+        int restarts;
+    };
+    const std::vector<Case> cases{
+        {"columns alone", status + line(0, "z_a.1.1", "1") + line(1, "x", "0.5"), 0},
+        {"rows, then columns", status + line(0, "r1", "3") + line(1, "r2", "4") + line(0, "z_a.1.1", "1") + line(1, "x", "2"), 1},
+        // Checks that would fail on the rows are not the columns' failures.
+        {"rows that fail the checks", status + line(0, "z_bad", "1") + line(1, "z_a.1.1", "0.5") + line(2, "r", "nan?") +
+                                          line(0, "z_a.1.1", "1"), 1},
+        {"rows at 1 for one copy, as columns would not be", status + line(0, "z_a.1.1", "1") + line(1, "z_a.1.2", "1") +
+                                                             line(0, "z_a.1.2", "1"), 1},
+        // A failure of the first section counts only once the file ends...
+        {"columns failing a check", status + line(0, "x", "1") + line(1, "y", "zz") + line(2, "w", "1"), 0},
+        {"two columns failing", status + line(0, "x", "inf") + line(1, "y", "zz"), 0},
+        // ...after what the rest of the file shows.
+        {"a failing column, then a line that is no value line", status + line(0, "y", "zz") + "garbage\n", 0},
+        {"a failing row, then a third numbering", status + line(0, "y", "zz") + line(0, "x", "1") + line(0, "w", "1"), 1},
+        {"a status holding a zero byte", std::string("Stopped on time\0 - objective value 1\n", 37) + line(0, "x", "1"), 0},
+        {"the same with rows", std::string("Stopped on time\0 - objective value 1\n", 37) + line(0, "r", "1") +
+                                   line(0, "x", "1"), 1},
+        {"no values", status, 0},
+        {"rows named alike", status + line(0, "x", "1") + line(0, "x", "2"), 1},
+    };
+    for (const Case& c : cases) {
+        const test::Converted kept = convert(c.input);
+        int restarts = 0;
+        const test::Converted written = convertRestartable(c.input, restarts);
+        EXPECT_EQ(written.ok, kept.ok) << c.what;
+        EXPECT_EQ(written.message, kept.message) << c.what;
+        if (kept.ok) {
+            EXPECT_EQ(written.document, kept.document) << c.what;
+            EXPECT_EQ(written.summary.variables, kept.summary.variables) << c.what;
+            EXPECT_EQ(written.summary.zAtOne, kept.summary.zAtOne) << c.what;
+            EXPECT_EQ(written.summary.families, kept.summary.families) << c.what;
+        }
+        EXPECT_EQ(restarts, c.restarts) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace rp::solvers

@@ -125,6 +125,12 @@ TEST(SolverOutput, DecisionsOfTheConvertedFileAreTheSourcesZAtOne) {
             EXPECT_NE(converted.err.find(std::string("paralogs solution: format ") + run.format + "\n"),
                       std::string::npos)
                 << converted.err;
+            // A file is written as the solution is read (again from its start
+            // after rows), standard output after keeping the first section
+            // aside: the same bytes.
+            const ProcessResult toStdout = paralogs(dir, {"-i", "out.sol", "-o", "-"});
+            ASSERT_EQ(toStdout.status, 0) << toStdout.err;
+            EXPECT_EQ(toStdout.out, dir.read("out.xml"));
             const AssignmentMap decisions = readSolutionFile(dir.file("out.xml"));
             EXPECT_EQ(decisions, expectedDecisions(program));
             EXPECT_NE(converted.err.find(" z variables at 1, 2 families\n"), std::string::npos) << converted.err;
