@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -257,6 +258,7 @@ struct OutputFile::State {
     std::string target;     // link-resolved, renamed over
     std::string temporary;  // empty when written in place
     int fd = -1;
+    int heldFd = -1;  // the file written in place, emptied and filled by commit()
     int slot = -1;
     bool toStdout = false;
     bool atomic = false;  // through a temporary file and a rename
@@ -269,6 +271,8 @@ struct OutputFile::State {
     void discard() {
         if (fd >= 0) ::close(fd);
         fd = -1;
+        if (heldFd >= 0) ::close(heldFd);
+        heldFd = -1;
         if (temporary.empty()) return;
         SignalsBlocked blocked;
         ::unlink(temporary.c_str());
@@ -284,9 +288,50 @@ struct OutputFile::State {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) fail(OutputError::Stage::open, path, errno);
     }
+    // In place, but the file keeps its bytes until commit(): opened without
+    // emptying it, the output collected in an unnamed temporary file.
+    void openHeldInPlace() {
+        heldFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (heldFd < 0) fail(OutputError::Stage::open, path, errno);
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string directory = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+        fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            std::string pattern = directory + "/.paralogs-output.XXXXXX";
+            fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd >= 0) ::unlink(pattern.c_str());
+        }
+        if (fd < 0) {
+            const int e = errno;
+            discard();
+            fail(OutputError::Stage::open, path, e);
+        }
+    }
+    // Empties the held file and copies the collected output into it.
+    void copyIntoHeld() {
+        if (::ftruncate(heldFd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) failWrite(errno);
+        std::vector<char> block(FdBuffer::kSize);
+        for (;;) {
+            const ssize_t n = ::read(fd, block.data(), block.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                failWrite(errno);
+            }
+            if (n == 0) break;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::write(heldFd, block.data() + done, static_cast<std::size_t>(n - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) failWrite(w < 0 ? errno : EIO);
+                done += w;
+            }
+        }
+        ::close(fd);
+        fd = heldFd;
+        heldFd = -1;
+    }
 };
 
-OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>()) {
+OutputFile::OutputFile(const std::string& path, InPlace inPlaceMode) : state_(std::make_unique<State>()) {
     State& st = *state_;
     st.path = path;
     if (path == "-") {
@@ -341,7 +386,12 @@ OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>
             st.atomic = true;
         }
     }
-    if (inPlace) st.openInPlace();
+    if (inPlace) {
+        if (inPlaceMode == InPlace::atCommit && exists && S_ISREG(existing.st_mode))
+            st.openHeldInPlace();
+        else
+            st.openInPlace();
+    }
     st.buffer.attach(st.fd);
     struct stat opened {};
     st.restartable = ::fstat(st.fd, &opened) == 0 && S_ISREG(opened.st_mode);
@@ -376,6 +426,7 @@ void OutputFile::commit() {
     }
     if (st.fd < 0) st.failWrite(EBADF);
     if (!st.buffer.drain() || !st.stream) st.failWrite(st.buffer.error() != 0 ? st.buffer.error() : EIO);
+    if (st.heldFd >= 0) st.copyIntoHeld();
     struct stat written {};
     if (::fstat(st.fd, &written) == 0 && S_ISREG(written.st_mode) && ::fsync(st.fd) != 0) st.failWrite(errno);
     const int fd = st.fd;

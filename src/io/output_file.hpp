@@ -18,6 +18,10 @@
 //   directory keeps from being replaced, and a directory in which no
 //   temporary file may be created (permission, read-only) while the file
 //   itself can be opened for writing.
+//   With InPlace::atCommit an existing regular file written in place keeps
+//   its bytes until commit(): the output goes to an unnamed temporary file
+//   in $TMPDIR (else /tmp) first and is copied in by commit(), so a failure
+//   before then, or the output's own input being that file, costs nothing.
 // - Failures to open (the path is a directory, a missing directory, no
 //   permission, ...) are raised by the constructor before anything is written.
 //
@@ -53,8 +57,12 @@ private:
 // The stream buffers 1 MiB and hands larger writes to write(2) directly.
 class OutputFile {
 public:
+    // When an existing regular file written in place is emptied: as it is
+    // opened (as opening it for writing would), or only by commit().
+    enum class InPlace { atOpen, atCommit };
+
     // Throws OutputError (open) "cannot create PATH: REASON".
-    explicit OutputFile(const std::string& path);
+    explicit OutputFile(const std::string& path, InPlace inPlace = InPlace::atOpen);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -81,10 +89,11 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// Writes an output with `write(std::ostream&)` and commits it.
+// Writes an output with `write(std::ostream&)` and commits it; a file
+// written in place keeps its bytes until then.
 template <class Write>
 void writeOutputFile(const std::string& path, Write&& write) {
-    OutputFile out(path);
+    OutputFile out(path, OutputFile::InPlace::atCommit);
     write(out.stream());
     out.commit();
 }

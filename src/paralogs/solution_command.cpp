@@ -35,7 +35,7 @@ int runSolution(int argc, const char* const argv[]) {
         }
         io::InputFile input(values["input"].as<std::string>());
         solvers::ConversionSummary summary;
-        io::OutputFile output(values["output"].as<std::string>());
+        io::OutputFile output(values["output"].as<std::string>(), io::OutputFile::InPlace::atCommit);
         if (output.restartable()) conversion.restartOutput = [&output] { output.restart(); };
         try {
             summary = solvers::convertSolution(*input.stream().rdbuf(), output.stream(), conversion);

@@ -371,5 +371,36 @@ TEST(OutputFile, ASignalRemovesTheTemporaryFilesAndEndsTheProcessByIt) {
     }
 }
 
+TEST(OutputFile, AFileHeldInPlaceKeepsItsBytesUntilCommit) {
+    TempDir dir;
+    dir.write("one.txt", "old content\n");
+    ASSERT_EQ(::link(dir.file("one.txt").c_str(), dir.file("two.txt").c_str()), 0);
+    const ino_t inode = statOf(dir.file("one.txt")).st_ino;
+    const auto before = entries(dir.path());
+    {
+        // Dropped without commit: nothing happened to the file.
+        OutputFile out(dir.file("two.txt"), OutputFile::InPlace::atCommit);
+        EXPECT_FALSE(out.replacesAtomically());
+        out.stream() << "never\n";
+        out.stream().flush();
+        EXPECT_EQ(dir.read("one.txt"), "old content\n");
+    }
+    EXPECT_EQ(dir.read("one.txt"), "old content\n");
+    {
+        OutputFile out(dir.file("two.txt"), OutputFile::InPlace::atCommit);
+        // The file can still be read whole while the output is written.
+        EXPECT_EQ(dir.read("two.txt"), "old content\n");
+        out.stream() << "discarded by the restart\n";
+        ASSERT_TRUE(out.restartable());
+        out.restart();
+        out.stream() << std::string(3 << 20, 'x') << "new\n";
+        EXPECT_EQ(dir.read("one.txt"), "old content\n");
+        out.commit();
+    }
+    EXPECT_EQ(statOf(dir.file("one.txt")).st_ino, inode);
+    EXPECT_EQ(dir.read("two.txt"), std::string(3 << 20, 'x') + "new\n");
+    EXPECT_EQ(entries(dir.path()), before);
+}
+
 }  // namespace
 }  // namespace rp::io
