@@ -102,6 +102,13 @@ public:
         return text_.substr(start, pos_ - start);
     }
 
+    // One of the bytes of `allowed`.
+    char readOneOf(std::string_view allowed, std::string_view what) {
+        skipBlanks();
+        if (pos_ >= text_.size() || allowed.find(text_[pos_]) == std::string_view::npos) expected(what);
+        return text_[pos_++];
+    }
+
     char readChar(std::string_view what) {
         skipBlanks();
         if (pos_ >= text_.size()) expected(what);
@@ -193,7 +200,10 @@ std::vector<Structure> readStructuresFile(Reader& reader) {
         for (std::int32_t c = 0; c < chromosomes; ++c) {
             reader.setPlace(place + ", chromosome " + std::to_string(c + 1));
             Chromosome chromosome;
-            chromosome.circular = reader.readChar("a chromosome type") == 'C';
+            // resolve-paralogs takes any byte but C as linear; a strict
+            // reader takes C and L only, so that a structure with fewer
+            // chromosomes than it declares does not read the next header.
+            chromosome.circular = reader.readOneOf("CL", "a chromosome type, C or L") == 'C';
             reader.readCount("a gene count");
             reader.readChar("a separator");
             const std::size_t at = reader.position();
