@@ -7,15 +7,10 @@
 #include <stdexcept>
 
 #include "structs/structs_reader.hpp"
+#include "structs/text.hpp"
 
 namespace rp {
 namespace {
-
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads the items of a genomes file off the text, keeping track of where it
 // is (structure, chromosome) for the messages of the reads that fail.
