@@ -14,9 +14,14 @@ ModelKind parseModelKind(std::string_view text) {
     throw std::invalid_argument("unknown model \"" + std::string(text) + "\" (maximum or exemplar)");
 }
 
-GenomePair selectPair(const std::vector<Structure>& structures, std::size_t second) {
+std::size_t checkedSecond(std::int64_t second) {
     if (second < 2)
         throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));
+    return static_cast<std::size_t>(second);
+}
+
+GenomePair selectPair(const std::vector<Structure>& structures, std::size_t second) {
+    if (second < 2) checkedSecond(static_cast<std::int64_t>(second));
     if (structures.size() < second)
         throw std::runtime_error("the file holds " + std::to_string(structures.size()) +
                                  " structure" + (structures.size() == 1 ? "" : "s") +

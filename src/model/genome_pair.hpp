@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,14 @@ struct GenomePair {
     std::size_t second = 2;
 };
 
-// Structure 1 as A, structure `second` as B. Throws std::runtime_error
-// "genome B must be structure 2 or later, not N" for second < 2 and "the
-// file holds K structures, genome B is structure N" when there are fewer.
+// The number of genome B as a command line gives it; throws
+// std::runtime_error "genome B must be structure 2 or later, not N" for
+// N < 2.
+std::size_t checkedSecond(std::int64_t second);
+
+// Structure 1 as A, structure `second` as B. Throws std::runtime_error as
+// checkedSecond for second < 2 and "the file holds K structures, genome B
+// is structure N" when there are fewer.
 GenomePair selectPair(const std::vector<Structure>& structures, std::size_t second);
 
 // "genome A (structure 1, NAME)".

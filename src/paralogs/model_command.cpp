@@ -36,9 +36,7 @@ int runModel(int argc, const char* const argv[]) {
         } catch (const std::invalid_argument& e) {
             throw UsageError(e.what());
         }
-        const std::int64_t second = values["second"].as<std::int64_t>();
-        if (second < 2)
-            throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));
+        const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
@@ -48,7 +46,7 @@ int runModel(int argc, const char* const argv[]) {
         model::GenomePair pair;
         model::MatchingProgram program;
         try {
-            pair = model::selectPair(genomes.structures, static_cast<std::size_t>(second));
+            pair = model::selectPair(genomes.structures, second);
             program = model::buildMatchingProgram(pair, kind);
         } catch (const std::runtime_error& e) {
             throw inFile(e);

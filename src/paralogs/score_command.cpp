@@ -24,15 +24,13 @@ int runScore(int argc, const char* const argv[]) {
                           "structures file or result file (input, - for standard input)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)");
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
-        const std::int64_t second = values["second"].as<std::int64_t>();
-        if (second < 2)
-            throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));
+        const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         io::InputFile input(values["structs"].as<std::string>());
         const Genomes genomes = readGenomes(input.stream(), input.name());
         model::GenomePair pair;
         model::Score score;
         try {
-            pair = model::selectPair(genomes.structures, static_cast<std::size_t>(second));
+            pair = model::selectPair(genomes.structures, second);
             score = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
         } catch (const std::runtime_error& e) {
             throw std::runtime_error(input.name() + ": " + e.what());

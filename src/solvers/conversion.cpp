@@ -265,7 +265,10 @@ private:
             throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) + " has the value " +
                                 quoted(valueText, 40) + ", farther than " + tolerance() +
                                 " from an integer: the answer is not integral");
-        if (k != 1.0) return k == 0.0 ? 0.0 : k;
+        if (k == 0.0) return 0.0;
+        if (k != 1.0)
+            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) + " has the value " +
+                                quoted(valueText, 40) + ", neither 0 nor 1: a matching variable is binary");
         const std::optional<ZName> cut = cutZName(name);
         if (!cut)
             throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) +

@@ -14,8 +14,6 @@ namespace {
 constexpr std::string_view kModel = "# Solution for model";
 constexpr std::string_view kObjective = "# Objective value";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Where the last blank of data[begin, end) ends (the index after it), or
 // begin when there is none. The bytes up to 0x20 are found a word at a time
 // from the end, and the last of them looked at.

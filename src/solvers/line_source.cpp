@@ -56,8 +56,6 @@ std::size_t firstMarked(std::uint64_t mask) {
         return static_cast<std::size_t>(std::countl_zero(mask)) >> 3;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 constexpr std::uint64_t kSpaces = kOnes * ' ';
 
 // 0x80 in the first byte of `word` (in memory order) that is below `bound`

@@ -36,6 +36,9 @@ private:
     std::uint64_t line_ = 0;
 };
 
+// A blank within a line of a solver's file: a space or a tab.
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 // Up to `count` fields of `line` separated by blanks (spaces, tabs); returns
 // how many were found, and sets `rest` to what follows the last one taken.
 std::size_t splitFields(std::string_view line, std::string_view* fields, std::size_t count,

@@ -7,15 +7,10 @@
 #include <stdexcept>
 
 #include "structs/structs_reader.hpp"
+#include "structs/text.hpp"
 
 namespace rp {
 namespace {
-
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads the items of a genomes file off the text, keeping track of where it
 // is (structure, chromosome) for the messages of the reads that fail.
@@ -100,6 +95,13 @@ public:
         const std::size_t start = pos_;
         while (pos_ < text_.size() && !isBlank(text_[pos_])) ++pos_;
         return text_.substr(start, pos_ - start);
+    }
+
+    // One of the bytes of `allowed`.
+    char readOneOf(std::string_view allowed, std::string_view what) {
+        skipBlanks();
+        if (pos_ >= text_.size() || allowed.find(text_[pos_]) == std::string_view::npos) expected(what);
+        return text_[pos_++];
     }
 
     char readChar(std::string_view what) {
@@ -193,7 +195,10 @@ std::vector<Structure> readStructuresFile(Reader& reader) {
         for (std::int32_t c = 0; c < chromosomes; ++c) {
             reader.setPlace(place + ", chromosome " + std::to_string(c + 1));
             Chromosome chromosome;
-            chromosome.circular = reader.readChar("a chromosome type") == 'C';
+            // resolve-paralogs takes any byte but C as linear; a strict
+            // reader takes C and L only, so that a structure with fewer
+            // chromosomes than it declares does not read the next header.
+            chromosome.circular = reader.readOneOf("CL", "a chromosome type, C or L") == 'C';
             reader.readCount("a gene count");
             reader.readChar("a separator");
             const std::size_t at = reader.position();

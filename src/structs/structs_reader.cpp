@@ -4,17 +4,12 @@
 #include <stdexcept>
 
 #include "structs/errors.hpp"
+#include "structs/text.hpp"
 
 namespace rp {
 namespace {
 
 constexpr int kEof = std::char_traits<char>::eof();
-
-constexpr bool isBlank(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-constexpr bool isDigit(int c) { return c >= '0' && c <= '9'; }
 
 // The three kinds of read of the structures file, straight off the stream's
 // buffer. Each skips blanks first; a read that cannot be done leaves its

@@ -5,12 +5,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "structs/text.hpp"
+
 namespace rp {
 namespace {
-
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 void appendNumber(std::string& out, long long value) {
     char digits[24];

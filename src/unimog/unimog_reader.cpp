@@ -8,17 +8,13 @@
 #include <unordered_map>
 
 #include "structs/structures_writer.hpp"
+#include "structs/text.hpp"
 
 namespace rp::unimog {
 namespace {
 
-// The blanks of the structures file, so that what one reads the other keeps.
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\n';
-}
-
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
+// Blanks (structs/text.hpp) are those of the structures file, so that what
+// one reads the other keeps.
 constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

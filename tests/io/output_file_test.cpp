@@ -22,18 +22,8 @@ namespace {
 
 using test::TempDir;
 
-struct stat statOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
-
-std::set<std::string> entries(const std::string& directory) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.insert(entry.path().filename().string());
-    return names;
-}
+using test::entries;
+using test::statOf;
 
 void write(const std::string& path, const std::string& text) {
     OutputFile out(path);

@@ -22,6 +22,8 @@
 namespace rp {
 namespace {
 
+using test::entries;
+using test::statOf;
 using test::TempDir;
 
 const std::string kProgress =
@@ -72,19 +74,6 @@ const Input& small() {
 
 test::ProcessResult run(const TempDir& dir, const std::string& output) {
     return test::runProcess(RP_TOOL_PATH, {"-s", "structs.txt", "-i", "solution.xml", "-o", output}, dir.path());
-}
-
-struct stat statOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
-
-std::set<std::string> entries(const std::string& directory) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.insert(entry.path().filename().string());
-    return names;
 }
 
 void prepare(const TempDir& dir, const Input& input) {

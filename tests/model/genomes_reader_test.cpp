@@ -76,7 +76,13 @@ const Failure kFailures[] = {
     {"1\na 1\n-1\n", "in.txt: line 3: expected a structure count, found -1"},
     {"1\na 1\n2\ng1 0 ; 1 ;\nL 1 : +a.1;\n", "in.txt: line 5: structure 2: expected a structure name, found the end of the file"},
     {"1\na 1\n1\ng1 0 ; 2 ;\nL 1 : +a.1;\n",
-     "in.txt: line 5: structure 1 (g1), chromosome 2: expected a chromosome type, found the end of the file"},
+     "in.txt: line 5: structure 1 (g1), chromosome 2: expected a chromosome type, C or L, found the end of the file"},
+    // A structure with fewer chromosomes than it declares, the next one's
+    // header where its chromosome should be.
+    {"1\na 1\n2\ng1 0 ; 2 ;\nL 1 : +a.1;\ng2 0 ; 1 ;\nL 1 : +a.1;\n",
+     "in.txt: line 6: structure 1 (g1), chromosome 2: expected a chromosome type, C or L, found \"g2\""},
+    {"1\na 1\n1\ng1 0 ; 1 ;\nX 1 : +a.1;\n",
+     "in.txt: line 5: structure 1 (g1), chromosome 1: expected a chromosome type, C or L, found \"X\""},
     {"1\na 1\n1\ng1 0 ; x ;\n", "in.txt: line 4: structure 1 (g1): expected a chromosome count, found \"x\""},
     {"1\na 1\n1\ng1 0 ; 1 ;\nL y : +a.1;\n",
      "in.txt: line 5: structure 1 (g1), chromosome 1: expected a gene count, found \"y\""},

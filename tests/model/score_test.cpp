@@ -111,5 +111,24 @@ TEST(SelectPair, RefusesAMissingGenomeB) {
     EXPECT_EQ(selectPair(two, 2).b, &two[1]);
 }
 
+// The commands check --second before they read the file, with the message
+// of selectPair.
+TEST(SelectPair, ChecksTheSecondOfACommandLineAsItDoes) {
+    const auto message = [](auto check) -> std::string {
+        try {
+            check();
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::vector<Structure> two{genome("L:+a.1"), genome("L:+a.1")};
+    EXPECT_EQ(message([] { checkedSecond(-1); }), "genome B must be structure 2 or later, not -1");
+    EXPECT_EQ(message([] { checkedSecond(0); }), "genome B must be structure 2 or later, not 0");
+    EXPECT_EQ(message([&] { selectPair(two, 1); }), "genome B must be structure 2 or later, not 1");
+    EXPECT_EQ(checkedSecond(2), 2u);
+    EXPECT_EQ(checkedSecond(std::int64_t{1} << 40), std::size_t{1} << 40);
+}
+
 }  // namespace
 }  // namespace rp::model

@@ -7,8 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace rp::test {
 
@@ -65,6 +68,19 @@ Unwritable::~Unwritable() {
         setImmutable(path_, false);
     else
         chmod(path_.c_str(), mode_);
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+std::set<std::string> entries(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.insert(entry.path().filename().string());
+    return names;
 }
 
 }  // namespace rp::test

@@ -1,8 +1,12 @@
 // File system situations that tests of output files need: a small tmpfs
 // mounted on a directory (a disk that fills up), and a directory in which no
 // file can be created, even by root. Each says why when it cannot be had.
+// And what those tests look at: a path's status, a directory's entries.
 #pragma once
 
+#include <sys/stat.h>
+
+#include <set>
 #include <string>
 
 namespace rp::test {
@@ -43,5 +47,12 @@ private:
     bool immutable_ = false;
     unsigned mode_ = 0;
 };
+
+// The status of `path` itself (a link is not followed); a failing
+// expectation when there is none.
+struct stat statOf(const std::string& path);
+
+// The names of the entries of `directory`.
+std::set<std::string> entries(const std::string& directory);
 
 }  // namespace rp::test
