@@ -15,6 +15,12 @@ struct ProcessResult {
 
 // Runs `program` with `args` (argv[0] is `program`)
 // in `workingDirectory`.
+// In a forked child: changes to `workingDirectory` and replaces the process
+// with `program` and `args` (argv[0] is `program`); ends with status 127 when
+// either fails. Standard streams are the caller's to set up before.
+[[noreturn]] void execInDirectory(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& workingDirectory);
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingDirectory);
 

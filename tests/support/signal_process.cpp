@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "support/process.hpp"
+
 namespace rp::test {
 
 SignalledRun runAndSignalOn(const std::string& program, const std::vector<std::string>& args,
@@ -25,13 +27,8 @@ SignalledRun runAndSignalOn(const std::string& program, const std::vector<std::s
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        if (dup2(slave, 1) < 0 || dup2(slave, 2) < 0 || chdir(workingDirectory.c_str()) != 0) _exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+        if (dup2(slave, 1) < 0 || dup2(slave, 2) < 0) _exit(127);
+        execInDirectory(program, args, workingDirectory);
     }
     close(slave);
     SignalledRun run;
