@@ -10,7 +10,7 @@
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 
 namespace rp::paralogs {
 

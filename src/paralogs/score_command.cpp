@@ -9,7 +9,7 @@
 #include "model/score.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 
 namespace rp::paralogs {
 

@@ -5,8 +5,8 @@
 #include "io/output_file.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "structs/genomes_reader.hpp"
-#include "structs/structures_writer.hpp"
+#include "genomes/genomes_reader.hpp"
+#include "genomes/structures_writer.hpp"
 #include "unimog/unimog_reader.hpp"
 #include "unimog/unimog_writer.hpp"
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <unordered_map>
 
-#include "structs/structures_writer.hpp"
-#include "structs/text.hpp"
+#include "genomes/structures_writer.hpp"
+#include "text/characters.hpp"
 
 namespace rp::unimog {
 namespace {
 
-// Blanks (structs/text.hpp) are those of the structures file, so that what
+// Blanks (isSpace of text/characters.hpp) are those of the structures file, so that what
 // one reads the other keeps.
 constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
@@ -45,9 +45,9 @@ struct StringHash {
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
-class Reader {
+class UnimogParser {
 public:
-    Reader(std::string_view text, const std::string& name) : text_(text), name_(name) {}
+    UnimogParser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
 
     std::vector<Structure> read() {
         std::size_t at = text_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
@@ -87,16 +87,16 @@ private:
 
     void readLine(std::string_view line) {
         std::size_t i = 0;
-        while (i < line.size() && isBlank(line[i])) ++i;
+        while (i < line.size() && isSpace(line[i])) ++i;
         if (i == line.size()) return;
         if (line.substr(i).starts_with("//")) return;
         if (line[i] == '>') return startGenome(line.substr(i + 1));
         if (!inGenome_) return;  // comment text before the first genome
         while (i < line.size()) {
             const std::size_t start = i;
-            while (i < line.size() && !isBlank(line[i])) ++i;
+            while (i < line.size() && !isSpace(line[i])) ++i;
             readToken(line.substr(start, i - start));
-            while (i < line.size() && isBlank(line[i])) ++i;
+            while (i < line.size() && isSpace(line[i])) ++i;
         }
         if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
     }
@@ -170,8 +170,8 @@ private:
 
     void startGenome(std::string_view header) {
         if (inGenome_) endGenome();
-        while (!header.empty() && isBlank(header.front())) header.remove_prefix(1);
-        while (!header.empty() && isBlank(header.back())) header.remove_suffix(1);
+        while (!header.empty() && isSpace(header.front())) header.remove_prefix(1);
+        while (!header.empty() && isSpace(header.back())) header.remove_suffix(1);
         if (const char* problem = genomeNameProblem(header))
             fail("genome " + quoted(header) + ": the structures format cannot carry " + problem);
         inGenome_ = true;
@@ -237,17 +237,17 @@ private:
 InputKind recognise(std::string_view text) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i])) ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     const std::size_t digits = i;
     while (i < text.size() && isDigit(text[i])) ++i;
     if (i == digits) return InputKind::unimog;
     if (i < text.size() && text[i] == ';') ++i;
-    return i == text.size() || isBlank(text[i]) ? InputKind::genomes : InputKind::unimog;
+    return i == text.size() || isSpace(text[i]) ? InputKind::genomes : InputKind::unimog;
 }
 
 std::vector<Structure> readUnimog(std::string_view text, const std::string& name) {
-    return Reader(text, name).read();
+    return UnimogParser(text, name).read();
 }
 
 }  // namespace rp::unimog

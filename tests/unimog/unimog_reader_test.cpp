@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "genomes_text.hpp"
+#include "support/genomes_text.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::unimog {
