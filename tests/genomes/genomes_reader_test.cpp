@@ -5,7 +5,7 @@
 #include <random>
 #include <sstream>
 
-#include "support/genome_text.hpp"
+#include "support/genomes.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
 

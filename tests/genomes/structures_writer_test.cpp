@@ -11,8 +11,7 @@
 #include "genomes/genomes_reader.hpp"
 #include "genomes/structures_writer.hpp"
 #include "structs/structs_reader.hpp"
-#include "support/genome_text.hpp"
-#include "support/genomes_text.hpp"
+#include "support/genomes.hpp"
 
 namespace rp {
 namespace {

@@ -12,7 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include "support/genome_text.hpp"
+#include "support/genomes.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "support/solvers.hpp"

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "support/genome_text.hpp"
+#include "support/genomes.hpp"
 #include "support/solvers.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"

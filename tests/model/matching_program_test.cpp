@@ -5,7 +5,7 @@
 #include <cctype>
 #include <sstream>
 
-#include "support/genome_text.hpp"
+#include "support/genomes.hpp"
 #include "model/score.hpp"
 #include "support/solvers.hpp"
 

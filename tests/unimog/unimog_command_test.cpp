@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/genomes_text.hpp"
+#include "support/genomes.hpp"
 #include "genomes/genomes_reader.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/genomes_text.hpp"
+#include "support/genomes.hpp"
 #include "genomes/genomes_reader.hpp"
 #include "genomes/structures_writer.hpp"
 #include "support/temp_dir.hpp"
