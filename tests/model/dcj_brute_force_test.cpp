@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "dcj_score_print.hpp"
 #include "model/dcj_score.hpp"
 
 namespace rp::model {
@@ -22,12 +22,16 @@ constexpr char kTelomere = 100;
 constexpr char kAbsent = 101;
 
 // Markers 0..common-1 are in both genomes, then those of A only, then those
-// of B only.
+// of B only. Searching from B back to A, the markers of B only are deleted
+// and those of A only inserted: `backward` swaps the roles.
 struct Universe {
     int common = 0, onlyA = 0, onlyB = 0;
+    bool backward = false;
     int markers() const { return common + onlyA + onlyB; }
-    bool deletable(int m) const { return m >= common && m < common + onlyA; }
-    bool insertable(int m) const { return m >= common + onlyA; }
+    bool inAOnly(int m) const { return m >= common && m < common + onlyA; }
+    bool inBOnly(int m) const { return m >= common + onlyA; }
+    bool deletable(int m) const { return backward ? inBOnly(m) : inAOnly(m); }
+    bool insertable(int m) const { return backward ? inAOnly(m) : inBOnly(m); }
 };
 
 void join(State& s, int x, int y) {
@@ -152,22 +156,43 @@ void forEachInsertion(const State& s, const Universe& u, Emit&& emit) {
     }
 }
 
-// The least number of operations from `from` to `to`, or -1 beyond `limit`.
-int leastOperations(const State& from, const State& to, const Universe& u, int limit) {
-    std::unordered_map<State, int> seen{{from, 0}};
-    std::deque<State> queue{from};
-    while (!queue.empty()) {
-        const State s = queue.front();
-        queue.pop_front();
-        const int depth = seen[s];
-        if (s == to) return depth;
-        if (depth == limit) continue;
+using Seen = std::unordered_map<State, int>;
+
+// Every genome one operation away from the last layer of `seen`, added with
+// the next depth; returns the least total depth of one met in `other`, or -1.
+int expandLayer(std::vector<State>& layer, Seen& seen, const Seen& other, const Universe& u) {
+    std::vector<State> next;
+    int met = -1;
+    for (const State& s : layer) {
+        const int depth = seen.at(s);
         const auto visit = [&](const State& t) {
-            if (seen.emplace(t, depth + 1).second) queue.push_back(t);
+            if (!seen.emplace(t, depth + 1).second) return;
+            next.push_back(t);
+            const auto there = other.find(t);
+            if (there != other.end() && (met < 0 || depth + 1 + there->second < met)) met = depth + 1 + there->second;
         };
         forEachDcj(s, visit);
         forEachDeletion(s, u, visit);
         forEachInsertion(s, u, visit);
+    }
+    layer = std::move(next);
+    return met;
+}
+
+// The least number of operations from `from` to `to` by a breadth-first
+// search from both ends, a whole layer at a time (operations are undone by
+// operations: a DCJ by a DCJ, a deletion by an insertion); -1 beyond `limit`.
+int leastOperations(const State& from, const State& to, const Universe& u, int limit) {
+    if (from == to) return 0;
+    Universe back = u;
+    back.backward = true;
+    Seen seenFrom{{from, 0}}, seenTo{{to, 0}};
+    std::vector<State> layerFrom{from}, layerTo{to};
+    for (int depth = 1; depth <= limit && !layerFrom.empty() && !layerTo.empty(); ++depth) {
+        const bool forward = layerFrom.size() <= layerTo.size();
+        const int met = forward ? expandLayer(layerFrom, seenFrom, seenTo, u)
+                                : expandLayer(layerTo, seenTo, seenFrom, back);
+        if (met >= 0) return met;
     }
     return -1;
 }
@@ -181,7 +206,8 @@ struct RandomGenome {
 
 RandomGenome randomGenome(std::vector<int> markers, const Universe& u, std::mt19937& random) {
     const auto nameOf = [&](int m) {
-        return (m < u.common ? "c" : u.deletable(m) ? "x" : "y") + std::to_string(m);
+        std::string name(m < u.common ? "c" : u.inAOnly(m) ? "x" : "y");
+        return name + std::to_string(m);
     };
     std::shuffle(markers.begin(), markers.end(), random);
     RandomGenome g{State(2 * static_cast<std::size_t>(u.markers()), kAbsent), {}};
@@ -211,20 +237,53 @@ RandomGenome randomGenome(std::vector<int> markers, const Universe& u, std::mt19
     return g;
 }
 
+// The same genome written otherwise: the chromosomes in another order, every
+// circular one turned by `turn` genes, and every chromosome read from its
+// other end when `turn` is odd.
+Structure rewritten(Structure s, std::size_t turn) {
+    if (!s.chromosomes.empty())
+        std::rotate(s.chromosomes.begin(),
+                    s.chromosomes.begin() + static_cast<std::ptrdiff_t>(turn % s.chromosomes.size()),
+                    s.chromosomes.end());
+    for (Chromosome& c : s.chromosomes) {
+        if (c.circular)
+            std::rotate(c.genes.begin(), c.genes.begin() + static_cast<std::ptrdiff_t>(turn % c.genes.size()),
+                        c.genes.end());
+        if (turn % 2 == 0) continue;
+        std::reverse(c.genes.begin(), c.genes.end());
+        for (Gene& g : c.genes) g.strand = -g.strand;
+    }
+    return s;
+}
+
+// The counts belong to the diagram, not to where the walks start.
+void expectTheSameWhereverTheWalksStart(const Structure& a, const Structure& b, const DcjScore& score, int pair) {
+    for (std::size_t turn = 1; turn < 6; ++turn) {
+        std::vector<Structure> structures{rewritten(a, turn), rewritten(b, turn + 1)};
+        EXPECT_EQ(scoreDcj(structures[0], structures[1], matchByLabels(selectPair(structures, 2))), score)
+            << "pair " << pair << ", turned by " << turn;
+    }
+}
+
 TEST(DcjBruteForce, TheFormulaEqualsTheLeastNumberOfOperations) {
     std::mt19937 random(20261209);
-    const int pairs = 300;
-    int withIndels = 0, withSingletons = 0, withMergedRuns = 0;
+    const int pairs = 400;
+    int withIndels = 0, withSingletons = 0, withRunChanges = 0, rounded = 0, maxDecides = 0, far = 0;
     for (int i = 0; i < pairs; ++i) {
         Universe u;
-        u.common = static_cast<int>(random() % 4);
+        u.common = static_cast<int>(random() % 5);
         u.onlyA = static_cast<int>(random() % 3);
         u.onlyB = static_cast<int>(random() % 3);
-        while (u.markers() > 5) --(u.onlyA > u.onlyB ? u.onlyA : u.onlyB);
+        if (i % 4 == 0) {  // runs of two or more indel edges in cycles of both kinds of runs
+            u.common = 1 + static_cast<int>(random() % 2);
+            u.onlyA = 2;
+            u.onlyB = 1 + static_cast<int>(random() % 2);
+        }
+        while (u.markers() > 6) --(u.onlyA > u.onlyB ? u.onlyA : u.onlyB);
         std::vector<int> inA, inB;
         for (int m = 0; m < u.markers(); ++m) {
-            if (!u.insertable(m)) inA.push_back(m);
-            if (!u.deletable(m)) inB.push_back(m);
+            if (!u.inBOnly(m)) inA.push_back(m);
+            if (!u.inAOnly(m)) inB.push_back(m);
         }
         const RandomGenome a = randomGenome(inA, u, random);
         const RandomGenome b = randomGenome(inB, u, random);
@@ -234,14 +293,22 @@ TEST(DcjBruteForce, TheFormulaEqualsTheLeastNumberOfOperations) {
         const int least = leastOperations(a.state, b.state, u, static_cast<int>(score.distance) + 1);
         ASSERT_EQ(least, score.distance) << "pair " << i << ": " << u.common << " common, " << u.onlyA
                                          << " in A only, " << u.onlyB << " in B only";
+        expectTheSameWhereverTheWalksStart(a.structure, b.structure, score, i);
         withIndels += u.onlyA + u.onlyB > 0;
         withSingletons += score.singletons > 0;
-        withMergedRuns += score.pab > 0;
+        withRunChanges += score.pab > 0;
+        const std::size_t ends = score.pab + std::max(score.pAa, score.pBa) + std::max(score.pAb, score.pBb);
+        rounded += (ends + score.pAB) % 2 == 1;
+        maxDecides += std::min(score.pAa, score.pBa) + std::min(score.pAb, score.pBb) > 0;
+        far += least >= 4;
     }
     // The pairs reach the terms that need care.
     EXPECT_GT(withIndels, pairs / 2);
     EXPECT_GT(withSingletons, 10);
-    EXPECT_GT(withMergedRuns, 10);
+    EXPECT_GT(withRunChanges, 10);
+    EXPECT_GT(rounded, 10);
+    EXPECT_GT(maxDecides, 10);
+    EXPECT_GT(far, pairs / 10);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "dcj_score_print.hpp"
 #include "genome_text.hpp"
 #include "unimog_text.hpp"
 
@@ -52,6 +53,8 @@ const DcjCase kCases[] = {
     {"linearisation", "1 2 )", "1 2 |", 2, 1, 0, 0, 0, 0, 0, 0, 0, 1},
     {"whole circle inserted", "1 2 |", "1 2 | y z )", 2, 1, 0, 0, 0, 0, 0, 2, 1, 1},
 };
+
+void PrintTo(const DcjCase& k, std::ostream* out) { *out << k.what; }
 
 class DcjTable : public ::testing::TestWithParam<DcjCase> {};
 
