@@ -36,18 +36,15 @@ namespace rp::model {
 
 // The program, built in memory.
 struct MatchingProgram {
-    ModelKind kind = ModelKind::maximum;
     std::size_t families = 0;      // families with genes in both genomes
     std::size_t pairs = 0;         // the matched pairs every solution has
-    std::size_t genesA = 0;        // genes of A of those families
-    std::size_t genesB = 0;
     std::vector<std::string> zNames;
     std::size_t adjacencyCandidates = 0;
     std::size_t telomereCandidates = 0;
 
     // A row: terms (variable, coefficient), a sense and a right-hand side.
     // Variables are numbered: z variables first, then a<k>, then t<k>.
-    enum class Sense : std::uint8_t { lessEqual, equal };
+    enum class Sense : std::uint8_t { lessEqual, equal, greaterEqual };
     struct Row {
         std::string name;
         std::uint32_t firstTerm = 0;  // into termVariables / termCoefficients
