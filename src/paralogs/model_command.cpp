@@ -7,16 +7,46 @@
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
 #include "model/genome_pair.hpp"
+#include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
 #include "structs/genomes_reader.hpp"
 
 namespace rp::paralogs {
+namespace {
+
+enum class Distance { breakpoint, dcj };
+
+Distance parseDistance(const std::string& text) {
+    if (text == "breakpoint") return Distance::breakpoint;
+    if (text == "dcj") return Distance::dcj;
+    throw UsageError("unknown distance \"" + text + "\" (breakpoint or dcj)");
+}
+
+// The model of the command line; the bounds file is read here.
+model::MatchingModel readModel(const po::variables_map& values) {
+    model::MatchingModel matchingModel;
+    try {
+        matchingModel.kind = model::parseModelKind(values["model"].as<std::string>());
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    if (values.count("bounds") != 0) {
+        io::InputFile bounds(values["bounds"].as<std::string>());
+        matchingModel.boundsSource = bounds.name();
+        matchingModel.bounds = model::readFamilyBounds(bounds.stream(), bounds.name());
+    }
+    return matchingModel;
+}
+
+}  // namespace
 
 int runModel(int argc, const char* const argv[]) {
     static constexpr CommandInfo kInfo{
-        "model", "-s STRUCTS -o MODEL.lp [--second N] [--model maximum|exemplar]",
+        "model",
+        "-s STRUCTS -o MODEL.lp [--second N] [--distance breakpoint|dcj] [--model maximum|exemplar|intermediate] "
+        "[--bounds FILE]",
         "Writes the integer program (CPLEX LP format) whose optimum is the best matching of the\n"
         "genes of genome A (the first structure) and genome B (the N-th): 2 x conserved\n"
         "adjacencies + conserved telomeres, z_FAMILY.I.J at 1 matching copy I of A to copy J of B."};
@@ -26,16 +56,20 @@ int runModel(int argc, const char* const argv[]) {
         "output,o", po::value<std::string>()->required(), "LP file (output, - for standard output)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)")(
         "model", po::value<std::string>()->default_value("maximum"),
-        "maximum: min(a, b) pairs per family; exemplar: one pair per family");
+        "maximum: min(a, b) pairs per family; exemplar: one pair per family; intermediate: 1 to min(a, b)")(
+        "distance", po::value<std::string>()->default_value("breakpoint"),
+        "breakpoint: maximise 2 x conserved adjacencies + telomeres; dcj: minimise the DCJ-indel distance")(
+        "bounds", po::value<std::string>(),
+        "pairs per family: lines FAMILY<TAB>LOWER<TAB>UPPER (input, - for standard input), overriding the model");
     std::string commandLine = "paralogs";
     for (int i = 0; i < argc; ++i) commandLine += std::string(" ") + argv[i];
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
-        model::ModelKind kind;
-        try {
-            kind = model::parseModelKind(values["model"].as<std::string>());
-        } catch (const std::invalid_argument& e) {
-            throw UsageError(e.what());
-        }
+        const Distance distance = parseDistance(values["distance"].as<std::string>());
+        model::MatchingModel matchingModel = readModel(values);
+        const model::ModelKind kind = matchingModel.kind;
+        if (distance == Distance::dcj) throw std::runtime_error("--distance dcj is not available yet");
+        if (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty())
+            throw std::runtime_error("the breakpoint program takes only --model maximum or exemplar, without --bounds");
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
