@@ -7,6 +7,7 @@
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
 #include "model/genome_pair.hpp"
+#include "model/dcj_program.hpp"
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
@@ -65,12 +66,13 @@ int runModel(int argc, const char* const argv[]) {
     for (int i = 0; i < argc; ++i) commandLine += std::string(" ") + argv[i];
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const Distance distance = parseDistance(values["distance"].as<std::string>());
-        model::MatchingModel matchingModel = readModel(values);
-        const model::ModelKind kind = matchingModel.kind;
-        if (distance == Distance::dcj) throw std::runtime_error("--distance dcj is not available yet");
-        if (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty())
-            throw std::runtime_error("the breakpoint program takes only --model maximum or exemplar, without --bounds");
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
+        const model::MatchingModel matchingModel = readModel(values);
+        const model::ModelKind kind = matchingModel.kind;
+        if (distance == Distance::breakpoint &&
+            (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty()))
+            throw std::runtime_error(
+                "the breakpoint program takes only --model maximum or exemplar, without --bounds, for now");
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
@@ -78,30 +80,61 @@ int runModel(int argc, const char* const argv[]) {
         const Genomes genomes = readGenomes(input.stream(), input.name());
         const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name() + ": " + e.what()); };
         model::GenomePair pair;
-        model::MatchingProgram program;
         try {
             pair = model::selectPair(genomes.structures, second);
-            program = model::buildMatchingProgram(pair, kind);
         } catch (const std::runtime_error& e) {
             throw inFile(e);
         }
-        const std::string counts =
-            std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) + " z, " +
-            std::to_string(program.adjacencyCandidates) + " adjacency, " +
-            std::to_string(program.telomereCandidates) + " telomere), " + std::to_string(program.rows.size()) +
-            " constraints";
+        model::checkBounds(matchingModel, pair);
         const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
-        const std::string modelLine = "model " + std::string(model::modelName(kind)) + ": " +
-                                      std::to_string(program.families) + " families in both genomes, " +
-                                      std::to_string(program.pairs) + " pairs to match";
-        const std::vector<std::string> comment{
-            commandLine,
-            "input: " + input.name() + ": " + genomesLine,
-            modelLine,
-            counts,
-            "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
-        };
-        io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
+        std::string modelLine;
+        std::string counts;
+        if (distance == Distance::breakpoint) {
+            model::MatchingProgram program;
+            try {
+                program = model::buildMatchingProgram(pair, kind);
+            } catch (const std::runtime_error& e) {
+                throw inFile(e);
+            }
+            counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
+                     " z, " + std::to_string(program.adjacencyCandidates) + " adjacency, " +
+                     std::to_string(program.telomereCandidates) + " telomere), " +
+                     std::to_string(program.rows.size()) + " constraints";
+            modelLine = "model " + std::string(model::modelName(kind)) + ": " + std::to_string(program.families) +
+                        " families in both genomes, " + std::to_string(program.pairs) + " pairs to match";
+            const std::vector<std::string> comment{
+                commandLine,
+                "input: " + input.name() + ": " + genomesLine,
+                modelLine,
+                counts,
+                "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
+            };
+            io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
+        } else {
+            model::DcjProgram program;
+            try {
+                program = model::buildDcjProgram(pair, matchingModel);
+            } catch (const std::runtime_error& e) {
+                throw inFile(e);
+            }
+            counts = model::describeDcjCounts(program);
+            const std::string pairs = program.lowerPairs == program.upperPairs
+                                          ? std::to_string(program.lowerPairs) + " pairs to match"
+                                          : std::to_string(program.lowerPairs) + " to " +
+                                                std::to_string(program.upperPairs) + " pairs to match";
+            modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " +
+                        std::to_string(program.diagram.families.size()) + " families in both genomes, " + pairs;
+            const std::vector<std::string> comment{
+                commandLine,
+                "input: " + input.name() + ": " + genomesLine,
+                modelLine,
+                counts,
+                "minimise the DCJ-indel distance (capped program, " + std::to_string(program.diagram.telomeres) +
+                    " telomeres per genome); z_F.I.J = 1: copy I of A is copy J of B",
+            };
+            io::writeOutputFile(outputPath,
+                                [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
+        }
 
         for (const std::string& family : model::familiesPastIndexLimit(genomes.structures, pair, kind))
             printWarning(kInfo, "family " + family +
