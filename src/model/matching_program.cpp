@@ -9,14 +9,16 @@
 
 namespace rp::model {
 
-MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
+MatchingProgram buildMatchingProgram(const GenomePair& pair, const MatchingModel& model) {
     using namespace stages;
-    ProgramFamilies pf = collectFamilies(pair, kind);
+    checkBounds(model, pair);
+    ProgramFamilies pf = collectFamilies(pair, model);
     MatchingProgram program;
     for (const Family& f : pf.families) {
         if (!f.inBoth()) continue;
         ++program.families;
         program.pairs += f.lower;
+        program.upperPairs += f.upper;
     }
     program.zNames = nameZVariables(pf.families);
     const std::vector<Span> spansA = enumerateSpans(pf.a, pf.families, true);
@@ -39,7 +41,7 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
 }
 
 std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& structures, const GenomePair& pair,
-                                                ModelKind kind) {
+                                                const MatchingModel& model) {
     std::unordered_map<std::string_view, std::pair<std::uint32_t, std::uint32_t>> counts;
     std::vector<std::string_view> order;
     for (const Chromosome& c : pair.a->chromosomes)
@@ -54,8 +56,7 @@ std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& st
     std::unordered_map<std::string_view, std::uint32_t> usedIndices;  // bit i: index i in use
     for (const std::string_view name : order) {
         const auto [a, b] = counts[name];
-        const std::uint32_t matched = b == 0 ? 0 : (kind == ModelKind::maximum ? std::min(a, b) : 1);
-        if (b != 0 && a > matched) usedIndices.emplace(name, 0);
+        if (b != 0 && a > familyRange(model, name, a, b).lower) usedIndices.emplace(name, 0);
     }
     if (usedIndices.empty()) return {};
     for (const Structure& s : structures)

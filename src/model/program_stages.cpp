@@ -94,7 +94,10 @@ void checkLabels(const std::vector<std::int32_t>& copies, const Family& f, const
 
 }  // namespace
 
-ProgramFamilies collectFamilies(const GenomePair& pair, ModelKind kind) {
+ProgramFamilies collectFamilies(const GenomePair& pair, const MatchingModel& model) {
+    // familyRange with the bounds looked up by name.
+    std::unordered_map<std::string_view, PairRange> bounds;
+    for (const FamilyBound& b : model.bounds) bounds.emplace(b.family, b.range);
     FamilyIndex index;
     ProgramFamilies result;
     std::vector<Family>& families = result.families;
@@ -103,9 +106,10 @@ ProgramFamilies collectFamilies(const GenomePair& pair, ModelKind kind) {
     for (Family& f : families) {
         if (!f.inBoth()) continue;
         checkName(f);
-        const std::uint32_t matched = kind == ModelKind::maximum ? std::min(f.inA, f.inB) : 1;
-        f.lower = matched;
-        f.upper = matched;
+        const auto bound = bounds.find(f.name);
+        const PairRange range = bound != bounds.end() ? bound->second : kindRange(model.kind, f.inA, f.inB);
+        f.lower = range.lower;
+        f.upper = range.upper;
         f.spareA = f.inA - f.lower;
         f.spareB = f.inB - f.lower;
     }

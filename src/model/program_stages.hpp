@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
+#include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 
 namespace rp::model::stages {
@@ -71,15 +72,15 @@ struct Family {
 };
 
 // Stage 1: every family of the pair in the order of first appearance in A,
-// then B, with its counts and the range of pairs the model gives it, and
-// the genomes reduced to the families in both. Throws std::runtime_error as
+// then B, with its counts and the range of pairs the model gives it
+// (familyRange), and the genomes reduced to the families in both. Throws std::runtime_error as
 // buildMatchingProgram for a family name or a label it refuses.
 struct ProgramFamilies {
     std::vector<Family> families;
     ProgramGenome a;
     ProgramGenome b;
 };
-ProgramFamilies collectFamilies(const GenomePair& pair, ModelKind kind);
+ProgramFamilies collectFamilies(const GenomePair& pair, const MatchingModel& model);
 
 // Stage 2: names the z variables, family by family, A's copies by B's
 // ("z_F.I.J"), and sets each family's zBase.

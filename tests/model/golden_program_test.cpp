@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "genome_text.hpp"
+#include "model_of.hpp"
 #include "model/matching_program.hpp"
 
 namespace rp::model {
@@ -20,6 +21,7 @@ struct Golden {
     const char* b;
     ModelKind kind;
     const char* lp;  // after the comment lines
+    std::vector<FamilyBound> bounds = {};
 };
 
 // Each case below is explained in the comment before it: the z variables in
@@ -149,7 +151,7 @@ const Golden kGolden[] = {
 std::string programText(const Golden& golden) {
     const std::vector<Structure> structures{genome(golden.a, "A"), genome(golden.b, "B")};
     std::ostringstream out;
-    writeLp(out, buildMatchingProgram(selectPair(structures, 2), golden.kind), {});
+    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(golden.kind, golden.bounds)), {});
     return out.str();
 }
 
@@ -160,7 +162,7 @@ TEST(GoldenProgram, TinyPairsGiveTheProgramsWorkedOutByHand) {
 TEST(GoldenProgram, CommentLinesComeFirstOneEach) {
     const std::vector<Structure> structures{genome("C:+a.1", "A"), genome("C:+a.1", "B")};
     std::ostringstream out;
-    writeLp(out, buildMatchingProgram(selectPair(structures, 2), ModelKind::maximum), {"first", "two\nlines"});
+    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(ModelKind::maximum)), {"first", "two\nlines"});
     EXPECT_EQ(out.str().substr(0, out.str().find("Maximize")), "\\ first\n\\ two lines\n");
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "genome_text.hpp"
+#include "model_of.hpp"
 
 namespace rp::model::stages {
 namespace {
@@ -19,9 +20,9 @@ struct Built {
     ProgramFamilies families;
 };
 
-Built collect(const char* a, const char* b, ModelKind kind) {
+Built collect(const char* a, const char* b, ModelKind kind, std::vector<FamilyBound> bounds = {}) {
     Built built{{genome(a, "A"), genome(b, "B")}, {}};
-    built.families = collectFamilies(selectPair(built.structures, 2), kind);
+    built.families = collectFamilies(selectPair(built.structures, 2), test::modelOf(kind, std::move(bounds)));
     return built;
 }
 
