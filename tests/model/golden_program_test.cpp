@@ -136,6 +136,59 @@ const Golden kGolden[] = {
      "Binary\n"
      " z_a.1.1 a1\n"
      "End\n"},
+    // Intermediate model on the pair of the exemplar case: family a gets 1
+    // or 2 pairs, so its count row is two (>= 1, <= 2); b's range is one
+    // value (= 1). The least pairs of a is still 1, so each genome spares
+    // one copy of a as under exemplar: the same stretches, candidates and
+    // other rows.
+    {"intermediate, a range of pairs", "L:+a.1+a.2+b.1", "C:+a.1+b.1-a.2", ModelKind::intermediate,
+     "Maximize\n"
+     " obj: 2 a1 + 2 a2\n"
+     "Subject To\n"
+     " countLow_1: z_a.1.1 + z_a.1.2 + z_a.2.1 + z_a.2.2 >= 1\n"
+     " countHigh_1: z_a.1.1 + z_a.1.2 + z_a.2.1 + z_a.2.2 <= 2\n"
+     " count_2: z_b.1.1 = 1\n"
+     " degA_1: z_a.1.1 + z_a.1.2 <= 1\n"
+     " degA_2: z_a.2.1 + z_a.2.2 <= 1\n"
+     " degB_1: z_a.1.1 + z_a.2.1 <= 1\n"
+     " degB_3: z_a.1.2 + z_a.2.2 <= 1\n"
+     " right_1: a1 - z_a.1.1 <= 0\n"
+     " right_3: a2 - z_a.2.1 <= 0\n"
+     " left_5: a1 + a2 - z_b.1.1 <= 0\n"
+     " gapA_2: a1 + z_a.2.1 + z_a.2.2 <= 1\n"
+     "Binary\n"
+     " z_a.1.1 z_a.1.2 z_a.2.1 z_a.2.2 z_b.1.1 a1 a2\n"
+     "End\n"},
+    // Maximum model with a bound: b gets 0 to 1 pairs. A: +a.1 +b.1 +c.1;
+    // B: +a.1 +c.1 +b.1 (both linear). z: 1 z_a.1.1, 2 z_b.1.1, 3 z_c.1.1.
+    // Left unmatched, b may stand within a stretch in either genome: A's
+    // a-c over b, B's c-right end over b.
+    // Candidates: a1 = A's a-c over b with B's a-c; t1 = the left ends at
+    // a; t2 = A's c-right end with B's c-right end over b. A's a-b and b-c
+    // have no partner in B (B's c-b would need strands -).
+    // count: a and c = 1; b two rows, >= 0 and <= 1.
+    // No degree rows: every gene has one possible partner.
+    // Links: t1 pair 1's left side, a1 pair 1's right and pair 3's left,
+    // t2 pair 3's right.
+    // gapA_2: A's b within a1's stretch; gapB_3: B's b within t2's.
+    {"bounds, a family that may stay unmatched", "L:+a.1+b.1+c.1", "L:+a.1+c.1+b.1", ModelKind::maximum,
+     "Maximize\n"
+     " obj: 2 a1 + t1 + t2\n"
+     "Subject To\n"
+     " count_1: z_a.1.1 = 1\n"
+     " countLow_2: z_b.1.1 >= 0\n"
+     " countHigh_2: z_b.1.1 <= 1\n"
+     " count_3: z_c.1.1 = 1\n"
+     " left_1: t1 - z_a.1.1 <= 0\n"
+     " right_1: a1 - z_a.1.1 <= 0\n"
+     " left_3: a1 - z_c.1.1 <= 0\n"
+     " right_3: t2 - z_c.1.1 <= 0\n"
+     " gapA_2: a1 + z_b.1.1 <= 1\n"
+     " gapB_3: t2 + z_b.1.1 <= 1\n"
+     "Binary\n"
+     " z_a.1.1 z_b.1.1 z_c.1.1 a1 t1 t2\n"
+     "End\n",
+     {FamilyBound{"b", PairRange{0, 1}, 1}}},
     // No family in both genomes: one placeholder variable keeps the file a
     // program the solvers read.
     {"no pair at all", "L:+a.1", "L:+b.1", ModelKind::maximum,

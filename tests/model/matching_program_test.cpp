@@ -98,6 +98,36 @@ TEST(FamiliesPastIndexLimit, NamesFamiliesLeftUnmatchedWithEveryIndexInUse) {
     EXPECT_EQ(familiesPastIndexLimit(all, selectPair(all, 2), modelOf(ModelKind::exemplar)), std::vector<std::string>{"a"});
 }
 
+TEST(FamiliesPastIndexLimit, FollowsTheLowerBoundOfEachFamilysRange) {
+    // a: 19 copies in A, 19 in B: matched whole under maximum only.
+    const std::vector<Structure> s{withFamily("a", 19, "g1"), withFamily("a", 19, "g2")};
+    const GenomePair pair = selectPair(s, 2);
+    EXPECT_EQ(familiesPastIndexLimit(s, pair, modelOf(ModelKind::intermediate)), std::vector<std::string>{"a"});
+    EXPECT_EQ(familiesPastIndexLimit(s, pair, modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{18, 19}, 1}})),
+              std::vector<std::string>{"a"});
+    EXPECT_TRUE(
+        familiesPastIndexLimit(s, pair, modelOf(ModelKind::exemplar, {FamilyBound{"a", PairRange{19, 19}, 1}})).empty());
+}
+
+TEST(MatchingProgram, CountsTheLeastAndTheMostPairs) {
+    const std::vector<Structure> s{genome("L:+a.1+a.2+a.3+b.1 C:+x.1"), genome("L:+a.1+b.1+b.2 C:+a.4")};
+    const MatchingProgram intermediate = buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::intermediate));
+    EXPECT_EQ(intermediate.pairs, 2u);
+    EXPECT_EQ(intermediate.upperPairs, 3u);
+    const MatchingProgram bounded =
+        buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{0, 1}, 1}}));
+    EXPECT_EQ(bounded.pairs, 1u);
+    EXPECT_EQ(bounded.upperPairs, 2u);
+}
+
+TEST(MatchingProgram, RefusesBoundsThatDoNotFitThePair) {
+    const std::vector<Structure> s{genome("L:+a.1+a.2+b.1"), genome("L:+a.1+b.1+c.1")};
+    EXPECT_THROW(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{0, 2}, 3}})),
+                 std::runtime_error);
+    EXPECT_THROW(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"c", PairRange{0, 0}, 1}})),
+                 std::runtime_error);
+}
+
 // A pair with long family names, every byte names may hold, and large
 // families standing in tandem.
 std::vector<Structure> largePair() {

@@ -61,6 +61,36 @@ TEST(CollectFamilies, CountsFamiliesInOrderAndReducesTheGenomesToThoseInBoth) {
     EXPECT_EQ(exemplar.families.families[0].spareB, 2u);
 }
 
+TEST(CollectFamilies, TakesEachFamilysRangeFromTheModelAndSparesFromItsLowerBound) {
+    // a: 3 in A, 2 in B; b: 2 and 3; c: 1 and 1.
+    const char* a = "L:+a.1+b.1+a.2+c.1+a.3+b.2";
+    const char* b = "L:+b.1+a.1+b.2+a.2+b.3+c.1";
+    const struct {
+        ModelKind kind;
+        std::vector<FamilyBound> bounds;
+        std::uint32_t aLower, aUpper, aSpareA, bLower, bUpper, bSpareB;
+    } cases[] = {
+        {ModelKind::intermediate, {}, 1, 2, 2, 1, 2, 2},
+        {ModelKind::maximum, {FamilyBound{"b", PairRange{0, 1}, 1}}, 2, 2, 1, 0, 1, 3},
+        {ModelKind::exemplar, {FamilyBound{"a", PairRange{2, 2}, 1}}, 2, 2, 1, 1, 1, 2},
+    };
+    for (const auto& c : cases) {
+        const Built built = collect(a, b, c.kind, c.bounds);
+        const Family& fa = built.families.families[0];
+        const Family& fb = built.families.families[1];
+        const std::string what(modelName(c.kind));
+        EXPECT_EQ(fa.lower, c.aLower) << what;
+        EXPECT_EQ(fa.upper, c.aUpper) << what;
+        EXPECT_EQ(fa.spareA, c.aSpareA) << what;
+        EXPECT_EQ(fa.spareB, 2 - c.aLower) << what;
+        EXPECT_EQ(fb.lower, c.bLower) << what;
+        EXPECT_EQ(fb.upper, c.bUpper) << what;
+        EXPECT_EQ(fb.spareA, 2 - c.bLower) << what;
+        EXPECT_EQ(fb.spareB, c.bSpareB) << what;
+        EXPECT_EQ(built.families.families[2].lower, 1u) << what;
+    }
+}
+
 TEST(NameZVariables, NamesFamilyByFamilyAsCopiesOfAByCopiesOfB) {
     Built built = collect("L:+b.2+a.1+b.7", "L:+a.3+b.1+b.4+c.1", ModelKind::maximum);
     EXPECT_EQ(nameZVariables(built.families.families),
