@@ -64,7 +64,8 @@ struct Family {
 
     bool inBoth() const { return inA != 0 && inB != 0; }
     std::uint32_t zOf(std::uint32_t rankA, std::uint32_t rankB) const { return zBase + rankA * inB + rankB; }
-    // The z variables of gene `rank` of A (isA) or of B, in order.
+    // The possible partners of a gene of A (isA) or of B, and the z
+    // variable of gene `rank` with its r-th partner.
     std::uint32_t partners(bool isA) const { return isA ? inB : inA; }
     std::uint32_t zOfPartner(bool isA, std::uint32_t rank, std::uint32_t r) const {
         return isA ? zOf(rank, r) : zOf(r, rank);
