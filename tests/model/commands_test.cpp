@@ -81,7 +81,7 @@ const Refusal kRefusals[] = {
      "structs.txt: label a.1 occurs twice in genome B (structure 2, g2)"},
     {"a bad family name", "1\na 1\n2\ng1 0 ; 1 ;\nL 1 : +a/b.1;\ng2 0 ; 1 ;\nL 1 : +a/b.1;\n", {}, 1,
      "structs.txt: family \"a/b\" cannot stand in an LP name (letters, digits and !\"#$%&(),?@_`'{}~ only)"},
-    {"an unknown model", kExample, {"--model", "best"}, 2, "unknown model \"best\" (maximum or exemplar)"},
+    {"an unknown model", kExample, {"--model", "best"}, 2, "unknown model \"best\" (maximum, exemplar or intermediate)"},
     {"a missing input", nullptr, {}, 1, nullptr},
 };
 
