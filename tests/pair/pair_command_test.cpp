@@ -99,6 +99,26 @@ TEST(PairCommand, OptimalWithEachFreeSolver) {
     }
 }
 
+TEST(PairCommand, HighsFindsCbcsOptimum) {
+    if (!highsInstalled() || !test::onPath("cbc")) GTEST_SKIP() << "HiGHS (make deps) or cbc is not installed";
+    // The example and a generated pair of 100 genes a genome, 10 families.
+    for (const std::string& genomes : {kExample, kData + "generated-100.unimog"}) {
+        TempDir dir;
+        for (const char* solver : {"cbc", "highs"})
+            ASSERT_EQ(pairRun(dir, {"-s", genomes, "-d", solver, "--solver", solver}).status, 0) << solver;
+        const Summary cbc = readSummary(dir.file("cbc/summary.tsv"));
+        const Summary highs = readSummary(dir.file("highs/summary.tsv"));
+        EXPECT_EQ(highs.at("status"), "optimal") << genomes;
+        EXPECT_EQ(highs.at("objective"), cbc.at("objective")) << genomes;
+        EXPECT_EQ(highs.at("score_equals_objective"), "yes") << genomes;
+        // HiGHS' own solution file, as paralogs solution reads it.
+        const ProcessResult read = paralogs(dir, {"solution", "-i", "highs/solver.out", "-o", "-"});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_NE(read.err.find("paralogs solution: format highs"), std::string::npos);
+        EXPECT_NE(read.err.find("paralogs solution: objective " + cbc.at("objective")), std::string::npos);
+    }
+}
+
 TEST(PairCommand, ALimitGivesTheBestFoundAndTheSolversBound) {
     // A stand-in solver: CBC's answer for the pair with the status of a time
     // limit, and a log whose bound on the objective is 5.5.
