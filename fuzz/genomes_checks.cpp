@@ -6,6 +6,7 @@
 #include "checks.hpp"
 #include "model/dcj_program.hpp"
 #include "model/dcj_score.hpp"
+#include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "structs/genomes_reader.hpp"
@@ -74,10 +75,13 @@ void checkPair(const std::vector<Structure>& structures) {
     } catch (const std::runtime_error& e) {
         if (std::string(e.what()).rfind("label ", 0) != 0) fail(std::string("score: ") + e.what());
     }
-    for (const model::ModelKind kind : {model::ModelKind::maximum, model::ModelKind::exemplar}) {
+    for (const model::ModelKind kind :
+         {model::ModelKind::maximum, model::ModelKind::exemplar, model::ModelKind::intermediate}) {
+        model::MatchingModel matchingModel;
+        matchingModel.kind = kind;
         model::MatchingProgram program;
         try {
-            program = model::buildMatchingProgram(pair, kind);
+            program = model::buildMatchingProgram(pair, matchingModel);
         } catch (const std::runtime_error& e) {
             const std::string message = e.what();
             if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0)

@@ -98,7 +98,7 @@ private:
     PairSummary summary_;
     std::vector<Structure> genomes_;   // A and B
     std::vector<Structure> resolved_;  // after the matching
-    std::size_t pairs_ = 0;            // pairs of every matching of the model
+    std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
     std::vector<std::string> warnings_;
     solvers::ConversionSummary answer_;
     model::Score score_;
@@ -158,9 +158,7 @@ void Road::writeModel() {
         "distance " + std::string(measureName(request_.measure)) + ", model " + model::describeModel(matching)};
     std::string counts;
     if (request_.measure == Measure::breakpoint) {
-        if (matching.kind == model::ModelKind::intermediate || !matching.bounds.empty())
-            throw StageError("the breakpoint program takes only --model maximum or exemplar, without --bounds, for now");
-        const model::MatchingProgram program = model::buildMatchingProgram(pair, matching.kind);
+        const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
         pairs_ = program.pairs;
         counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
                  " z), " + std::to_string(program.rows.size()) + " constraints";
@@ -177,7 +175,7 @@ void Road::writeModel() {
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
     }
-    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching.kind))
+    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
