@@ -246,6 +246,18 @@ TEST(PairCommand, FailedSolversFailThePairWithTheReason) {
     }
 }
 
+TEST(PairCommand, AMissingHighsScriptFailsThePairSayingHowToInstallIt) {
+    TempDir dir;
+    setenv("PARALOGS_HIGHS_SCRIPT", dir.file("nowhere/highs-solve.mjs").c_str(), 1);
+    const ProcessResult r = pairRun(dir, {"-s", kExample, "-d", "h", "--solver", "highs"});
+    unsetenv("PARALOGS_HIGHS_SCRIPT");
+    EXPECT_EQ(r.status, 1);
+    const Summary s = readSummary(dir.file("h/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "failed");
+    EXPECT_EQ(s.at("note"), "the HiGHS script " + dir.file("nowhere/highs-solve.mjs") +
+                                " is missing (make deps installs HiGHS)");
+}
+
 TEST(PairCommand, GenomesThatCannotBeHadFailThePair) {
     TempDir dir;
     dir.write("bad.txt", "2\na 1\nb x\n");
