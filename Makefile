@@ -11,9 +11,11 @@ PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
             gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake
 
-.PHONY: deps build demo test bench clean
+.PHONY: deps deps-debian build demo test bench clean
 
-deps:
+deps: deps-debian deps-highs
+
+deps-debian:
 	@missing=""; for p in $(PACKAGES); do \
 	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
@@ -21,6 +23,24 @@ deps:
 	  SUDO=; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
 	  $$SUDO apt-get update -q && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+# HiGHS for `paralogs pair --solver highs`: the npm package `highs` (HiGHS
+# compiled to WebAssembly) run by Node.js, installed from solvers/highs/'s
+# package-lock.json. Node.js and npm come from Debian when missing.
+HIGHS_DIR := solvers/highs
+.PHONY: deps-highs
+deps-highs:
+	@if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then \
+	  echo "installing: nodejs npm"; \
+	  SUDO=; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends nodejs npm; \
+	fi
+	@if ! cmp -s $(HIGHS_DIR)/package-lock.json $(HIGHS_DIR)/node_modules/.installed-lock.json 2>/dev/null; then \
+	  echo "installing: highs (npm, $(HIGHS_DIR)/node_modules)"; \
+	  cd $(HIGHS_DIR) && npm ci --no-audit --no-fund --loglevel=error && \
+	  cp package-lock.json node_modules/.installed-lock.json; \
 	fi
 
 build: deps
@@ -79,7 +99,7 @@ FUZZ_WORK ?= $(FUZZ_BUILD)/work
 FUZZ_CXX ?= clang++-14
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 5000
-FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds
+FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -529,6 +529,7 @@ Check checkFor(std::string_view target) {
     if (target == "solvers") return checkSolvers;
     if (target == "unimog") return checkUnimog;
     if (target == "bounds") return checkBounds;
+    if (target == "solverlog") return checkSolverLog;
     return nullptr;
 }
 

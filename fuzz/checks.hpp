@@ -74,10 +74,15 @@ void checkGenomes(std::string_view input);
 // message "SOURCE line N: ..." naming a line the input has.
 void checkBounds(std::string_view input);
 
+// The reader of a solver's log (the bound of a limit) on the bytes, for
+// each solver whose log is read: a finite bound or none, never a failure;
+// CBC's bound changes only its sign between the senses, HiGHS' not at all.
+void checkSolverLog(std::string_view input);
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog", "bounds"), or
+// "genomes", "solvers", "unimog", "bounds", "solverlog"), or
 // nullptr.
 Check checkFor(std::string_view target);
 
