@@ -17,6 +17,7 @@
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "solution/fast_reader.hpp"
+#include "solution/variable_value.hpp"
 #include "solution/z_variable.hpp"
 
 namespace rp {
@@ -258,13 +259,6 @@ AssignmentMap decisionsOfTree(const pt::ptree& tree) {
         if (selectsDecision(name, value)) addAssignment(decisions, parseZVariableName(name));
     }
     return decisions;
-}
-
-bool convertValue(const std::string& text, float& value) {
-    std::istringstream in(text);
-    in >> value;
-    if (!in.eof()) in >> std::ws;
-    return !in.fail() && !in.bad() && in.get() == std::char_traits<char>::eof();
 }
 
 AssignmentMap readSolutionExact(std::istream& in) { return readSolutionExact(in, kMaxElementDepth); }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "solution/z_variable.hpp"
 #include "solvers/solution_writer.hpp"
 #include "conversion_support.hpp"
 #include "support/decisions.hpp"
