@@ -12,6 +12,7 @@
 #include "solvers/format_reader.hpp"
 #include "solvers/solution_writer.hpp"
 #include "solution/z_variable.hpp"
+#include "text/quoting.hpp"
 
 namespace rp::solvers {
 
@@ -80,24 +81,6 @@ FirstLines firstLinesOf(std::string_view text) {
         text.remove_prefix(end + 1);
     }
     return first;
-}
-
-std::string quoted(std::string_view text, std::size_t limit) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-            static const char* digits = "0123456789abcdef";
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-    if (text.size() > limit) out += "...";
-    return out;
 }
 
 // Reads a number as every solver writes it ("C" printf forms, a leading "+"
