@@ -171,6 +171,16 @@ std::string structurePlace(std::size_t number, std::string_view name) {
     return place;
 }
 
+// Reads the name of structure `number` (from 1) into `structure`, in both
+// formats its first item; returns the place it gives, now the reader's.
+std::string readStructureName(GenomesParser& reader, std::int32_t number, Structure& structure) {
+    reader.setPlace(structurePlace(static_cast<std::size_t>(number), ""));
+    structure.name = reader.readWord("a structure name");
+    std::string place = structurePlace(static_cast<std::size_t>(number), structure.name);
+    reader.setPlace(place);
+    return place;
+}
+
 std::vector<Structure> readStructuresFile(GenomesParser& reader) {
     reader.setPlace("family table");
     const std::int32_t families = reader.readCount("a family count");
@@ -184,10 +194,7 @@ std::vector<Structure> readStructuresFile(GenomesParser& reader) {
     std::vector<Structure> structures;
     for (std::int32_t s = 0; s < count; ++s) {
         Structure structure;
-        reader.setPlace(structurePlace(s + 1, ""));
-        structure.name = reader.readWord("a structure name");
-        const std::string place = structurePlace(s + 1, structure.name);
-        reader.setPlace(place);
+        const std::string place = readStructureName(reader, s + 1, structure);
         structure.headerNumber = reader.readInt("the structure's number");
         reader.readChar("a separator");
         const std::int32_t chromosomes = reader.readCount("a chromosome count");
@@ -216,10 +223,7 @@ std::vector<Structure> readResultFile(GenomesParser& reader) {
     std::vector<Structure> structures;
     for (std::int32_t s = 0; s < count; ++s) {
         Structure structure;
-        reader.setPlace(structurePlace(s + 1, ""));
-        structure.name = reader.readWord("a structure name");
-        const std::string place = structurePlace(s + 1, structure.name);
-        reader.setPlace(place);
+        const std::string place = readStructureName(reader, s + 1, structure);
         const std::int32_t chromosomes = reader.readCount("a chromosome count");
         reader.readExactly(';', "\";\" after the chromosome count");
         for (std::int32_t c = 0; c < chromosomes; ++c) {

@@ -6,15 +6,10 @@
 #include <unordered_map>
 
 #include "text/characters.hpp"
+#include "text/numbers.hpp"
 
 namespace rp {
 namespace {
-
-void appendNumber(std::string& out, long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
 
 // Families in the order of their first gene, with their largest copy index.
 struct FamilyTable {
@@ -86,31 +81,31 @@ void writeStructures(std::ostream& out, const std::vector<Structure>& genomes) {
     check(genomes);
     const FamilyTable table = familyTable(genomes);
     std::string text;
-    appendNumber(text, static_cast<long long>(table.names.size()));
+    appendInteger(text, static_cast<long long>(table.names.size()));
     text += '\n';
     for (std::size_t f = 0; f < table.names.size(); ++f) {
         text += table.names[f];
         text += ' ';
-        appendNumber(text, table.largest[f]);
+        appendInteger(text, table.largest[f]);
         text += '\n';
     }
-    appendNumber(text, static_cast<long long>(genomes.size()));
+    appendInteger(text, static_cast<long long>(genomes.size()));
     text += '\n';
     constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
     for (const Structure& genome : genomes) {
         text += genome.name;
         text += " 0 ; ";
-        appendNumber(text, static_cast<long long>(genome.chromosomes.size()));
+        appendInteger(text, static_cast<long long>(genome.chromosomes.size()));
         text += " ;\n";
         for (const Chromosome& chromosome : genome.chromosomes) {
             text += chromosome.circular ? "C " : "L ";
-            appendNumber(text, static_cast<long long>(chromosome.genes.size()));
+            appendInteger(text, static_cast<long long>(chromosome.genes.size()));
             text += " : ";
             for (const Gene& gene : chromosome.genes) {
                 text += gene.strand < 0 ? '-' : '+';
                 text += gene.name;
                 text += '.';
-                appendNumber(text, gene.copy);
+                appendInteger(text, gene.copy);
             }
             text += ";\n";
             if (text.size() >= kFlushBytes) {

@@ -17,6 +17,7 @@
 #include <boost/property_tree/xml_parser.hpp>
 
 #include "solution/fast_reader.hpp"
+#include "solution/variable_value.hpp"
 #include "solution/z_variable.hpp"
 
 namespace rp {
@@ -25,19 +26,18 @@ namespace pt = boost::property_tree;
 
 namespace {
 
-namespace rx = boost::property_tree::detail::rapidxml;
-
-// The XML parser's own character classes.
-using CharClasses = rx::internal::lookup_tables<0>;
-bool isWhitespace(char c) { return CharClasses::lookup_whitespace[static_cast<unsigned char>(c)] != 0; }
-bool isNameChar(char c) { return CharClasses::lookup_node_name[static_cast<unsigned char>(c)] != 0; }
-bool isAttributeNameChar(char c) {
-    return CharClasses::lookup_attribute_name[static_cast<unsigned char>(c)] != 0;
+// The character classes of the property tree's XML parser, as it reads a
+// document: its whitespace, the bytes of element names and of attribute
+// names (every byte but the ones that end them).
+constexpr bool isWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+constexpr bool isNameChar(char c) { return c != '\0' && !isWhitespace(c) && c != '/' && c != '>' && c != '?'; }
+constexpr bool isAttributeNameChar(char c) {
+    return isNameChar(c) && c != '!' && c != '<' && c != '=';
 }
 
-// Compares without reading past the first byte that differs, so never past
-// the terminating NUL.
-bool startsWith(const char* p, std::string_view text) {
+// Whether the NUL-terminated text at `p` begins with `text`. Compares without
+// reading past the first byte that differs, so never past the terminating NUL.
+bool hasPrefixAt(const char* p, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i)
         if (p[i] != text[i]) return false;
     return true;
@@ -64,7 +64,7 @@ Nesting scanNesting(const char* text, std::size_t limit) {
         while (isWhitespace(*p)) ++p;
     };
     auto skipPast = [&p](std::string_view end) {
-        while (!startsWith(p, end)) {
+        while (!hasPrefixAt(p, end)) {
             if (*p == '\0') return false;
             ++p;
         }
@@ -72,7 +72,7 @@ Nesting scanNesting(const char* text, std::size_t limit) {
         return true;
     };
 
-    if (startsWith(p, "\xEF\xBB\xBF")) p += 3;
+    if (hasPrefixAt(p, "\xEF\xBB\xBF")) p += 3;
     std::size_t depth = 0;
     for (;;) {
         if (depth == 0) {
@@ -98,13 +98,13 @@ Nesting scanNesting(const char* text, std::size_t limit) {
             continue;
         }
         if (*p == '!') {
-            if (startsWith(p + 1, "--")) {
+            if (hasPrefixAt(p + 1, "--")) {
                 p += 3;
                 if (!skipPast("-->")) return nesting;
-            } else if (startsWith(p + 1, "[CDATA[")) {
+            } else if (hasPrefixAt(p + 1, "[CDATA[")) {
                 p += 8;
                 if (!skipPast("]]>")) return nesting;
-            } else if (startsWith(p + 1, "DOCTYPE") && isWhitespace(p[8])) {
+            } else if (hasPrefixAt(p + 1, "DOCTYPE") && isWhitespace(p[8])) {
                 p += 9;
                 while (*p != '>') {
                     if (*p == '\0') return nesting;
@@ -152,7 +152,7 @@ Nesting scanNesting(const char* text, std::size_t limit) {
         if (*p == '>') {
             ++p;
             nesting.deepest = std::max(nesting.deepest, ++depth);
-        } else if (startsWith(p, "/>")) {
+        } else if (hasPrefixAt(p, "/>")) {
             p += 2;
             nesting.deepest = std::max(nesting.deepest, depth + 1);
         } else {
@@ -219,18 +219,19 @@ public:
 // there, gives the same failure. Only when it ends for want of data at that
 // point does the parser of the whole document go deeper than the limit.
 [[noreturn]] void failTooDeep(const std::vector<char>& document, std::size_t tooDeepAt) {
-    std::vector<char> head(document.begin(), document.begin() + static_cast<std::ptrdiff_t>(tooDeepAt));
-    head.push_back('\0');
-    const char* const end = head.data() + tooDeepAt;
+    const auto end = document.begin() + static_cast<std::ptrdiff_t>(tooDeepAt);
+    std::vector<char> head(document.begin(), end);
+    ByteView bytes(head.data(), head.size());
+    std::istream text(&bytes);
     try {
-        rx::xml_document<char> parsed;
-        parsed.parse<rx::parse_comment_nodes>(head.data());
-    } catch (const rx::parse_error& e) {
-        const char* const where = e.where<char>();
-        if (where < end || (where == end && std::string_view(e.what()) != "unexpected end of data")) {
-            const long line = static_cast<long>(std::count(static_cast<const char*>(head.data()), where, '\n') + 1);
-            throw pt::xml_parser_error(e.what(), std::string(), line);
-        }
+        pt::ptree tree;
+        pt::read_xml(text, tree, 0);
+    } catch (const pt::xml_parser_error& e) {
+        // The parser reads up to the first zero byte it meets and reports the
+        // end of the data there; the head ran out at its end only when it
+        // holds no zero byte before.
+        const bool ranOut = e.message() == "unexpected end of data" && std::find(head.begin(), head.end(), '\0') == head.end();
+        if (!ranOut) throw pt::xml_parser_error(e.message(), std::string(), e.line());
     }
     throw std::runtime_error(kNestedTooDeeply);
 }
@@ -258,13 +259,6 @@ AssignmentMap decisionsOfTree(const pt::ptree& tree) {
         if (selectsDecision(name, value)) addAssignment(decisions, parseZVariableName(name));
     }
     return decisions;
-}
-
-bool convertValue(const std::string& text, float& value) {
-    std::istringstream in(text);
-    in >> value;
-    if (!in.eof()) in >> std::ws;
-    return !in.fail() && !in.bad() && in.get() == std::char_traits<char>::eof();
 }
 
 AssignmentMap readSolutionExact(std::istream& in) { return readSolutionExact(in, kMaxElementDepth); }

@@ -50,8 +50,4 @@ AssignmentMap readSolutionExact(std::istream& in, std::size_t maxDepth);
 // value that is no float, and the failures of parseZVariableName.
 AssignmentMap decisionsOfTree(const boost::property_tree::ptree& tree);
 
-// Converts an attribute text to a float as the property tree's stream
-// translator does; false when it does not convert.
-bool convertValue(const std::string& text, float& value);
-
 }  // namespace rp

@@ -11,6 +11,8 @@
 #include "solvers/line_source.hpp"
 #include "solvers/format_reader.hpp"
 #include "solvers/solution_writer.hpp"
+#include "solution/z_variable.hpp"
+#include "text/quoting.hpp"
 
 namespace rp::solvers {
 
@@ -79,24 +81,6 @@ FirstLines firstLinesOf(std::string_view text) {
         text.remove_prefix(end + 1);
     }
     return first;
-}
-
-std::string quoted(std::string_view text, std::size_t limit) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-            static const char* digits = "0123456789abcdef";
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-    if (text.size() > limit) out += "...";
-    return out;
 }
 
 // Reads a number as every solver writes it ("C" printf forms, a leading "+"
@@ -315,32 +299,7 @@ private:
     std::unordered_set<std::string> families_;
 };
 
-bool allDigits(std::string_view text) {
-    if (text.empty() || text.size() > 7) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-std::uint32_t digitsValue(std::string_view text) {
-    std::uint32_t value = 0;
-    for (char c : text) value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    return value;
-}
-
 }  // namespace
-
-std::optional<ZName> cutZName(std::string_view name) {
-    if (name.size() < 2 || name[0] != 'z') return std::nullopt;
-    const std::size_t d1 = name.find('.');
-    if (d1 == std::string_view::npos || d1 < 3) return std::nullopt;
-    const std::size_t d2 = name.find('.', d1 + 1);
-    if (d2 == std::string_view::npos) return std::nullopt;
-    const std::string_view from = name.substr(d1 + 1, d2 - d1 - 1);
-    const std::string_view to = name.substr(d2 + 1);
-    if (!allDigits(from) || !allDigits(to)) return std::nullopt;
-    return ZName{name.substr(2, d1 - 2), digitsValue(from), digitsValue(to)};
-}
 
 ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const ConversionOptions& options) {
     if (!(options.tolerance >= 0 && options.tolerance < 0.5))

@@ -44,14 +44,4 @@ struct FormatReader;
 ConversionSummary convertSolutionWith(const FormatReader& reader, std::streambuf& in, std::ostream& out,
                                       const ConversionOptions& options);
 
-// The z variable name cut as resolve-paralogs cuts it, when it has the one
-// shape it reads as a decision without surprise: "z", one byte, a nonempty
-// family, ".", 1 to 7 decimal digits, ".", 1 to 7 decimal digits.
-struct ZName {
-    std::string_view family;
-    std::uint32_t from = 0;
-    std::uint32_t to = 0;
-};
-std::optional<ZName> cutZName(std::string_view name);
-
 }  // namespace rp::solvers

@@ -5,7 +5,7 @@
 #include <istream>
 #include <memory>
 
-#include "solution/fast_reader.hpp"
+#include "solution/solution_walk.hpp"
 #include "solvers/line_source.hpp"
 #include "solvers/format_reader.hpp"
 #include "solvers/spool.hpp"

@@ -164,12 +164,6 @@ std::vector<Structure> readStructures(std::istream& in) {
     return reportingReadErrors([&] { return readStructuresFrom(in); });
 }
 
-std::vector<std::string> splitGeneList(std::string_view list) {
-    std::vector<std::string> pieces;
-    forEachGenePiece(list, [&](std::string_view p) { pieces.emplace_back(p); });
-    return pieces;
-}
-
 Gene parseGene(std::string_view piece) {
     Gene gene;
     gene.strand = !piece.empty() && piece[0] == '-' ? -1 : 1;

@@ -42,9 +42,6 @@ void forEachGenePiece(std::string_view list, Callback&& piece) {
     }
 }
 
-// The gene pieces of a gene list, as forEachGenePiece cuts them.
-std::vector<std::string> splitGeneList(std::string_view list);
-
 // Turns one gene piece (sign, family name, ".", copy index) into a gene.
 // Throws std::invalid_argument "invalid stoi argument" when no digits follow
 // the first "." (or there is no "."), std::out_of_range "stoi argument out of

@@ -9,6 +9,7 @@
 
 #include "genomes/structures_writer.hpp"
 #include "text/characters.hpp"
+#include "text/quoting.hpp"
 
 namespace rp::unimog {
 namespace {
@@ -18,27 +19,6 @@ namespace {
 constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// A name as messages quote it: control bytes as "\xHH" (a NUL would end
-// the message), long names cut.
-std::string quoted(std::string_view name) {
-    constexpr std::size_t kShown = 60;
-    constexpr char kHex[] = "0123456789abcdef";
-    std::string q = "'";
-    for (std::size_t i = 0; i < name.size() && i < kShown; ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c < 0x20 || c == 0x7f) {
-            q += "\\x";
-            q += kHex[c >> 4];
-            q += kHex[c & 0xf];
-        } else {
-            q += static_cast<char>(c);
-        }
-    }
-    if (name.size() > kShown) q += "...";
-    q += '\'';
-    return q;
-}
 
 struct StringHash {
     using is_transparent = void;
@@ -139,11 +119,11 @@ private:
             for (std::size_t k = dot + 1; k < marker.size(); ++k) {
                 copy = copy * 10 + (marker[k] - '0');
                 if (copy > std::numeric_limits<std::int32_t>::max())
-                    fail("marker " + quoted(marker) + ": copy number out of range");
+                    fail("marker " + quotedName(marker) + ": copy number out of range");
             }
         }
         if (const char* problem = familyNameProblem(family))
-            fail("marker " + quoted(marker) + ": the structures format cannot carry " + problem);
+            fail("marker " + quotedName(marker) + ": the structures format cannot carry " + problem);
 
         auto it = familyIds_.find(family);
         if (it == familyIds_.end())
@@ -173,7 +153,7 @@ private:
         while (!header.empty() && isSpace(header.front())) header.remove_prefix(1);
         while (!header.empty() && isSpace(header.back())) header.remove_suffix(1);
         if (const char* problem = genomeNameProblem(header))
-            fail("genome " + quoted(header) + ": the structures format cannot carry " + problem);
+            fail("genome " + quotedName(header) + ": the structures format cannot carry " + problem);
         inGenome_ = true;
         genomes_.emplace_back();
         genomes_.back().name.assign(header);
@@ -212,7 +192,7 @@ private:
                 break;
             }
             if (n.copy > std::numeric_limits<std::int32_t>::max())
-                throw UnimogError(name_ + ": genome " + quoted(genome.name) + ": copy number out of range");
+                throw UnimogError(name_ + ": genome " + quotedName(genome.name) + ": copy number out of range");
             genome.chromosomes[u.chromosome].genes[u.gene].copy = static_cast<std::int32_t>(n.copy++);
         }
         for (const auto& [family, copy] : explicitCopies_) numbering_[family] = Numbering();

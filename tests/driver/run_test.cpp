@@ -151,3 +151,47 @@ TEST(Run, AResultThatCannotBeWrittenWholeIsAFailure) {
 
 }  // namespace
 }  // namespace rp
+
+namespace rp {
+namespace {
+
+// kSolution with `padding` more variables before the decisions, none of them
+// a decision: some 45 bytes each. `prolog` goes after the XML declaration.
+std::string largeSolution(std::size_t padding, const std::string& prolog = "") {
+    std::string text = "<?xml version = \"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n" + prolog +
+                       "<CPLEXSolution version=\"1.2\">\n <header objectiveValue=\"3\"/>\n <variables>\n";
+    for (std::size_t i = 0; i < padding; ++i)
+        text += "  <variable name=\"x" + std::to_string(i) + "\" index=\"" + std::to_string(i) + "\" value=\"0\"/>\n";
+    const std::string small = kSolution;
+    const std::size_t from = small.find("  <variable");
+    return text + small.substr(from);
+}
+
+// resolve-paralogs reads its solution through the streaming reader: with its
+// data limited to 64 MiB it reads an 18 MB document that the exact reader,
+// which holds the whole document and its tree, cannot read within that limit
+// (the control below shows it).
+TEST(Run, TheSolutionIsReadAsAStream) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's runtime does not run under a data limit";
+#endif
+    const std::string limited = "ulimit -d 65536 && exec \"$0\" -s structs.txt -i solution.xml -o result.txt";
+    test::TempDir dir;
+    dir.write("structs.txt", kStructs);
+    dir.write("solution.xml", largeSolution(400000));
+    const auto streamed = test::runProcess("/bin/sh", {"-c", limited, RP_TOOL_PATH}, dir.path());
+    EXPECT_EQ(streamed.err, "");
+    EXPECT_EQ(streamed.status, 0);
+    EXPECT_EQ(dir.read("result.txt"), kResult);
+
+    // Control: a document type declaration, which only the exact reader
+    // takes, and the same document no longer fits.
+    test::TempDir control;
+    control.write("structs.txt", kStructs);
+    control.write("solution.xml", largeSolution(400000, "<!DOCTYPE CPLEXSolution>\n"));
+    const auto exact = test::runProcess("/bin/sh", {"-c", limited, RP_TOOL_PATH}, control.path());
+    EXPECT_NE(exact.status, 0) << "the data limit no longer tells the readers apart";
+}
+
+}  // namespace
+}  // namespace rp

@@ -76,6 +76,25 @@ TEST(DeepNesting, ALowerLimitRefusesExactlyTheDeeperDocuments) {
                 << c.document << " at limit " << limit;
 }
 
+// Past the limit, the parser's own failure before that point still wins; its
+// end of data is the first zero byte it meets, wherever that is.
+TEST(DeepNesting, ThePartBeforeTheLimitFailsAsTheParserFailsIt) {
+    const std::string zero(1, '\0');
+    const struct {
+        const char* what;
+        std::string document;
+        std::string expected;
+    } cases[] = {
+        {"a zero byte inside an element", kHead + "\n<a>\n" + zero + nested(20) + "</a>" + kTail,
+         "<unspecified file>(3): unexpected end of data"},
+        {"a tag the parser refuses", kHead + "\n<a>\n<a b=1>" + nested(20) + "</a></a>" + kTail,
+         "<unspecified file>(3): expected ' or \""},
+        {"nothing wrong before the limit", kHead + "\n<a>\n" + nested(20) + zero + "</a>" + kTail,
+         kNestedTooDeeply},
+    };
+    for (const auto& c : cases) EXPECT_EQ(outcome(c.document, 10), c.expected) << c.what;
+}
+
 TEST(DeepNesting, TheToolReportsItAndReadsWhatItCan) {
     const std::string structs = "1 a 1 1 g 0 ; 1 ; L 1 : +a.1;";
     const struct {

@@ -77,5 +77,16 @@ TEST(SelectsDecision, LowerCaseZAndAValueInOneToTwo) {
     EXPECT_FALSE(selectsDecision("z_a.1.2", std::numeric_limits<float>::infinity()));
 }
 
+TEST(ZName, CutAsResolveParalogsCutsThem) {
+    const auto cut = cutZName("z_fam.12.3");
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->family, "fam");
+    EXPECT_EQ(cut->from, 12u);
+    EXPECT_EQ(cut->to, 3u);
+    for (const char* bad : {"z", "z_", "z_a", "z_a.1", "z_a.1.", "z_a..1", "z_.1.1", "z.a.1.1", "y_a.1.1", "z_a.1.2x",
+                            "z_a.1.-2", "z_a. 1.2"})
+        EXPECT_FALSE(cutZName(bad)) << bad;
+}
+
 }  // namespace
 }  // namespace rp

@@ -296,16 +296,6 @@ TEST(Readers, RecognisedByContentWithByteOrderMarkAndBlankLines) {
     EXPECT_EQ(plain.summary.header.format, Format::scip);
 }
 
-TEST(ZNames, CutAsResolveParalogsCutsThem) {
-    const auto cut = cutZName("z_fam.12.3");
-    ASSERT_TRUE(cut);
-    EXPECT_EQ(cut->family, "fam");
-    EXPECT_EQ(cut->from, 12u);
-    EXPECT_EQ(cut->to, 3u);
-    for (const char* bad : {"z", "z_", "z_a", "z_a.1", "z_a.1.", "z_a..1", "z_.1.1", "z.a.1.1", "y_a.1.1", "z_a.1.2x",
-                            "z_a.1.-2", "z_a. 1.2"})
-        EXPECT_FALSE(cutZName(bad)) << bad;
-}
 
 }  // namespace
 }  // namespace rp::solvers
@@ -328,82 +318,11 @@ TEST(Readers, ObjectiveValuesCompleteAKeptMember) {
 }  // namespace
 }  // namespace rp::solvers
 
-#include "solvers/line_source.hpp"
+
+
 
 namespace rp::solvers {
 namespace {
-
-TEST(Lines, EveryChunkSizeGivesTheSameLines) {
-    const std::string longLine(150, 'x');
-    const std::string text = "a\r\n\nbb\n" + longLine + "\r\n" + std::string(63, 'y') + "\n" + std::string(64, 'z') +
-                             "\nlast\r";
-    const std::vector<std::string> expected{"a", "", "bb", longLine, std::string(63, 'y'), std::string(64, 'z'), "last"};
-    for (std::size_t chunk : {1, 2, 3, 7, 64, 65, 200, 4096}) {
-        std::istringstream in(text);
-        LineSource lines(*in.rdbuf(), chunk);
-        std::vector<std::string> got;
-        std::string_view line;
-        while (lines.next(line)) got.emplace_back(line);
-        EXPECT_EQ(got, expected) << "chunk " << chunk;
-        EXPECT_EQ(lines.lineNumber(), expected.size());
-    }
-}
-
-}  // namespace
-}  // namespace rp::solvers
-
-#include "solvers/spool.hpp"
-
-namespace rp::solvers {
-namespace {
-
-// Fields as splitFields finds them, by the plain definition: runs of bytes
-// other than space and tab.
-std::vector<std::string> plainFields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::string current;
-    for (const char c : line) {
-        if (c == ' ' || c == '\t') {
-            if (!current.empty()) fields.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) fields.push_back(current);
-    return fields;
-}
-
-TEST(Lines, FieldsSplitAtBlanksWhereverTheyFallInAWord) {
-    const std::vector<std::string> bodies{
-        "      0 x1                                 0                       0",
-        "** 12 name\t\t value \t 1e-5",
-        "a\vb c\rd \x01\x1f e\x7f\x80\xff f",  // control and high bytes are no blanks
-        "abcdefgh ijklmnopqrstuvwx                 y",
-        "\t\t\t\t\t\t\t\t\t\tz",
-        "one",
-        "",
-        "                                ",
-    };
-    for (const std::string& body : bodies)
-        for (std::size_t shift = 0; shift < 9; ++shift)
-            for (const std::string& tail : {std::string(), std::string(" "), std::string(9, ' ')}) {
-                const std::string line = std::string(shift, ' ') + body + tail;
-                std::string_view found[8];
-                std::string_view rest;
-                const std::size_t n = splitFields(line, found, 8, &rest);
-                const std::vector<std::string> expected = plainFields(line);
-                ASSERT_EQ(n, expected.size()) << '"' << line << '"';
-                for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(found[i], expected[i]) << '"' << line << '"';
-                // Taking fewer leaves the rest from the end of the last one taken.
-                if (n >= 2) {
-                    std::string_view two[2];
-                    ASSERT_EQ(splitFields(line, two, 2, &rest), 2u);
-                    EXPECT_EQ(rest.data(), two[1].data() + two[1].size());
-                    EXPECT_EQ(plainFields(std::string(rest)).size(), n - 2) << '"' << line << '"';
-                }
-            }
-}
 
 TEST(Readers, GurobiLinesCutAtTheirLastBlank) {
     // name and value around every run of blanks, values of every length
@@ -461,51 +380,6 @@ TEST(Writer, IndicesCountedAndRepeatedValuesWrittenAsTheyRead) {
         EXPECT_EQ(written[i].second, shortest) << columns[i].second;
         const std::string expected = "name=\"x" + std::to_string(i) + "\" index=\"" + std::to_string(i) + "\" ";
         EXPECT_NE(converted.document.find(expected), std::string::npos) << expected;
-    }
-}
-
-// Every variable handed over, as text.
-struct Recorded : VariableSink {
-    std::vector<std::string> seen;
-    void header(const SolutionHeader&) override {}
-    void variable(std::string_view name, std::string_view value, std::uint64_t line, bool named) override {
-        seen.push_back(std::string(name) + "|" + std::string(value) + "|" + std::to_string(line) + (named ? "" : "|unnamed"));
-    }
-};
-
-TEST(Spool, ReplaysInOrderFromMemoryAndFromTheFile) {
-    struct Case {
-        const char* what;
-        std::size_t count;
-        std::size_t longName;  // bytes of one name far longer than a block, 0 for none
-    };
-    for (const Case& c : {Case{"fits in its block", 50, 0}, Case{"reaches the file", 60000, 0},
-                          Case{"one record longer than a block", 3000, std::size_t{3} << 20}}) {
-        VariableSpool spool;
-        std::vector<std::string> expected;
-        // What clear() forgets.
-        spool.add("gone", "1", 1);
-        spool.clear();
-        for (std::size_t i = 0; i < c.count; ++i) {
-            const std::string name = i == c.count / 2 && c.longName > 0 ? std::string(c.longName, 'n')
-                                                                         : "v" + std::to_string(i) + std::string(i % 37, 'p');
-            const std::string value = i % 5 == 0 ? "" : std::to_string(i * 3) + ".25";
-            const bool named = i % 11 != 3;
-            spool.add(named ? name : "", value, i + 7, named);
-            expected.push_back((named ? name : "") + "|" + value + "|" + std::to_string(i + 7) + (named ? "" : "|unnamed"));
-        }
-        EXPECT_EQ(spool.size(), c.count) << c.what;
-        for (int round = 0; round < 2; ++round) {
-            Recorded recorded;
-            spool.replay(recorded);
-            EXPECT_EQ(recorded.seen, expected) << c.what << ", replay " << round;
-        }
-        // Added to after a replay, replayed whole again.
-        spool.add("after", "2", 99);
-        expected.push_back("after|2|99");
-        Recorded recorded;
-        spool.replay(recorded);
-        EXPECT_EQ(recorded.seen, expected) << c.what << ", after a replay";
     }
 }
 

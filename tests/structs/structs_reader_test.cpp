@@ -242,6 +242,13 @@ TEST(ReadStructures, ANegativeCountFailsOnlyOnceItAndItsSeparatorAreRead) {
     EXPECT_EQ(failureOf("0 1 g 0 ; 1 ; L-1: +a.x;"), "vector<T> too long");
 }
 
+// The gene pieces of a gene list, as forEachGenePiece cuts them.
+std::vector<std::string> splitGeneList(std::string_view list) {
+    std::vector<std::string> pieces;
+    forEachGenePiece(list, [&](std::string_view p) { pieces.emplace_back(p); });
+    return pieces;
+}
+
 TEST(SplitGeneList, CutsBeforeEveryCutCharacterButTheFirst) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"+a.1-b.2+c.3;", {"+a.1", "-b.2", "+c.3"}},
