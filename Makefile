@@ -1,5 +1,5 @@
-# Entry points: `make demo` runs the tool on the shipped example, `make test`
-# runs every test, `make pipeline` runs the workflow on its example pairs,
+# Entry points: `make demo` builds the two programs and runs the tool on the
+# shipped example, `make test` builds everything and runs every test, `make pipeline` runs the workflow on its example pairs,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
 # bench-model`, `bench-solution` and `bench-workflow` the rest.
 # All install what is missing first (Debian packages).
@@ -11,7 +11,7 @@ PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
             gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake
 
-.PHONY: deps build demo test bench clean
+.PHONY: deps configure programs build demo test bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -23,11 +23,18 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+# The two programs only (what the demo and an install need).
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs
+
+# Everything: the programs, the tests (GoogleTest) and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: programs
 	cd examples && ../$(BUILD)/resolve-paralogs -s structs.txt -i solution.xml -o result.txt
 	@echo "--- examples/result.txt"
 	@cat examples/result.txt
