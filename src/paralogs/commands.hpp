@@ -8,5 +8,6 @@ int runModel(int argc, const char* const argv[]);
 int runScore(int argc, const char* const argv[]);
 int runSolution(int argc, const char* const argv[]);
 int runUnimog(int argc, const char* const argv[]);
+int runConvert(int argc, const char* const argv[]);
 
 }  // namespace rp::paralogs

@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "io/input_file.hpp"
+#include "formats/genomes_formats.hpp"
 #include "io/output_file.hpp"
 #include "model/genome_pair.hpp"
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "structs/genomes_reader.hpp"
 
 namespace rp::paralogs {
 
@@ -40,9 +39,10 @@ int runModel(int argc, const char* const argv[]) {
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
-        io::InputFile input(inputPath);
-        const Genomes genomes = readGenomes(input.stream(), input.name());
-        const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name() + ": " + e.what()); };
+        const formats::InputText input = formats::readInputText(inputPath);
+        const formats::GenomesRead genomes =
+            formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
+        const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name + ": " + e.what()); };
         model::GenomePair pair;
         model::MatchingProgram program;
         try {
@@ -62,7 +62,7 @@ int runModel(int argc, const char* const argv[]) {
                                       std::to_string(program.pairs) + " pairs to match";
         const std::vector<std::string> comment{
             commandLine,
-            "input: " + input.name() + ": " + genomesLine,
+            "input: " + input.name + ": " + genomesLine,
             modelLine,
             counts,
             "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
@@ -73,7 +73,7 @@ int runModel(int argc, const char* const argv[]) {
             printWarning(kInfo, "family " + family +
                                     ": copies of genome A stay unmatched while copy indices 1 to 19 are all in "
                                     "use; resolve-paralogs cannot move them to a free index");
-        printSummary(kInfo, "read " + input.name() + ": " + genomesLine);
+        printSummary(kInfo, "read " + input.name + ": " + genomesLine);
         printSummary(kInfo, modelLine);
         printSummary(kInfo, "wrote " + (outputPath == "-" ? std::string("standard output") : outputPath) + ": " +
                                 counts);

@@ -4,12 +4,11 @@
 #include <iostream>
 #include <string>
 
-#include "io/input_file.hpp"
+#include "formats/genomes_formats.hpp"
 #include "model/genome_pair.hpp"
 #include "model/score.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "structs/genomes_reader.hpp"
 
 namespace rp::paralogs {
 
@@ -25,23 +24,24 @@ int runScore(int argc, const char* const argv[]) {
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)");
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
-        io::InputFile input(values["structs"].as<std::string>());
-        const Genomes genomes = readGenomes(input.stream(), input.name());
+        const formats::InputText input = formats::readInputText(values["structs"].as<std::string>());
+        const formats::GenomesRead genomes =
+            formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
         model::GenomePair pair;
         model::Score score;
         try {
             pair = model::selectPair(genomes.structures, second);
             score = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
         } catch (const std::runtime_error& e) {
-            throw std::runtime_error(input.name() + ": " + e.what());
+            throw std::runtime_error(input.name + ": " + e.what());
         }
         std::cout << "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n"
                   << score.matched << '\t' << score.adjacencies << '\t' << score.telomeres << '\t'
                   << score.objective() << '\t' << model::formatDistance(score) << '\n'
                   << std::flush;
         if (!std::cout) throw std::runtime_error("cannot write to standard output");
-        printSummary(kInfo, "read " + input.name() + " (" +
-                                (genomes.format == GenomesFormat::result ? "result file" : "structures file") +
+        printSummary(kInfo, "read " + input.name + " (" +
+                                std::string(formats::formatName(genomes.format)) +
                                 "): " + model::describeGenome(pair, true) + ", " +
                                 model::describeGenome(pair, false));
         printSummary(kInfo, std::to_string(score.matched) + " pairs by label");

@@ -15,7 +15,6 @@ namespace {
 
 // Blanks (structs/text.hpp) are those of the structures file, so that what
 // one reads the other keeps.
-constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -47,7 +46,8 @@ struct StringHash {
 
 class Reader {
 public:
-    Reader(std::string_view text, const std::string& name) : text_(text), name_(name) {}
+    Reader(std::string_view text, const std::string& name, const MarkerDialect& dialect)
+        : text_(text), name_(name), dialect_(dialect) {}
 
     std::vector<Structure> read() {
         std::size_t at = text_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
@@ -89,7 +89,7 @@ private:
         std::size_t i = 0;
         while (i < line.size() && isBlank(line[i])) ++i;
         if (i == line.size()) return;
-        if (line.substr(i).starts_with("//")) return;
+        if (line.substr(i).starts_with(dialect_.comment)) return;
         if (line[i] == '>') return startGenome(line.substr(i + 1));
         if (!inGenome_) return;  // comment text before the first genome
         while (i < line.size()) {
@@ -100,6 +100,8 @@ private:
         }
         if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
     }
+
+    bool isTerminator(char c) const { return c == dialect_.linearEnd || c == dialect_.circularEnd; }
 
     void readToken(std::string_view token) {
         std::size_t markerEnd = token.size();
@@ -123,7 +125,7 @@ private:
         }
         for (std::size_t t = markerEnd; t < token.size(); ++t) {
             if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
-            endChromosome(token[t] == ')');
+            endChromosome(token[t] == dialect_.circularEnd);
         }
     }
 
@@ -221,6 +223,7 @@ private:
 
     std::string_view text_;
     const std::string& name_;
+    const MarkerDialect& dialect_;
     std::size_t line_ = 0;
     bool inGenome_ = false;
     char pendingSign_ = 0;
@@ -246,8 +249,12 @@ InputKind recognise(std::string_view text) {
     return i == text.size() || isBlank(text[i]) ? InputKind::genomes : InputKind::unimog;
 }
 
+std::vector<Structure> readMarkers(std::string_view text, const std::string& name, const MarkerDialect& dialect) {
+    return Reader(text, name, dialect).read();
+}
+
 std::vector<Structure> readUnimog(std::string_view text, const std::string& name) {
-    return Reader(text, name).read();
+    return readMarkers(text, name, kUnimogDialect);
 }
 
 }  // namespace rp::unimog

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "structs/model.hpp"
+#include "unimog/marker_dialect.hpp"
 
 namespace rp::unimog {
 
@@ -19,5 +20,17 @@ namespace rp::unimog {
 // or holds a blank, a family name that is empty or holds a blank, "+", "-",
 // ";" or ".", a negative copy index.
 void writeUnimog(std::ostream& out, const std::vector<Structure>& genomes);
+
+// What a marker names: family and copy ("a.2"), or the family alone ("a"),
+// for tools that match the copies themselves.
+enum class MarkerLabels { familyAndCopy, families };
+
+// The same in either dialect (GRIMM ends chromosomes in " $" and " @" and
+// writes "+" before a first marker whose family begins with ">" or "#"). With
+// MarkerLabels::families the copies are left out, and a family whose name
+// ends in a terminator is refused (it would end the chromosome); read back,
+// the markers of a family then take the copies 1, 2, ... in order.
+void writeMarkers(std::ostream& out, const std::vector<Structure>& genomes, const MarkerDialect& dialect,
+                  MarkerLabels labels);
 
 }  // namespace rp::unimog
