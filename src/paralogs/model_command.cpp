@@ -21,7 +21,7 @@ int runModel(int argc, const char* const argv[]) {
         "adjacencies + conserved telomeres, z_FAMILY.I.J at 1 matching copy I of A to copy J of B."};
     po::options_description options;
     options.add_options()("structs,s", po::value<std::string>()->required(),
-                          "structures file or result file (input, - for standard input)")(
+                          "genomes: a structures, result, UniMoG or GRIMM file (input, - for standard input)")(
         "output,o", po::value<std::string>()->required(), "LP file (output, - for standard output)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)")(
         "model", po::value<std::string>()->default_value("maximum"),

@@ -20,7 +20,7 @@ int runScore(int argc, const char* const argv[]) {
         "the objective 2 x adjacencies + telomeres and the breakpoint distance."};
     po::options_description options;
     options.add_options()("structs,s", po::value<std::string>()->required(),
-                          "structures file or result file (input, - for standard input)")(
+                          "genomes: a structures, result, UniMoG or GRIMM file (input, - for standard input)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)");
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
