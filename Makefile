@@ -9,7 +9,7 @@ JOBS ?= 2
 SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
-            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake
+            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev
 
 .PHONY: deps configure programs build demo test bench clean
 
@@ -71,6 +71,23 @@ pipeline: build
 
 clean:
 	rm -rf $(BUILD)
+
+# `make install [PREFIX=/usr/local] [DESTDIR=]` installs the programs, their
+# man pages, the workflow and bash completion; `make deb` builds the Debian
+# package in $(BUILD)/package, `make deb-check` checks it and runs the demo
+# from it.
+PREFIX ?= /usr/local
+.PHONY: install deb deb-check
+install: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs man
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs man
+	cd $(BUILD) && cpack -G DEB
+
+deb-check: deb
+	bash packaging/check_deb.sh $(BUILD)
 
 # Hardening: `make test-sanitize` runs the whole test suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (g++); `make fuzz
