@@ -20,12 +20,12 @@
 #include "solution/fast_reader.hpp"
 #include "solution/solution_reader.hpp"
 #include "solution/z_variable.hpp"
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
 #include "solvers/conversion.hpp"
-#include "solvers/reader.hpp"
-#include "structs/structures_writer.hpp"
+#include "solvers/format_reader.hpp"
+#include "genomes/structures_writer.hpp"
 #include "unimog/unimog_reader.hpp"
 #include "unimog/unimog_writer.hpp"
 
@@ -406,7 +406,7 @@ struct CountingVisitor : SolutionVisitor {
 };
 
 // One conversion: a SolutionError, or a document with the properties above.
-void checkConversion(std::string_view input, const solvers::Reader* reader) {
+void checkConversion(std::string_view input, const solvers::FormatReader* reader) {
     std::istringstream in{std::string(input)};
     std::ostringstream out;
     solvers::ConversionSummary summary;
@@ -477,7 +477,7 @@ bool sameGenomes(const std::vector<Structure>& a, const std::vector<Structure>& 
 
 void checkSolvers(std::string_view input) {
     checkConversion(input, nullptr);
-    for (const solvers::Reader* reader : solvers::allReaders()) checkConversion(input, reader);
+    for (const solvers::FormatReader* reader : solvers::allReaders()) checkConversion(input, reader);
 }
 
 void checkUnimog(std::string_view input) {

@@ -6,7 +6,7 @@
 #include "checks.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 
 namespace rp::fuzz {

@@ -4,9 +4,9 @@
 
 #include "formats/grimm.hpp"
 #include "io/input_file.hpp"
-#include "structs/genomes_reader.hpp"
-#include "structs/structures_writer.hpp"
-#include "structs/text.hpp"
+#include "genomes/genomes_reader.hpp"
+#include "genomes/structures_writer.hpp"
+#include "text/characters.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::formats {
@@ -14,14 +14,14 @@ namespace {
 
 std::string_view firstWord(std::string_view line) {
     std::size_t i = 0;
-    while (i < line.size() && isBlank(line[i])) ++i;
+    while (i < line.size() && isSpace(line[i])) ++i;
     return line.substr(i);
 }
 
 // The dialect a marker line's terminators show, or unknown.
 TextKind terminatorKind(std::string_view line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
-        if (i + 1 < line.size() && !isBlank(line[i + 1])) continue;  // not the end of a word
+        if (i + 1 < line.size() && !isSpace(line[i + 1])) continue;  // not the end of a word
         switch (line[i]) {
             case '$':
             case '@':

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 #include "unimog/unimog_writer.hpp"
 
 namespace rp::formats {

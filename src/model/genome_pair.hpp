@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 
 namespace rp::model {
 

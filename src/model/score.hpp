@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 
 namespace rp::model {
 

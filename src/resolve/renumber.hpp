@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "solution/assignment.hpp"
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 
 namespace rp {
 

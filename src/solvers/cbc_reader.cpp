@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 #include "solvers/spool.hpp"
 
 namespace rp::solvers {
@@ -166,8 +166,8 @@ void readCbc(std::streambuf& in, const ReadOptions& options, VariableSink& sink)
 
 }  // namespace
 
-const Reader& cbcReader() {
-    static const Reader reader{"cbc", &recognisesCbc, &readCbc};
+const FormatReader& cbcReader() {
+    static const FormatReader reader{"cbc", &recognisesCbc, &readCbc};
     return reader;
 }
 

@@ -9,7 +9,7 @@
 #include <unordered_set>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 #include "solvers/solution_writer.hpp"
 
 namespace rp::solvers {
@@ -348,7 +348,7 @@ ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const C
     PrefixedBuffer input(in);
     const FirstLines first = firstLinesOf(input.prefix());
     if (first.lines.empty()) throw SolutionError("the input is empty (no solution)");
-    const Reader* reader = recognise(first);
+    const FormatReader* reader = recognise(first);
     if (reader == nullptr)
         throw SolutionError("not a solution format paralogs solution reads; its first line starts " +
                             quoted(first.lines[0], 60));
@@ -357,7 +357,7 @@ ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const C
     return sink.finish();
 }
 
-ConversionSummary convertSolutionWith(const Reader& reader, std::streambuf& in, std::ostream& out,
+ConversionSummary convertSolutionWith(const FormatReader& reader, std::streambuf& in, std::ostream& out,
                                       const ConversionOptions& options) {
     PrefixedBuffer input(in);
     CheckingSink sink(out, options);

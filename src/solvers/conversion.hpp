@@ -10,7 +10,7 @@
 #include <streambuf>
 #include <string>
 
-#include "solvers/solution_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 
@@ -38,10 +38,10 @@ struct ConversionSummary {
 // input itself (rp::io::InputError) pass through.
 ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const ConversionOptions& options);
 
-struct Reader;
+struct FormatReader;
 
 // The same with a given reader, whatever the first lines show.
-ConversionSummary convertSolutionWith(const Reader& reader, std::streambuf& in, std::ostream& out,
+ConversionSummary convertSolutionWith(const FormatReader& reader, std::streambuf& in, std::ostream& out,
                                       const ConversionOptions& options);
 
 // The z variable name cut as resolve-paralogs cuts it, when it has the one

@@ -7,7 +7,7 @@
 
 #include "solution/fast_reader.hpp"
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 #include "solvers/spool.hpp"
 
 namespace rp::solvers {
@@ -175,8 +175,8 @@ void readCplex(std::streambuf& in, const ReadOptions& options, VariableSink& sin
 
 }  // namespace
 
-const Reader& cplexReader() {
-    static const Reader reader{"cplex", &recognisesCplex, &readCplex};
+const FormatReader& cplexReader() {
+    static const FormatReader reader{"cplex", &recognisesCplex, &readCplex};
     return reader;
 }
 

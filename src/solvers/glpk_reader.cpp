@@ -6,7 +6,7 @@
 #include <charconv>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -105,8 +105,8 @@ void readGlpk(std::streambuf& in, const ReadOptions& options, VariableSink& sink
 
 }  // namespace
 
-const Reader& glpkReader() {
-    static const Reader reader{"glpk", &recognisesGlpk, &readGlpk};
+const FormatReader& glpkReader() {
+    static const FormatReader reader{"glpk", &recognisesGlpk, &readGlpk};
     return reader;
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -29,14 +29,14 @@ std::size_t lastBlankEnd(const char* data, std::size_t begin, std::size_t end) {
             const std::uint64_t low = ~((word | kHighs) - kOnes * 0x21) & ~word & kHighs;
             if (low != 0) {
                 const std::size_t at = cut - 8 + ((63 - static_cast<std::size_t>(std::countl_zero(low))) >> 3);
-                if (isBlank(data[at])) return at + 1;
+                if (isSpaceOrTab(data[at])) return at + 1;
                 cut = at;  // a control byte: the bytes after it hold no blank
                 break;
             }
             cut -= 8;
         }
     }
-    while (cut > begin && !isBlank(data[cut - 1])) --cut;
+    while (cut > begin && !isSpaceOrTab(data[cut - 1])) --cut;
     return cut;
 }
 
@@ -75,15 +75,15 @@ void readGurobi(std::streambuf& in, const ReadOptions& options, VariableSink& si
         // pass from each end, as the lines are many.
         const char* const data = line.data();
         std::size_t end = line.size();
-        while (end > 0 && isBlank(data[end - 1])) --end;
+        while (end > 0 && isSpaceOrTab(data[end - 1])) --end;
         std::size_t begin = 0;
-        while (begin < end && isBlank(data[begin])) ++begin;
+        while (begin < end && isSpaceOrTab(data[begin])) ++begin;
         if (begin == end || data[begin] == '#') continue;
         std::size_t cut = lastBlankEnd(data, begin, end);
         if (cut == begin) throw SolutionError(atLine(lines.lineNumber()) + "expected a name and a value");
         const std::size_t valueAt = cut;
         --cut;
-        while (cut > begin && isBlank(data[cut - 1])) --cut;
+        while (cut > begin && isSpaceOrTab(data[cut - 1])) --cut;
         sink.variable(std::string_view(data + begin, cut - begin), std::string_view(data + valueAt, end - valueAt),
                       lines.lineNumber());
     }
@@ -95,8 +95,8 @@ void readGurobi(std::streambuf& in, const ReadOptions& options, VariableSink& si
 
 }  // namespace
 
-const Reader& gurobiReader() {
-    static const Reader reader{"gurobi", &recognisesGurobi, &readGurobi};
+const FormatReader& gurobiReader() {
+    static const FormatReader reader{"gurobi", &recognisesGurobi, &readGurobi};
     return reader;
 }
 

@@ -7,7 +7,7 @@
 #include <charconv>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 #include "solvers/spool.hpp"
 
 namespace rp::solvers {
@@ -149,8 +149,8 @@ void readHighs(std::streambuf& in, const ReadOptions& options, VariableSink& sin
 
 }  // namespace
 
-const Reader& highsReader() {
-    static const Reader reader{"highs", &recognisesHighs, &readHighs};
+const FormatReader& highsReader() {
+    static const FormatReader reader{"highs", &recognisesHighs, &readHighs};
     return reader;
 }
 

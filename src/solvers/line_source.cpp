@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "solvers/solution_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 
@@ -76,7 +76,7 @@ const char* skipToBlank(const char* p, const char* end) {
         }
         p += 8;
     }
-    while (p < end && !isBlank(*p)) ++p;
+    while (p < end && !isSpaceOrTab(*p)) ++p;
     return p;
 }
 
@@ -91,7 +91,7 @@ const char* skipBlanks(const char* p, const char* end) {
         }
         p += 8;
     }
-    while (p < end && isBlank(*p)) ++p;
+    while (p < end && isSpaceOrTab(*p)) ++p;
     return p;
 }
 
@@ -163,13 +163,9 @@ std::size_t splitFields(std::string_view line, std::string_view* fields, std::si
 std::string_view trimBlanks(std::string_view line) {
     std::size_t b = 0;
     std::size_t e = line.size();
-    while (b < e && isBlank(line[b])) ++b;
-    while (e > b && isBlank(line[e - 1])) --e;
+    while (b < e && isSpaceOrTab(line[b])) ++b;
+    while (e > b && isSpaceOrTab(line[e - 1])) --e;
     return line.substr(b, e - b);
-}
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace rp::solvers

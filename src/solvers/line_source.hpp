@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/characters.hpp"
+
 namespace rp::solvers {
 
 class LineSource {
@@ -36,9 +38,6 @@ private:
     std::uint64_t line_ = 0;
 };
 
-// A blank within a line of a solver's file: a space or a tab.
-constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Up to `count` fields of `line` separated by blanks (spaces, tabs); returns
 // how many were found, and sets `rest` to what follows the last one taken.
 std::size_t splitFields(std::string_view line, std::string_view* fields, std::size_t count,
@@ -46,7 +45,5 @@ std::size_t splitFields(std::string_view line, std::string_view* fields, std::si
 
 // `line` without blanks at both ends.
 std::string_view trimBlanks(std::string_view line);
-
-bool startsWith(std::string_view text, std::string_view prefix);
 
 }  // namespace rp::solvers

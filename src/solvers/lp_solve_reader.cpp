@@ -3,7 +3,7 @@
 // blocks (improved solutions printed along the way) the last one counts.
 // Without a solution it prints one line saying why.
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 #include "solvers/spool.hpp"
 
 namespace rp::solvers {
@@ -97,8 +97,8 @@ void readLpSolve(std::streambuf& in, const ReadOptions& options, VariableSink& s
 
 }  // namespace
 
-const Reader& lpSolveReader() {
-    static const Reader reader{"lp_solve", &recognisesLpSolve, &readLpSolve};
+const FormatReader& lpSolveReader() {
+    static const FormatReader reader{"lp_solve", &recognisesLpSolve, &readLpSolve};
     return reader;
 }
 

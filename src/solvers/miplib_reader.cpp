@@ -1,7 +1,7 @@
 // MIPLIB solution files: "=obj= V" then "name value" lines; "=infeas=" for
 // an infeasible problem.
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -43,8 +43,8 @@ void readMiplib(std::streambuf& in, const ReadOptions& options, VariableSink& si
 
 }  // namespace
 
-const Reader& miplibReader() {
-    static const Reader reader{"miplib", &recognisesMiplib, &readMiplib};
+const FormatReader& miplibReader() {
+    static const FormatReader reader{"miplib", &recognisesMiplib, &readMiplib};
     return reader;
 }
 

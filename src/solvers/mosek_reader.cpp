@@ -2,7 +2,7 @@
 // (PROBLEM STATUS, SOLUTION STATUS, PRIMAL OBJECTIVE), then sections; the
 // VARIABLES section's heading places the NAME and ACTIVITY columns.
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -78,8 +78,8 @@ void readMosek(std::streambuf& in, const ReadOptions& options, VariableSink& sin
 
 }  // namespace
 
-const Reader& mosekReader() {
-    static const Reader reader{"mosek", &recognisesMosek, &readMosek};
+const FormatReader& mosekReader() {
+    static const FormatReader reader{"mosek", &recognisesMosek, &readMosek};
     return reader;
 }
 

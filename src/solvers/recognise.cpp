@@ -1,7 +1,7 @@
 #include <string>
 
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -40,14 +40,14 @@ void requireSingleSolution(const ReadOptions& options, std::string_view format) 
                             " file holds one solution (number 0)");
 }
 
-const std::vector<const Reader*>& allReaders() {
-    static const std::vector<const Reader*> readers{&cplexReader(), &gurobiReader(),  &cbcReader(),
+const std::vector<const FormatReader*>& allReaders() {
+    static const std::vector<const FormatReader*> readers{&cplexReader(), &gurobiReader(),  &cbcReader(),
                                                     &glpkReader(),  &lpSolveReader(), &scipReader(),
                                                     &highsReader(), &miplibReader(),  &mosekReader()};
     return readers;
 }
 
-const Reader* recognise(const FirstLines& first) {
+const FormatReader* recognise(const FirstLines& first) {
     if (!first.lines.empty()) {
         const std::string_view line = first.lines[0];
         // GLPK's raw solution (glpsol -w): "c ..." comment lines, then "s mip|bas|ipt ...".
@@ -57,7 +57,7 @@ const Reader* recognise(const FirstLines& first) {
                 "this is GLPK's raw solution file (glpsol -w), which has no variable names: "
                 "write the solution with glpsol -o (--output) instead");
     }
-    for (const Reader* reader : allReaders())
+    for (const FormatReader* reader : allReaders())
         if (reader->recognises(first)) return reader;
     return nullptr;
 }

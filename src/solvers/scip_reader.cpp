@@ -2,7 +2,7 @@
 // solution available"), then "name value (obj:c)" lines; zeros are left out
 // unless asked for.
 #include "solvers/line_source.hpp"
-#include "solvers/reader.hpp"
+#include "solvers/format_reader.hpp"
 
 namespace rp::solvers {
 
@@ -62,8 +62,8 @@ void readScip(std::streambuf& in, const ReadOptions& options, VariableSink& sink
 
 }  // namespace
 
-const Reader& scipReader() {
-    static const Reader reader{"scip", &recognisesScip, &readScip};
+const FormatReader& scipReader() {
+    static const FormatReader reader{"scip", &recognisesScip, &readScip};
     return reader;
 }
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "solvers/solution_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 

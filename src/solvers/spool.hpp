@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "solvers/solution_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 

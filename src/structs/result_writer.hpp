@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 
 namespace rp {
 

@@ -3,8 +3,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "structs/errors.hpp"
-#include "structs/text.hpp"
+#include "structs/reservation.hpp"
+#include "text/characters.hpp"
 
 namespace rp {
 namespace {
@@ -53,7 +53,7 @@ public:
         do {
             target.push_back(static_cast<char>(c));
             c = buf_->snextc();
-        } while (c != kEof && !isBlank(c));
+        } while (c != kEof && !isSpace(c));
     }
 
     void readChar(char& target) {
@@ -67,7 +67,7 @@ private:
     int skipBlanks() {
         if (in_.fail()) return kEof;
         int c = buf_->sgetc();
-        while (isBlank(c)) c = buf_->snextc();
+        while (isSpace(c)) c = buf_->snextc();
         return c;
     }
 

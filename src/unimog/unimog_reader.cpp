@@ -7,13 +7,13 @@
 #include <string>
 #include <unordered_map>
 
-#include "structs/structures_writer.hpp"
-#include "structs/text.hpp"
+#include "genomes/structures_writer.hpp"
+#include "text/characters.hpp"
 
 namespace rp::unimog {
 namespace {
 
-// Blanks (structs/text.hpp) are those of the structures file, so that what
+// Blanks (isSpace of text/characters.hpp) are those of the structures file, so that what
 // one reads the other keeps.
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -44,9 +44,9 @@ struct StringHash {
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
 
-class Reader {
+class UnimogParser {
 public:
-    Reader(std::string_view text, const std::string& name, const MarkerDialect& dialect)
+    UnimogParser(std::string_view text, const std::string& name, const MarkerDialect& dialect)
         : text_(text), name_(name), dialect_(dialect) {}
 
     std::vector<Structure> read() {
@@ -87,16 +87,16 @@ private:
 
     void readLine(std::string_view line) {
         std::size_t i = 0;
-        while (i < line.size() && isBlank(line[i])) ++i;
+        while (i < line.size() && isSpace(line[i])) ++i;
         if (i == line.size()) return;
         if (line.substr(i).starts_with(dialect_.comment)) return;
         if (line[i] == '>') return startGenome(line.substr(i + 1));
         if (!inGenome_) return;  // comment text before the first genome
         while (i < line.size()) {
             const std::size_t start = i;
-            while (i < line.size() && !isBlank(line[i])) ++i;
+            while (i < line.size() && !isSpace(line[i])) ++i;
             readToken(line.substr(start, i - start));
-            while (i < line.size() && isBlank(line[i])) ++i;
+            while (i < line.size() && isSpace(line[i])) ++i;
         }
         if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
     }
@@ -172,8 +172,8 @@ private:
 
     void startGenome(std::string_view header) {
         if (inGenome_) endGenome();
-        while (!header.empty() && isBlank(header.front())) header.remove_prefix(1);
-        while (!header.empty() && isBlank(header.back())) header.remove_suffix(1);
+        while (!header.empty() && isSpace(header.front())) header.remove_prefix(1);
+        while (!header.empty() && isSpace(header.back())) header.remove_suffix(1);
         if (const char* problem = genomeNameProblem(header))
             fail("genome " + quoted(header) + ": the structures format cannot carry " + problem);
         inGenome_ = true;
@@ -240,17 +240,17 @@ private:
 InputKind recognise(std::string_view text) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i])) ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     const std::size_t digits = i;
     while (i < text.size() && isDigit(text[i])) ++i;
     if (i == digits) return InputKind::unimog;
     if (i < text.size() && text[i] == ';') ++i;
-    return i == text.size() || isBlank(text[i]) ? InputKind::genomes : InputKind::unimog;
+    return i == text.size() || isSpace(text[i]) ? InputKind::genomes : InputKind::unimog;
 }
 
 std::vector<Structure> readMarkers(std::string_view text, const std::string& name, const MarkerDialect& dialect) {
-    return Reader(text, name, dialect).read();
+    return UnimogParser(text, name, dialect).read();
 }
 
 std::vector<Structure> readUnimog(std::string_view text, const std::string& name) {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string>
 
-#include "structs/structures_writer.hpp"
+#include "genomes/structures_writer.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::unimog {

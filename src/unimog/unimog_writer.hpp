@@ -4,7 +4,7 @@
 #include <ostream>
 #include <vector>
 
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 #include "unimog/marker_dialect.hpp"
 
 namespace rp::unimog {

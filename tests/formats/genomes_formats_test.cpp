@@ -10,7 +10,7 @@
 
 #include "formats/genomes_formats.hpp"
 #include "formats/grimm.hpp"
-#include "genomes_text.hpp"
+#include "support/genomes.hpp"
 #include "support/temp_dir.hpp"
 
 namespace rp::formats {
@@ -69,7 +69,7 @@ TEST(ReadAnyGenomes, NamesTheFormatItRead) {
     for (const Case& c : cases) {
         const GenomesRead read = readBack(c.text);
         EXPECT_EQ(read.format, c.format) << c.text;
-        EXPECT_EQ(describe(read.structures), "g: L[+a.1]\n") << c.text;
+        EXPECT_EQ(describe(read.structures), "g: L:+a.1\n") << c.text;
     }
 }
 
@@ -120,7 +120,7 @@ TEST(GenomesRoundTrips, FamiliesAloneRenumberCopiesInOrderOfAppearance) {
     for (const OutputFormat format : {OutputFormat::unimog, OutputFormat::grimm}) {
         const std::string text = written(read.structures, format, MarkerLabels::families);
         EXPECT_EQ(text.find('.'), std::string::npos) << text;
-        EXPECT_EQ(describe(readBack(text).structures), "A: L[+x.1 -y.1 +x.2]\nB: C[+x.1 +x.2]\n");
+        EXPECT_EQ(describe(readBack(text).structures), "A: L:+x.1-y.1+x.2\nB: C:+x.1+x.2\n");
     }
     EXPECT_THROW(written(read.structures, OutputFormat::structures, MarkerLabels::families), std::invalid_argument);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/grimm.hpp"
-#include "genomes_text.hpp"
+#include "support/genomes.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::formats {
@@ -31,19 +31,19 @@ TEST(GrimmReader, ReadsTheFormatsOfTheRearrangementTools) {
     const std::vector<Case> cases = {
         {"integers, one chromosome per line",
          "# two genomes\n>human\n1 -2 3 $\n4 5 @\n>mouse\n-3 2 1 $\n5 4 @\n",
-         "human: L[+1.1 -2.1 +3.1] C[+4.1 +5.1]\nmouse: L[-3.1 +2.1 +1.1] C[+5.1 +4.1]\n"},
-        {"terminator at the end of the last marker", ">A\n1 2$\n3@\n", "A: L[+1.1 +2.1] C[+3.1]\n"},
-        {"a chromosome over two lines", ">A\n1 2\n3 $\n", "A: L[+1.1 +2.1 +3.1]\n"},
+         "human: L:+1.1-2.1+3.1 C:+4.1+5.1\nmouse: L:-3.1+2.1+1.1 C:+5.1+4.1\n"},
+        {"terminator at the end of the last marker", ">A\n1 2$\n3@\n", "A: L:+1.1+2.1 C:+3.1\n"},
+        {"a chromosome over two lines", ">A\n1 2\n3 $\n", "A: L:+1.1+2.1+3.1\n"},
         {"unterminated last chromosome is linear", ">A\n1 -2\n>B\n2 1\n",
-         "A: L[+1.1 -2.1]\nB: L[+2.1 +1.1]\n"},
+         "A: L:+1.1-2.1\nB: L:+2.1+1.1\n"},
         {"comment lines anywhere, blanks before them", ">A\n  # chromosome 1\n1 $\n#x $\n>B\n1 $\n",
-         "A: L[+1.1]\nB: L[+1.1]\n"},
+         "A: L:+1.1\nB: L:+1.1\n"},
         {"copies numbered in order, passing over explicit ones", ">A\n7.2 7 7 $\n",
-         "A: L[+7.2 +7.1 +7.3]\n"},
-        {"named markers and a sign apart from its marker", ">A\na.1 - b.2 + c.1 @\n", "A: C[+a.1 -b.2 +c.1]\n"},
-        {"an empty chromosome", ">A\n$\n1 $\n", "A: L[] L[+1.1]\n"},
-        {"UniMoG's terminators are family names here", ">A\n1| 2 $\n", "A: L[+1|.1 +2.1]\n"},
-        {"CRLF line ends and a byte order mark", "\xEF\xBB\xBF>A\r\n1 2 $\r\n", "A: L[+1.1 +2.1]\n"},
+         "A: L:+7.2+7.1+7.3\n"},
+        {"named markers and a sign apart from its marker", ">A\na.1 - b.2 + c.1 @\n", "A: C:+a.1-b.2+c.1\n"},
+        {"an empty chromosome", ">A\n$\n1 $\n", "A: L: L:+1.1\n"},
+        {"UniMoG's terminators are family names here", ">A\n1| 2 $\n", "A: L:+1|.1+2.1\n"},
+        {"CRLF line ends and a byte order mark", "\xEF\xBB\xBF>A\r\n1 2 $\r\n", "A: L:+1.1+2.1\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -80,7 +80,7 @@ TEST(GrimmWriter, WritesOneLinePerChromosome) {
 
 TEST(GrimmWriter, ProtectsFirstMarkersThatWouldReadAsHeadersOrComments) {
     const auto genomes = readGrimm(">A\n+#x +>y $\n+>y #x $\n", "in");
-    EXPECT_EQ(describe(genomes), "A: L[+#x.1 +>y.1] L[+>y.2 +#x.2]\n");
+    EXPECT_EQ(describe(genomes), "A: L:+#x.1+>y.1 L:+>y.2+#x.2\n");
     const std::string text = grimmText(genomes);
     EXPECT_EQ(text, ">A\n+#x.1 >y.1 $\n+>y.2 #x.2 $\n");
     EXPECT_EQ(describe(readGrimm(text, "out")), describe(genomes));

@@ -12,11 +12,11 @@
 #include <set>
 #include <sstream>
 
-#include "genome_text.hpp"
+#include "support/genomes.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
-#include "solvers.hpp"
-#include "structs/genomes_reader.hpp"
+#include "support/solvers.hpp"
+#include "genomes/genomes_reader.hpp"
 
 namespace rp::model {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "genome_text.hpp"
-#include "solvers.hpp"
+#include "support/genomes.hpp"
+#include "support/solvers.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <sstream>
 
-#include "genome_text.hpp"
+#include "support/genomes.hpp"
 #include "model/score.hpp"
-#include "solvers.hpp"
+#include "support/solvers.hpp"
 
 namespace rp::model {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "genome_text.hpp"
+#include "support/genomes.hpp"
 
 namespace rp::model {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "genomes_text.hpp"
-#include "structs/genomes_reader.hpp"
+#include "support/genomes.hpp"
+#include "genomes/genomes_reader.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 #include "unimog/unimog_reader.hpp"

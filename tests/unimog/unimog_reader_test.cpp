@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "genomes_text.hpp"
+#include "support/genomes.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::unimog {
@@ -21,36 +21,36 @@ TEST(UnimogReader, ReadingCases) {
         std::string genomes;
     } cases[] = {
         {"the manual's layout", ">A\n2 -1 3 |\n5 -4 6 )\n>B\n2 1 3 |\n6 5 4 |\n",
-         "A: L[+2.1 -1.1 +3.1] C[+5.1 -4.1 +6.1]\nB: L[+2.1 +1.1 +3.1] L[+6.1 +5.1 +4.1]\n"},
+         "A: L:+2.1-1.1+3.1 C:+5.1-4.1+6.1\nB: L:+2.1+1.1+3.1 L:+6.1+5.1+4.1\n"},
         {"free comment text before the first genome",
-         "Two genomes, from somewhere\n1 2 3 | not markers\n>A\n1 |\n", "A: L[+1.1]\n"},
+         "Two genomes, from somewhere\n1 2 3 | not markers\n>A\n1 |\n", "A: L:+1.1\n"},
         {"comment lines anywhere, also indented",
-         "// head\n>A\n// between\n1 2\n  // indented\n3 |\n//>B\n", "A: L[+1.1 +2.1 +3.1]\n"},
-        {"a chromosome over several lines", ">A\n1\n2\n\n3 )\n4 |\n", "A: C[+1.1 +2.1 +3.1] L[+4.1]\n"},
-        {"several chromosomes on one line", ">A\n1 | 2 ) 3 |\n", "A: L[+1.1] C[+2.1] L[+3.1]\n"},
-        {"missing last terminator", ">A\n1 2 |\n3 4\n>B\n5\n", "A: L[+1.1 +2.1] L[+3.1 +4.1]\nB: L[+5.1]\n"},
-        {"missing terminator at the end of the file", ">A\n1 2 )\n3", "A: C[+1.1 +2.1] L[+3.1]\n"},
-        {"terminators stuck to the marker", ">A\n1 2| 3 4) -5|\n", "A: L[+1.1 +2.1] C[+3.1 +4.1] L[-5.1]\n"},
-        {"two terminators stuck: the second ends an empty chromosome", ">A\n1)|\n", "A: C[+1.1] L[]\n"},
-        {"a terminator alone ends an empty chromosome", ">A\n|\n1 |\n", "A: L[] L[+1.1]\n"},
-        {"a genome without chromosomes", ">A\n>B\n1 |\n", "A:\nB: L[+1.1]\n"},
-        {"signs, with blanks after them", ">A\n- 1 + 2 +3 -\t4 |\n", "A: L[-1.1 +2.1 +3.1 -4.1]\n"},
-        {"a sign before a stuck terminator's marker", ">A\n- 1)\n", "A: C[-1.1]\n"},
+         "// head\n>A\n// between\n1 2\n  // indented\n3 |\n//>B\n", "A: L:+1.1+2.1+3.1\n"},
+        {"a chromosome over several lines", ">A\n1\n2\n\n3 )\n4 |\n", "A: C:+1.1+2.1+3.1 L:+4.1\n"},
+        {"several chromosomes on one line", ">A\n1 | 2 ) 3 |\n", "A: L:+1.1 C:+2.1 L:+3.1\n"},
+        {"missing last terminator", ">A\n1 2 |\n3 4\n>B\n5\n", "A: L:+1.1+2.1 L:+3.1+4.1\nB: L:+5.1\n"},
+        {"missing terminator at the end of the file", ">A\n1 2 )\n3", "A: C:+1.1+2.1 L:+3.1\n"},
+        {"terminators stuck to the marker", ">A\n1 2| 3 4) -5|\n", "A: L:+1.1+2.1 C:+3.1+4.1 L:-5.1\n"},
+        {"two terminators stuck: the second ends an empty chromosome", ">A\n1)|\n", "A: C:+1.1 L:\n"},
+        {"a terminator alone ends an empty chromosome", ">A\n|\n1 |\n", "A: L: L:+1.1\n"},
+        {"a genome without chromosomes", ">A\n>B\n1 |\n", "A:\nB: L:+1.1\n"},
+        {"signs, with blanks after them", ">A\n- 1 + 2 +3 -\t4 |\n", "A: L:-1.1+2.1+3.1-4.1\n"},
+        {"a sign before a stuck terminator's marker", ">A\n- 1)\n", "A: C:-1.1\n"},
         {"plain markers numbered per family in order", ">A\na b a -a |\nb |\n>B\na |\n",
-         "A: L[+a.1 +b.1 +a.2 -a.3] L[+b.2]\nB: L[+a.1]\n"},
+         "A: L:+a.1+b.1+a.2-a.3 L:+b.2\nB: L:+a.1\n"},
         {"NAME.K markers keep their copy; plain ones pass over used copies",
-         ">A\na.2 a a a.1 a |\n", "A: L[+a.2 +a.3 +a.4 +a.1 +a.5]\n"},
+         ">A\na.2 a a a.1 a |\n", "A: L:+a.2+a.3+a.4+a.1+a.5\n"},
         {"a used copy later in the genome is passed over too", ">A\na |\nb a.1 |\n",
-         "A: L[+a.2] L[+b.1 +a.1]\n"},
+         "A: L:+a.2 L:+b.1+a.1\n"},
         {"used copies count per genome", ">A\na.1 a |\n>B\na a.3 a a |\n",
-         "A: L[+a.1 +a.2]\nB: L[+a.1 +a.3 +a.2 +a.4]\n"},
-        {"copy digits with leading zeros, copy 0", ">A\n-x.007 x.0 x |\n", "A: L[-x.7 +x.0 +x.1]\n"},
+         "A: L:+a.1+a.2\nB: L:+a.1+a.3+a.2+a.4\n"},
+        {"copy digits with leading zeros, copy 0", ">A\n-x.007 x.0 x |\n", "A: L:-x.7+x.0+x.1\n"},
         {"families of any other bytes", ">A\nG:12 |a b|c x) (y 12ab |\n",
-         "A: C[+G:12.1 +|a.1 +b|c.1 +x.1] L[+(y.1 +12ab.1]\n"},
-        {"a marker beginning with '>' inside a line", ">A\n1 >x |\n", "A: L[+1.1 +>x.1]\n"},
+         "A: C:+G:12.1+|a.1+b|c.1+x.1 L:+(y.1+12ab.1\n"},
+        {"a marker beginning with '>' inside a line", ">A\n1 >x |\n", "A: L:+1.1+>x.1\n"},
         {"blanks around the genome name, CR LF line ends", "\xEF\xBB\xBF>  A \r\n1 2 |\r\n>B\t\r\n3\r\n",
-         "A: L[+1.1 +2.1]\nB: L[+3.1]\n"},
-        {"an indented header", ">A\n1 |\n  >B\n2 |\n", "A: L[+1.1]\nB: L[+2.1]\n"},
+         "A: L:+1.1+2.1\nB: L:+3.1\n"},
+        {"an indented header", ">A\n1 |\n  >B\n2 |\n", "A: L:+1.1\nB: L:+2.1\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(readText(c.text), c.genomes) << c.what;
 }

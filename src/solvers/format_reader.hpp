@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "solvers/solution_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 
@@ -18,7 +18,7 @@ struct FirstLines {
     static constexpr std::size_t kCount = 12;
 };
 
-struct Reader {
+struct FormatReader {
     std::string_view name;  // the format, or the family of formats it reads
     bool (*recognises)(const FirstLines& first);
     // Reads from the start of the input; throws SolutionError.
@@ -27,23 +27,23 @@ struct Reader {
 
 // One per format (Gurobi and COPT share theirs), in the order recognition
 // asks them.
-const Reader& cplexReader();
-const Reader& gurobiReader();
-const Reader& cbcReader();
-const Reader& glpkReader();
-const Reader& lpSolveReader();
-const Reader& scipReader();
-const Reader& highsReader();
-const Reader& miplibReader();
-const Reader& mosekReader();
+const FormatReader& cplexReader();
+const FormatReader& gurobiReader();
+const FormatReader& cbcReader();
+const FormatReader& glpkReader();
+const FormatReader& lpSolveReader();
+const FormatReader& scipReader();
+const FormatReader& highsReader();
+const FormatReader& miplibReader();
+const FormatReader& mosekReader();
 
 // Every reader, in the order above.
-const std::vector<const Reader*>& allReaders();
+const std::vector<const FormatReader*>& allReaders();
 
 // The reader whose format the first lines show, or nullptr. Throws
 // SolutionError for content that is recognised as a solution no reader can
 // convert (GLPK's raw file, which has no names).
-const Reader* recognise(const FirstLines& first);
+const FormatReader* recognise(const FirstLines& first);
 
 // Fails for --solution K other than 0 in formats holding one solution.
 void requireSingleSolution(const ReadOptions& options, std::string_view format);

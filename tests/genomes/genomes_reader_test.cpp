@@ -1,11 +1,11 @@
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <sstream>
 
-#include "genome_text.hpp"
+#include "support/genomes.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
 

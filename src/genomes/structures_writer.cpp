@@ -1,11 +1,11 @@
-#include "structs/structures_writer.hpp"
+#include "genomes/structures_writer.hpp"
 
 #include <charconv>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
 
-#include "structs/text.hpp"
+#include "text/characters.hpp"
 
 namespace rp {
 namespace {
@@ -69,7 +69,7 @@ const char* familyNameProblem(std::string_view family) {
         case ';': return "';' in a family name";
         case '.': return "'.' in a family name";
         default:
-            if (isBlank(c)) return "a blank in a family name";
+            if (isSpace(c)) return "a blank in a family name";
         }
     }
     return nullptr;
@@ -78,7 +78,7 @@ const char* familyNameProblem(std::string_view family) {
 const char* genomeNameProblem(std::string_view name) {
     if (name.empty()) return "an empty genome name";
     for (const char c : name)
-        if (isBlank(c)) return "a blank in a genome name";
+        if (isSpace(c)) return "a blank in a genome name";
     return nullptr;
 }
 

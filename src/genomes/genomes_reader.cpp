@@ -1,4 +1,4 @@
-#include "structs/genomes_reader.hpp"
+#include "genomes/genomes_reader.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,16 +7,16 @@
 #include <stdexcept>
 
 #include "structs/structs_reader.hpp"
-#include "structs/text.hpp"
+#include "text/characters.hpp"
 
 namespace rp {
 namespace {
 
 // Reads the items of a genomes file off the text, keeping track of where it
 // is (structure, chromosome) for the messages of the reads that fail.
-class Reader {
+class GenomesParser {
 public:
-    Reader(std::string_view text, const std::string& name) : text_(text), name_(name) {}
+    GenomesParser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
 
     // Where the reads are: "family table", "structure 2 (g2)", ...
     void setPlace(std::string place) { place_ = std::move(place); }
@@ -37,11 +37,11 @@ public:
         if (pos_ >= text_.size()) {
             // At the end of the file, the line where its text ends.
             std::size_t end = text_.size();
-            while (end > 0 && isBlank(text_[end - 1])) --end;
+            while (end > 0 && isSpace(text_[end - 1])) --end;
             fail(message + ", found the end of the file", end);
         } else {
             std::size_t end = pos_;
-            while (end < text_.size() && !isBlank(text_[end]) && end - pos_ < 40) ++end;
+            while (end < text_.size() && !isSpace(text_[end]) && end - pos_ < 40) ++end;
             message += ", found \"" + std::string(text_.substr(pos_, end - pos_)) + "\"";
         }
         fail(message, pos_);
@@ -93,7 +93,7 @@ public:
         skipBlanks();
         if (pos_ >= text_.size()) expected(what);
         const std::size_t start = pos_;
-        while (pos_ < text_.size() && !isBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
         return text_.substr(start, pos_ - start);
     }
 
@@ -118,7 +118,7 @@ public:
 
 private:
     void skipBlanks() {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
     }
 
     std::string_view text_;
@@ -130,7 +130,7 @@ private:
 // The genes of a gene list, cut as resolve-paralogs cuts them; a gene must
 // begin with its sign, its copy index must be all digits, and the list must
 // end with ";" (the structures reader drops what follows the last cut).
-void readGeneList(Reader& reader, std::string_view list, std::size_t at, Chromosome& chromosome) {
+void readGeneList(GenomesParser& reader, std::string_view list, std::size_t at, Chromosome& chromosome) {
     std::size_t start = 0;
     std::size_t number = 0;
     const auto gene = [&](std::string_view piece) {
@@ -171,7 +171,7 @@ std::string structurePlace(std::size_t number, std::string_view name) {
     return place;
 }
 
-std::vector<Structure> readStructuresFile(Reader& reader) {
+std::vector<Structure> readStructuresFile(GenomesParser& reader) {
     reader.setPlace("family table");
     const std::int32_t families = reader.readCount("a family count");
     for (std::int32_t f = 0; f < families; ++f) {
@@ -210,7 +210,7 @@ std::vector<Structure> readStructuresFile(Reader& reader) {
     return structures;
 }
 
-std::vector<Structure> readResultFile(Reader& reader) {
+std::vector<Structure> readResultFile(GenomesParser& reader) {
     const std::int32_t count = reader.readCount("a structure count");
     reader.readExactly(';', "\";\" after the structure count");
     std::vector<Structure> structures;
@@ -252,7 +252,7 @@ std::vector<Structure> readResultFile(Reader& reader) {
 // A result file starts with its structure count and ";".
 bool isResultFile(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i])) ++i;
     const std::size_t digits = i;
     while (i < text.size() && isDigit(text[i])) ++i;
     return i > digits && i < text.size() && text[i] == ';';
@@ -261,7 +261,7 @@ bool isResultFile(std::string_view text) {
 }  // namespace
 
 Genomes readGenomesText(std::string_view text, const std::string& name) {
-    Reader reader(text, name);
+    GenomesParser reader(text, name);
     Genomes genomes;
     if (isResultFile(text)) {
         genomes.format = GenomesFormat::result;

@@ -1,6 +1,7 @@
-// Genomes written compactly in tests: chromosomes separated by blanks, each
+// The one notation of genomes in tests: chromosomes separated by blanks, each
 // "L:" (linear) or "C:" (circular) and its genes as in a gene list, e.g.
-// "L:+a.1-b.2 C:+c.1"; and genomes written out as a structures file.
+// "L:+a.1-b.2 C:+c.1". genome() reads it, describe() writes genomes in it
+// for comparing them, structuresFile() writes genomes as a structures file.
 #pragma once
 
 #include <set>
@@ -9,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "structs/model.hpp"
+#include "structs/structure.hpp"
 #include "structs/structs_reader.hpp"
 
 namespace rp::test {
@@ -50,6 +51,20 @@ inline std::string structuresFile(const std::vector<Structure>& structures) {
                     "\n";
     }
     return text;
+}
+
+// Genomes one line each, "NAME: L:+a.1-b.2 C:+c.1", in the notation above.
+inline std::string describe(const std::vector<Structure>& genomes) {
+    std::string s;
+    for (const Structure& g : genomes) {
+        s += g.name + ":";
+        for (const Chromosome& c : g.chromosomes) {
+            s += c.circular ? " C:" : " L:";
+            for (const Gene& gene : c.genes) s += (gene.strand < 0 ? "-" : "+") + gene.name + "." + std::to_string(gene.copy);
+        }
+        s += "\n";
+    }
+    return s;
 }
 
 }  // namespace rp::test
