@@ -1,4 +1,5 @@
 #include "model/genome_pair.hpp"
+#include "text/quoting.hpp"
 
 #include <stdexcept>
 
@@ -11,7 +12,7 @@ std::string_view modelName(ModelKind kind) {
 ModelKind parseModelKind(std::string_view text) {
     if (text == "maximum") return ModelKind::maximum;
     if (text == "exemplar") return ModelKind::exemplar;
-    throw std::invalid_argument("unknown model \"" + std::string(text) + "\" (maximum or exemplar)");
+    throw std::invalid_argument("unknown model " + quoteInput(text) + " (maximum or exemplar)");
 }
 
 std::size_t checkedSecond(std::int64_t second) {

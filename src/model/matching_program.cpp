@@ -1,4 +1,5 @@
 #include "model/matching_program.hpp"
+#include "text/quoting.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -198,12 +199,12 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind) {
     for (Family& f : families) {
         if (f.inA == 0 || f.inB == 0) continue;
         if (!isUsableFamilyName(f.name))
-            throw std::runtime_error("family \"" + std::string(f.name) +
-                                     "\" cannot stand in an LP name (letters, digits and "
+            throw std::runtime_error("family " + quoteInput(f.name) +
+                                     " cannot stand in an LP name (letters, digits and "
                                      "!\"#$%&(),?@_`'{}~ only)");
         const std::size_t longest = 2 + f.name.size() + 1 + decimalWidth(f.maxCopyA) + 1 + decimalWidth(f.maxCopyB);
         if (longest > kMaxLpName)
-            throw std::runtime_error("family \"" + std::string(f.name) + "\" is too long: its z names would pass " +
+            throw std::runtime_error("family " + quoteInput(f.name) + " is too long: its z names would pass " +
                                      std::to_string(kMaxLpName) + " characters");
         const std::uint32_t matched = kind == ModelKind::maximum ? std::min(f.inA, f.inB) : 1;
         f.spareA = f.inA - matched;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "genomes/structures_writer.hpp"
+#include "text/quoting.hpp"
 #include "text/characters.hpp"
 
 namespace rp::unimog {
@@ -18,26 +19,8 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A name as messages quote it: control bytes as "\xHH" (a NUL would end
-// the message), long names cut.
-std::string quoted(std::string_view name) {
-    constexpr std::size_t kShown = 60;
-    constexpr char kHex[] = "0123456789abcdef";
-    std::string q = "'";
-    for (std::size_t i = 0; i < name.size() && i < kShown; ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c < 0x20 || c == 0x7f) {
-            q += "\\x";
-            q += kHex[c >> 4];
-            q += kHex[c & 0xf];
-        } else {
-            q += static_cast<char>(c);
-        }
-    }
-    if (name.size() > kShown) q += "...";
-    q += '\'';
-    return q;
-}
+// A name as messages quote it: between single quotes, cut after 60 bytes.
+std::string quoted(std::string_view name) { return rp::quoteInput(name, 60, '\''); }
 
 struct StringHash {
     using is_transparent = void;

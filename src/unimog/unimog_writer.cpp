@@ -4,6 +4,7 @@
 #include <string>
 
 #include "genomes/structures_writer.hpp"
+#include "text/quoting.hpp"
 #include "unimog/unimog_reader.hpp"
 
 namespace rp::unimog {
@@ -19,19 +20,20 @@ const char* bareFamilyProblem(std::string_view family, const MarkerDialect& dial
 }
 
 void check(const std::vector<Structure>& genomes, const MarkerDialect& dialect, MarkerLabels labels) {
-    const std::string cannot = std::string("': ") + std::string(dialect.format) + " cannot carry ";
+    const std::string cannot = ": " + std::string(dialect.format) + " cannot carry ";
+    const auto name = [](const std::string& text) { return quoteInput(text, 60, '\''); };
     for (const Structure& genome : genomes) {
         if (const char* problem = genomeNameProblem(genome.name))
-            throw UnimogError("genome '" + genome.name + cannot + problem);
+            throw UnimogError("genome " + name(genome.name) + cannot + problem);
         for (const Chromosome& chromosome : genome.chromosomes) {
             for (const Gene& gene : chromosome.genes) {
                 const char* problem = familyNameProblem(gene.name);
                 if (problem == nullptr && labels == MarkerLabels::families)
                     problem = bareFamilyProblem(gene.name, dialect);
                 if (problem != nullptr)
-                    throw UnimogError("genome '" + genome.name + "', family '" + gene.name + cannot + problem);
+                    throw UnimogError("genome " + name(genome.name) + ", family " + name(gene.name) + cannot + problem);
                 if (gene.copy < 0 && labels == MarkerLabels::familyAndCopy)
-                    throw UnimogError("genome '" + genome.name + "', family '" + gene.name + cannot +
+                    throw UnimogError("genome " + name(genome.name) + ", family " + name(gene.name) + cannot +
                                       "a negative copy index");
             }
         }
