@@ -67,10 +67,15 @@ inline constexpr char kRunSeparator = '\0';
 // messages, and the program's lines stay within the LP limit.
 void checkGenomes(std::string_view input);
 
+// The GRIMM reader (fuzz/grimm_checks.cpp): a read either succeeds, and
+// the genomes written in every format read back the same, or fails with
+// "NAME: ...".
+void checkGrimm(std::string_view input);
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog"), or
+// "genomes", "solvers", "unimog", "grimm"), or
 // nullptr.
 Check checkFor(std::string_view target);
 
