@@ -40,8 +40,12 @@ void check(const std::vector<Structure>& genomes, const MarkerDialect& dialect, 
     }
 }
 
-bool readAsLineStart(const std::string& family, const MarkerDialect& dialect) {
-    return family.starts_with('>') || family.starts_with(dialect.comment);
+// A first marker that would read as a genome or a comment line, in either
+// dialect (a UniMoG line beginning with "#" would also make the text look
+// like GRIMM), is written with its "+".
+bool readAsLineStart(const std::string& family) {
+    return family.starts_with('>') || family.starts_with(kUnimogDialect.comment) ||
+           family.starts_with(kGrimmDialect.comment);
 }
 
 }  // namespace
@@ -66,7 +70,7 @@ void writeMarkers(std::ostream& out, const std::vector<Structure>& genomes, cons
                 if (!first) text += ' ';
                 if (gene.strand < 0)
                     text += '-';
-                else if (first && readAsLineStart(gene.name, dialect))
+                else if (first && readAsLineStart(gene.name))
                     text += '+';
                 first = false;
                 text += gene.name;
