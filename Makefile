@@ -1,5 +1,5 @@
-# Entry points: `make demo` runs the tool on the shipped example, `make test`
-# runs every test, `make pipeline` runs the workflow on its example pairs,
+# Entry points: `make demo` builds the two programs and runs the tool on the
+# shipped example, `make test` builds everything and runs every test, `make pipeline` runs the workflow on its example pairs,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
 # bench-model`, `bench-dcj`, `bench-solution` and `bench-workflow` the rest.
 # All install what is missing first (Debian packages).
@@ -9,9 +9,9 @@ JOBS ?= 2
 SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
-            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake
+            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev
 
-.PHONY: deps deps-debian build demo test bench clean
+.PHONY: deps deps-debian configure programs build demo test bench clean
 
 deps: deps-debian deps-highs
 
@@ -43,11 +43,18 @@ deps-highs:
 	  cp package-lock.json node_modules/.installed-lock.json; \
 	fi
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+# The two programs only (what the demo and an install need).
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs
+
+# Everything: the programs, the tests (GoogleTest) and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: programs
 	cd examples && ../$(BUILD)/resolve-paralogs -s structs.txt -i solution.xml -o result.txt
 	@echo "--- examples/result.txt"
 	@cat examples/result.txt
@@ -89,6 +96,23 @@ pipeline: build
 clean:
 	rm -rf $(BUILD)
 
+# `make install [PREFIX=/usr/local] [DESTDIR=]` installs the programs, their
+# man pages, the workflow and bash completion; `make deb` builds the Debian
+# package in $(BUILD)/package, `make deb-check` checks it and runs the demo
+# from it.
+PREFIX ?= /usr/local
+.PHONY: install deb deb-check
+install: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs man
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: configure
+	cmake --build $(BUILD) -j $(JOBS) --target resolve-paralogs paralogs man
+	cd $(BUILD) && cpack -G DEB
+
+deb-check: deb
+	bash packaging/check_deb.sh $(BUILD)
+
 # Hardening: `make test-sanitize` runs the whole test suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (g++); `make fuzz
 # [FUZZ_SECONDS=60]` runs each libFuzzer target (clang++) for that long,
@@ -99,7 +123,7 @@ FUZZ_WORK ?= $(FUZZ_BUILD)/work
 FUZZ_CXX ?= clang++-14
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 5000
-FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog
+FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog grimm
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -530,6 +530,7 @@ Check checkFor(std::string_view target) {
     if (target == "unimog") return checkUnimog;
     if (target == "bounds") return checkBounds;
     if (target == "solverlog") return checkSolverLog;
+    if (target == "grimm") return checkGrimm;
     return nullptr;
 }
 

@@ -79,10 +79,15 @@ void checkBounds(std::string_view input);
 // CBC's bound changes only its sign between the senses, HiGHS' not at all.
 void checkSolverLog(std::string_view input);
 
+// The GRIMM reader (fuzz/grimm_checks.cpp): a read either succeeds, and
+// the genomes written in every format read back the same, or fails with
+// "NAME: ...".
+void checkGrimm(std::string_view input);
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog", "bounds", "solverlog"), or
+// "genomes", "solvers", "unimog", "bounds", "solverlog", "grimm"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

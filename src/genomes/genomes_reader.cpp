@@ -8,6 +8,7 @@
 
 #include "structs/structs_reader.hpp"
 #include "text/characters.hpp"
+#include "text/quoting.hpp"
 
 namespace rp {
 namespace {
@@ -42,7 +43,7 @@ public:
         } else {
             std::size_t end = pos_;
             while (end < text_.size() && !isSpace(text_[end]) && end - pos_ < 40) ++end;
-            message += ", found \"" + std::string(text_.substr(pos_, end - pos_)) + "\"";
+            message += ", found " + quoteInput(text_.substr(pos_, end - pos_));
         }
         fail(message, pos_);
     }
@@ -136,7 +137,7 @@ void readGeneList(GenomesParser& reader, std::string_view list, std::size_t at, 
     const auto gene = [&](std::string_view piece) {
         ++number;
         const auto failGene = [&](std::string_view what) {
-            reader.fail("gene " + std::to_string(number) + " \"" + std::string(piece) + "\": " +
+            reader.fail("gene " + std::to_string(number) + " " + quoteInput(piece) + ": " +
                             std::string(what),
                         at);
         };
@@ -160,8 +161,7 @@ void readGeneList(GenomesParser& reader, std::string_view list, std::size_t at, 
         }
     }
     if (list.substr(start) != ";")
-        reader.fail("the gene list does not end with \";\": \"" +
-                        std::string(list.substr(start, 40)) + "\"",
+        reader.fail("the gene list does not end with \";\": " + quoteInput(list.substr(start, 40)),
                     at);
 }
 
@@ -232,7 +232,7 @@ std::vector<Structure> readResultFile(GenomesParser& reader) {
             const std::size_t typeAt = reader.position();
             const char type = reader.readChar("a chromosome type, C or L");
             if (type != 'C' && type != 'L')
-                reader.fail("expected a chromosome type, C or L, found \"" + std::string(1, type) + "\"",
+                reader.fail("expected a chromosome type, C or L, found " + quoteInput(std::string_view(&type, 1)),
                             typeAt);
             chromosome.circular = type == 'C';
             const std::size_t countAt = reader.position();

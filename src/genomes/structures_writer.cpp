@@ -7,6 +7,7 @@
 
 #include "text/characters.hpp"
 #include "text/numbers.hpp"
+#include "text/quoting.hpp"
 
 namespace rp {
 namespace {
@@ -39,15 +40,15 @@ FamilyTable familyTable(const std::vector<Structure>& genomes) {
 void check(const std::vector<Structure>& genomes) {
     for (const Structure& genome : genomes) {
         if (const char* problem = genomeNameProblem(genome.name))
-            throw std::invalid_argument("genome '" + genome.name + "': " + problem);
+            throw std::invalid_argument("genome " + quoteInput(genome.name, 60, '\'') + ": " + problem);
         for (const Chromosome& chromosome : genome.chromosomes) {
             for (const Gene& gene : chromosome.genes) {
                 if (const char* problem = familyNameProblem(gene.name))
-                    throw std::invalid_argument("genome '" + genome.name + "', family '" + gene.name +
-                                                "': " + problem);
+                    throw std::invalid_argument("genome " + quoteInput(genome.name, 60, '\'') + ", family " +
+                                                quoteInput(gene.name, 60, '\'') + ": " + problem);
                 if (gene.copy < 0)
-                    throw std::invalid_argument("genome '" + genome.name + "', family '" + gene.name +
-                                                "': a negative copy index");
+                    throw std::invalid_argument("genome " + quoteInput(genome.name, 60, '\'') + ", family " +
+                                                quoteInput(gene.name, 60, '\'') + ": a negative copy index");
             }
         }
     }

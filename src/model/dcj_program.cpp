@@ -24,11 +24,6 @@ std::string numbered(std::string_view prefix, std::uint64_t value, std::string_v
     return name;
 }
 
-std::size_t decimalWidth(std::int64_t value) {
-    char digits[24];
-    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-}
-
 // Families by name, in order of first appearance in A, then B; the ones in
 // both genomes get their range and are numbered.
 struct FamilyCount {
@@ -38,15 +33,7 @@ struct FamilyCount {
 };
 
 void checkFamily(std::string_view name, const FamilyCount& count) {
-    if (!isUsableFamilyName(name))
-        throw std::runtime_error("family \"" + std::string(name) +
-                                 "\" cannot stand in an LP name (letters, digits and "
-                                 "!\"#$%&(),?@_`'{}~ only)");
-    const std::size_t longest =
-        2 + name.size() + 1 + decimalWidth(count.maxCopyA) + 1 + decimalWidth(count.maxCopyB);
-    if (longest > kMaxLpName)
-        throw std::runtime_error("family \"" + std::string(name) + "\" is too long: its z names would pass " +
-                                 std::to_string(kMaxLpName) + " characters");
+    checkLpFamilyName(name, count.maxCopyA, count.maxCopyB);
 }
 
 // Adds the genes and adjacency edges of one genome; returns its linear chromosomes.

@@ -1,4 +1,5 @@
 #include "model/genome_pair.hpp"
+#include "text/quoting.hpp"
 
 #include <stdexcept>
 
@@ -33,6 +34,18 @@ bool isUsableFamilyName(std::string_view name) {
         if (!ok) return false;
     }
     return true;
+}
+
+void checkLpFamilyName(std::string_view name, std::int32_t maxCopyA, std::int32_t maxCopyB) {
+    if (!isUsableFamilyName(name))
+        throw std::runtime_error("family " + quoteInput(name) +
+                                 " cannot stand in an LP name (letters, digits and "
+                                 "!\"#$%&(),?@_`'{}~ only)");
+    const std::size_t longest =
+        2 + name.size() + 1 + std::to_string(maxCopyA).size() + 1 + std::to_string(maxCopyB).size();
+    if (longest > kMaxLpName)
+        throw std::runtime_error("family " + quoteInput(name) + " is too long: its z names would pass " +
+                                 std::to_string(kMaxLpName) + " characters");
 }
 
 }  // namespace rp::model

@@ -42,4 +42,10 @@ bool isUsableFamilyName(std::string_view name);
 // The longest variable name an LP file may hold (CBC's limit).
 inline constexpr std::size_t kMaxLpName = 100;
 
+// Checks that a family in both genomes gives z names the solvers read:
+// throws std::runtime_error "family NAME cannot stand in an LP name ..."
+// (isUsableFamilyName) or "family NAME is too long: its z names would pass
+// 100 characters" (with its largest copy indices in A and B).
+void checkLpFamilyName(std::string_view name, std::int32_t maxCopyA, std::int32_t maxCopyB);
+
 }  // namespace rp::model

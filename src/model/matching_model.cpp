@@ -1,4 +1,5 @@
 #include "model/matching_model.hpp"
+#include "text/quoting.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -19,8 +20,7 @@ std::string_view modelName(ModelKind kind) {
 ModelKind parseModelKind(std::string_view text) {
     for (const ModelKind kind : {ModelKind::maximum, ModelKind::exemplar, ModelKind::intermediate})
         if (text == modelName(kind)) return kind;
-    throw std::invalid_argument("unknown model \"" + std::string(text) +
-                                "\" (maximum, exemplar or intermediate)");
+    throw std::invalid_argument("unknown model " + quoteInput(text) + " (maximum, exemplar or intermediate)");
 }
 
 PairRange kindRange(ModelKind kind, std::uint32_t inA, std::uint32_t inB) {

@@ -1,4 +1,5 @@
 #include "model/matching_program.hpp"
+#include "text/quoting.hpp"
 
 #include <algorithm>
 #include <charconv>

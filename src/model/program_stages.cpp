@@ -25,11 +25,6 @@ namespace {
 
 using FamilyIndex = std::unordered_map<std::string_view, std::uint32_t>;
 
-std::size_t decimalWidth(std::int64_t value) {
-    char digits[24];
-    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-}
-
 // Counts the genes of each family in one genome, adding families on first
 // sight.
 void countGenes(const Structure& s, bool isA, FamilyIndex& index, std::vector<Family>& families) {
@@ -52,16 +47,7 @@ void countGenes(const Structure& s, bool isA, FamilyIndex& index, std::vector<Fa
 }
 
 // A family in both genomes must give LP names the solvers read.
-void checkName(const Family& f) {
-    if (!isUsableFamilyName(f.name))
-        throw std::runtime_error("family \"" + std::string(f.name) +
-                                 "\" cannot stand in an LP name (letters, digits and "
-                                 "!\"#$%&(),?@_`'{}~ only)");
-    const std::size_t longest = 2 + f.name.size() + 1 + decimalWidth(f.maxCopyA) + 1 + decimalWidth(f.maxCopyB);
-    if (longest > kMaxLpName)
-        throw std::runtime_error("family \"" + std::string(f.name) + "\" is too long: its z names would pass " +
-                                 std::to_string(kMaxLpName) + " characters");
-}
+void checkName(const Family& f) { checkLpFamilyName(f.name, f.maxCopyA, f.maxCopyB); }
 
 ProgramGenome reduceGenome(const Structure& s, const FamilyIndex& index, std::vector<Family>& families, bool isA) {
     ProgramGenome genome;

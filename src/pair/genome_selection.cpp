@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "io/input_file.hpp"
-#include "genomes/genomes_reader.hpp"
-#include "unimog/unimog_reader.hpp"
+#include "formats/genomes_formats.hpp"
 
 namespace rp::pair {
 
 std::vector<Structure> readAnyGenomes(const std::string& path) {
-    const std::string name = path == "-" ? "standard input" : path;
-    const std::string text = io::readWholeInput(path);
-    if (unimog::recognise(text) == unimog::InputKind::unimog) return unimog::readUnimog(text, name);
-    return readGenomesText(text, name).structures;
+    const formats::InputText input = formats::readInputText(path);
+    return formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures;
 }
 
 std::vector<Structure> selectGenomes(std::vector<Structure> genomes, const std::string& a, const std::string& b,

@@ -9,5 +9,6 @@ int runPair(int argc, const char* const argv[]);
 int runScore(int argc, const char* const argv[]);
 int runSolution(int argc, const char* const argv[]);
 int runUnimog(int argc, const char* const argv[]);
+int runConvert(int argc, const char* const argv[]);
 
 }  // namespace rp::paralogs

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/genomes_formats.hpp"
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
 #include "model/genome_pair.hpp"
@@ -12,17 +13,23 @@
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "genomes/genomes_reader.hpp"
+#include "text/quoting.hpp"
 
 namespace rp::paralogs {
 namespace {
+
+// "N pairs to match", or "L to U pairs to match" when the model allows a range.
+std::string pairsToMatch(std::size_t lower, std::size_t upper) {
+    return (lower == upper ? std::to_string(lower) : std::to_string(lower) + " to " + std::to_string(upper)) +
+           " pairs to match";
+}
 
 enum class Distance { breakpoint, dcj };
 
 Distance parseDistance(const std::string& text) {
     if (text == "breakpoint") return Distance::breakpoint;
     if (text == "dcj") return Distance::dcj;
-    throw UsageError("unknown distance \"" + text + "\" (breakpoint or dcj)");
+    throw UsageError("unknown distance " + quoteInput(text) + " (breakpoint or dcj)");
 }
 
 // The model of the command line; the bounds file is read here.
@@ -53,7 +60,7 @@ int runModel(int argc, const char* const argv[]) {
         "adjacencies + conserved telomeres, z_FAMILY.I.J at 1 matching copy I of A to copy J of B."};
     po::options_description options;
     options.add_options()("structs,s", po::value<std::string>()->required(),
-                          "structures file or result file (input, - for standard input)")(
+                          "genomes: a structures, result, UniMoG or GRIMM file (input, - for standard input)")(
         "output,o", po::value<std::string>()->required(), "LP file (output, - for standard output)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)")(
         "model", po::value<std::string>()->default_value("maximum"),
@@ -68,13 +75,13 @@ int runModel(int argc, const char* const argv[]) {
         const Distance distance = parseDistance(values["distance"].as<std::string>());
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const model::MatchingModel matchingModel = readModel(values);
-        const model::ModelKind kind = matchingModel.kind;
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
-        io::InputFile input(inputPath);
-        const Genomes genomes = readGenomes(input.stream(), input.name());
-        const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name() + ": " + e.what()); };
+        const formats::InputText input = formats::readInputText(inputPath);
+        const formats::GenomesRead genomes =
+            formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
+        const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name + ": " + e.what()); };
         model::GenomePair pair;
         try {
             pair = model::selectPair(genomes.structures, second);
@@ -96,11 +103,11 @@ int runModel(int argc, const char* const argv[]) {
                      " z, " + std::to_string(program.adjacencyCandidates) + " adjacency, " +
                      std::to_string(program.telomereCandidates) + " telomere), " +
                      std::to_string(program.rows.size()) + " constraints";
-            modelLine = "model " + std::string(model::modelName(kind)) + ": " + std::to_string(program.families) +
-                        " families in both genomes, " + std::to_string(program.pairs) + " pairs to match";
+            modelLine = "model " + model::describeModel(matchingModel) + ": " + std::to_string(program.families) +
+                        " families in both genomes, " + pairsToMatch(program.pairs, program.upperPairs);
             const std::vector<std::string> comment{
                 commandLine,
-                "input: " + input.name() + ": " + genomesLine,
+                "input: " + input.name + ": " + genomesLine,
                 modelLine,
                 counts,
                 "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
@@ -114,15 +121,12 @@ int runModel(int argc, const char* const argv[]) {
                 throw inFile(e);
             }
             counts = model::describeDcjCounts(program);
-            const std::string pairs = program.lowerPairs == program.upperPairs
-                                          ? std::to_string(program.lowerPairs) + " pairs to match"
-                                          : std::to_string(program.lowerPairs) + " to " +
-                                                std::to_string(program.upperPairs) + " pairs to match";
             modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " +
-                        std::to_string(program.diagram.families.size()) + " families in both genomes, " + pairs;
+                        std::to_string(program.diagram.families.size()) + " families in both genomes, " +
+                        pairsToMatch(program.lowerPairs, program.upperPairs);
             const std::vector<std::string> comment{
                 commandLine,
-                "input: " + input.name() + ": " + genomesLine,
+                "input: " + input.name + ": " + genomesLine,
                 modelLine,
                 counts,
                 "minimise the DCJ-indel distance (capped program, " + std::to_string(program.diagram.telomeres) +
@@ -136,7 +140,7 @@ int runModel(int argc, const char* const argv[]) {
             printWarning(kInfo, "family " + family +
                                     ": copies of genome A stay unmatched while copy indices 1 to 19 are all in "
                                     "use; resolve-paralogs cannot move them to a free index");
-        printSummary(kInfo, "read " + input.name() + ": " + genomesLine);
+        printSummary(kInfo, "read " + input.name + ": " + genomesLine);
         printSummary(kInfo, modelLine);
         printSummary(kInfo, "wrote " + (outputPath == "-" ? std::string("standard output") : outputPath) + ": " +
                                 counts);

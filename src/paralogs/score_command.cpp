@@ -4,13 +4,13 @@
 #include <iostream>
 #include <string>
 
-#include "io/input_file.hpp"
+#include "formats/genomes_formats.hpp"
 #include "model/dcj_score.hpp"
 #include "model/genome_pair.hpp"
 #include "model/score.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "genomes/genomes_reader.hpp"
+#include "text/quoting.hpp"
 
 namespace rp::paralogs {
 namespace {
@@ -20,7 +20,7 @@ enum class Distance { breakpoint, dcj };
 Distance parseDistance(const std::string& text) {
     if (text == "breakpoint") return Distance::breakpoint;
     if (text == "dcj") return Distance::dcj;
-    throw UsageError("unknown distance \"" + text + "\" (breakpoint or dcj)");
+    throw UsageError("unknown distance " + quoteInput(text) + " (breakpoint or dcj)");
 }
 
 void printBreakpoint(const model::Score& score) {
@@ -49,21 +49,22 @@ int runScore(int argc, const char* const argv[]) {
         "deleted or inserted."};
     po::options_description options;
     options.add_options()("structs,s", po::value<std::string>()->required(),
-                          "structures file or result file (input, - for standard input)")(
+                          "genomes: a structures, result, UniMoG or GRIMM file (input, - for standard input)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)")(
         "distance", po::value<std::string>()->default_value("breakpoint"), "breakpoint or dcj");
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const Distance distance = parseDistance(values["distance"].as<std::string>());
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
-        io::InputFile input(values["structs"].as<std::string>());
-        const Genomes genomes = readGenomes(input.stream(), input.name());
+        const formats::InputText input = formats::readInputText(values["structs"].as<std::string>());
+        const formats::GenomesRead genomes =
+            formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
         model::GenomePair pair;
         model::Matching matching;
         try {
             pair = model::selectPair(genomes.structures, second);
             matching = model::matchByLabels(pair);
         } catch (const std::runtime_error& e) {
-            throw std::runtime_error(input.name() + ": " + e.what());
+            throw std::runtime_error(input.name + ": " + e.what());
         }
         if (distance == Distance::dcj)
             printDcj(model::scoreDcj(*pair.a, *pair.b, matching));
@@ -71,8 +72,8 @@ int runScore(int argc, const char* const argv[]) {
             printBreakpoint(model::scoreMatching(*pair.a, *pair.b, matching));
         std::cout << std::flush;
         if (!std::cout) throw std::runtime_error("cannot write to standard output");
-        printSummary(kInfo, "read " + input.name() + " (" +
-                                (genomes.format == GenomesFormat::result ? "result file" : "structures file") +
+        printSummary(kInfo, "read " + input.name + " (" +
+                                std::string(formats::formatName(genomes.format)) +
                                 "): " + model::describeGenome(pair, true) + ", " +
                                 model::describeGenome(pair, false));
         printSummary(kInfo, std::to_string(matching.size()) + " pairs by label");

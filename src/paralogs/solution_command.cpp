@@ -2,6 +2,7 @@
 // resolve-paralogs reads.
 #include <sstream>
 
+#include "text/quoting.hpp"
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
 #include "paralogs/command.hpp"
@@ -57,8 +58,8 @@ int runSolution(int argc, const char* const argv[]) {
                << summary.families << " families";
         printSummary(kInfo, counts.str());
         if (summary.header.outcome == solvers::Outcome::limit)
-            printWarning(kInfo, "the solver stopped at a limit (status \"" + summary.header.status +
-                                    "\"): the matching may not be optimal");
+            printWarning(kInfo, "the solver stopped at a limit (status " + quoteInput(summary.header.status, 200) +
+                                    "): the matching may not be optimal");
     });
 }
 

@@ -9,10 +9,10 @@
 #include <unordered_set>
 
 #include "solvers/line_source.hpp"
+#include "text/quoting.hpp"
 #include "solvers/format_reader.hpp"
 #include "solvers/solution_writer.hpp"
 #include "solution/z_variable.hpp"
-#include "text/quoting.hpp"
 
 namespace rp::solvers {
 
@@ -186,8 +186,8 @@ public:
         summary_.header = header;
         // XML can carry every byte but the zero byte.
         if (header.status.find('\0') != std::string::npos)
-            throw SolutionError("the solver's status " + quoted(header.status, 200) + " holds a zero byte");
-        const std::string status = header.status.empty() ? std::string("none given") : quoted(header.status, 200);
+            throw SolutionError("the solver's status " + quoteInput(header.status, 200) + " holds a zero byte");
+        const std::string status = header.status.empty() ? std::string("none given") : quoteInput(header.status, 200);
         if (header.outcome == Outcome::noSolution)
             throw SolutionError("no solution in the file: the solver's status is " + status);
         if (header.outcome == Outcome::unbounded)
@@ -209,14 +209,14 @@ public:
                                 " holds a zero byte");
         double value = 0;
         if (!numbers_.read(valueText, value))
-            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
-                                quoted(name, 200) + " is not a number");
+            throw SolutionError(atLine(line) + "the value " + quoteInput(valueText, 40) + " of variable " +
+                                quoteInput(name, 200) + " is not a number");
         if (!std::isfinite(value))
-            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
-                                quoted(name, 200) + " is not finite");
+            throw SolutionError(atLine(line) + "the value " + quoteInput(valueText, 40) + " of variable " +
+                                quoteInput(name, 200) + " is not finite");
         if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
-            throw SolutionError(atLine(line) + "the value " + quoted(valueText, 40) + " of variable " +
-                                quoted(name, 200) +
+            throw SolutionError(atLine(line) + "the value " + quoteInput(valueText, 40) + " of variable " +
+                                quoteInput(name, 200) +
                                 " does not fit a single-precision number (what resolve-paralogs reads)");
         if (name[0] == 'z') value = checkZ(name, valueText, value, line);
         writer_.variable(name, value, (bytes & kEscapedByte) != 0);
@@ -246,25 +246,29 @@ private:
     double checkZ(std::string_view name, std::string_view valueText, double value, std::uint64_t line) {
         const double k = std::nearbyint(value);
         if (!(std::fabs(value - k) <= options_.tolerance))
-            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) + " has the value " +
-                                quoted(valueText, 40) + ", farther than " + tolerance() +
+            throw SolutionError(atLine(line) + "z variable " + quoteInput(name, 200) + " has the value " +
+                                quoteInput(valueText, 40) + ", farther than " + tolerance() +
                                 " from an integer: the answer is not integral");
         if (k == 0.0) return 0.0;
-        if (k != 1.0)
-            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) + " has the value " +
-                                quoted(valueText, 40) + ", neither 0 nor 1: a matching variable is binary");
         const std::optional<ZName> cut = cutZName(name);
+        // A name that does not cut as z_FAMILY.FROM.TO is no matching
+        // variable (a model's own "zeta"): resolve-paralogs passes over it at
+        // any integer but 1, where it would fail on the name.
+        if (cut && k != 1.0)
+            throw SolutionError(atLine(line) + "z variable " + quoteInput(name, 200) + " has the value " +
+                                quoteInput(valueText, 40) + ", neither 0 nor 1: a matching variable is binary");
+        if (!cut && k != 1.0) return k;
         if (!cut)
-            throw SolutionError(atLine(line) + "z variable " + quoted(name, 200) +
+            throw SolutionError(atLine(line) + "z variable " + quoteInput(name, 200) +
                                 " is at 1 but resolve-paralogs cannot cut its name into z_FAMILY.FROM.TO: "
                                 "the solution does not come from a matching program");
         ++summary_.zAtOne;
         std::string family(cut->family);
         keep(sources_, family, cut->from, name, [&] {
-            return "copy " + std::to_string(cut->from) + " of family " + quoted(family, 200) + " has two targets";
+            return "copy " + std::to_string(cut->from) + " of family " + quoteInput(family, 200) + " has two targets";
         });
         keep(targets_, family, cut->to, name, [&] {
-            return "two copies of family " + quoted(family, 200) + " go to copy " + std::to_string(cut->to);
+            return "two copies of family " + quoteInput(family, 200) + " go to copy " + std::to_string(cut->to);
         });
         families_.insert(std::move(family));
         return 1.0;
@@ -279,7 +283,7 @@ private:
         key += std::to_string(copy);
         const auto [at, inserted] = kept.try_emplace(std::move(key), name);
         if (!inserted)
-            throw SolutionError("z variables " + quoted(at->second, 200) + " and " + quoted(name, 200) +
+            throw SolutionError("z variables " + quoteInput(at->second, 200) + " and " + quoteInput(name, 200) +
                                 " are both at 1: " + problem() + ", so they form no matching");
     }
 
@@ -310,7 +314,7 @@ ConversionSummary convertSolution(std::streambuf& in, std::ostream& out, const C
     const FormatReader* reader = recognise(first);
     if (reader == nullptr)
         throw SolutionError("not a solution format paralogs solution reads; its first line starts " +
-                            quoted(first.lines[0], 60));
+                            quoteInput(first.lines[0], 60));
     CheckingSink sink(out, options);
     reader->read(input, ReadOptions{options.member}, sink);
     return sink.finish();

@@ -1,5 +1,5 @@
-// Texts from the input quoted in messages, so that any byte they hold can be
-// shown (a NUL would end the message) and a long one does not flood it.
+// Quoting input in messages: the bytes a reader meets shown between quotes so
+// that a user sees them as they are, and no byte can end or fake the quote.
 #pragma once
 
 #include <cstddef>
@@ -8,15 +8,16 @@
 
 namespace rp {
 
-// `text` in double quotes, at most `limit` bytes of it and "..." after the
-// closing quote when it is longer; bytes below 0x20, from 0x7f on, '"' and
-// '\' written "\xHH" (lower-case hexadecimal). For texts of any kind: a
-// solver's status, a variable's name or value.
-std::string quoted(std::string_view text, std::size_t limit);
-
-// A name in single quotes, at most 60 bytes of it and "..." inside the
-// closing quote when it is longer; bytes below 0x20 and 0x7f written "\xHH",
-// every other byte as it is (names may be UTF-8).
-std::string quotedName(std::string_view name);
+// `text` between quotes, cut after `limit` bytes (then "..." follows the
+// closing quote). Printable ASCII bytes show as they are. The quote is
+// `preferred` ('"' or '\''), or the other one when the text holds the
+// preferred one only; a text holding both keeps `preferred` and escapes it
+// with a backslash. Well-formed UTF-8 characters show as they are; control
+// bytes, DEL and the other bytes from 0x80 show as "\xHH";
+// a backslash shows as "\\" only in a text that has escapes, which it
+// has too when one of its backslashes would read as an escape (before "x",
+// a backslash or the quote, or last). A reader can thus tell: a quoted text
+// holding none of "\x", "\\" and a backslashed quote is shown as it is.
+std::string quoteInput(std::string_view text, std::size_t limit = std::string_view::npos, char preferred = '"');
 
 }  // namespace rp

@@ -8,17 +8,19 @@
 #include <unordered_map>
 
 #include "genomes/structures_writer.hpp"
-#include "text/characters.hpp"
 #include "text/quoting.hpp"
+#include "text/characters.hpp"
 
 namespace rp::unimog {
 namespace {
 
 // Blanks (isSpace of text/characters.hpp) are those of the structures file, so that what
 // one reads the other keeps.
-constexpr bool isTerminator(char c) { return c == '|' || c == ')'; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A name as messages quote it: between single quotes, cut after 60 bytes.
+std::string quotedName(std::string_view name) { return rp::quoteInput(name, 60, '\''); }
 
 struct StringHash {
     using is_transparent = void;
@@ -27,7 +29,8 @@ struct StringHash {
 
 class UnimogParser {
 public:
-    UnimogParser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
+    UnimogParser(std::string_view text, const std::string& name, const MarkerDialect& dialect)
+        : text_(text), name_(name), dialect_(dialect) {}
 
     std::vector<Structure> read() {
         std::size_t at = text_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
@@ -69,7 +72,7 @@ private:
         std::size_t i = 0;
         while (i < line.size() && isSpace(line[i])) ++i;
         if (i == line.size()) return;
-        if (line.substr(i).starts_with("//")) return;
+        if (line.substr(i).starts_with(dialect_.comment)) return;
         if (line[i] == '>') return startGenome(line.substr(i + 1));
         if (!inGenome_) return;  // comment text before the first genome
         while (i < line.size()) {
@@ -80,6 +83,8 @@ private:
         }
         if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
     }
+
+    bool isTerminator(char c) const { return c == dialect_.linearEnd || c == dialect_.circularEnd; }
 
     void readToken(std::string_view token) {
         std::size_t markerEnd = token.size();
@@ -103,7 +108,7 @@ private:
         }
         for (std::size_t t = markerEnd; t < token.size(); ++t) {
             if (pendingSign_ != 0) fail(std::string("sign '") + pendingSign_ + "' without a marker");
-            endChromosome(token[t] == ')');
+            endChromosome(token[t] == dialect_.circularEnd);
         }
     }
 
@@ -201,6 +206,7 @@ private:
 
     std::string_view text_;
     const std::string& name_;
+    const MarkerDialect& dialect_;
     std::size_t line_ = 0;
     bool inGenome_ = false;
     char pendingSign_ = 0;
@@ -226,8 +232,12 @@ InputKind recognise(std::string_view text) {
     return i == text.size() || isSpace(text[i]) ? InputKind::genomes : InputKind::unimog;
 }
 
+std::vector<Structure> readMarkers(std::string_view text, const std::string& name, const MarkerDialect& dialect) {
+    return UnimogParser(text, name, dialect).read();
+}
+
 std::vector<Structure> readUnimog(std::string_view text, const std::string& name) {
-    return UnimogParser(text, name).read();
+    return readMarkers(text, name, kUnimogDialect);
 }
 
 }  // namespace rp::unimog

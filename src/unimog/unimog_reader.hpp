@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "structs/structure.hpp"
+#include "unimog/marker_dialect.hpp"
 
 namespace rp::unimog {
 
@@ -50,5 +51,9 @@ InputKind recognise(std::string_view text);
 // copy), a genome name that is empty or holds a blank. Throws UnimogError
 // "NAME: line L: MESSAGE", or "NAME: no genome (no line begins with '>')".
 std::vector<Structure> readUnimog(std::string_view text, const std::string& name);
+
+// The same for either dialect of the marker grammar (UniMoG's "|", ")" and
+// "//", or GRIMM's "$", "@" and "#").
+std::vector<Structure> readMarkers(std::string_view text, const std::string& name, const MarkerDialect& dialect);
 
 }  // namespace rp::unimog

@@ -42,12 +42,12 @@ TEST(StructuresWriter, RefusesNamesItCannotCarry) {
         std::string message;
     } cases[] = {
         {named("A B"), "genome 'A B': a blank in a genome name"},
-        {named("A\tB"), "genome 'A\tB': a blank in a genome name"},
+        {named("A\tB"), "genome 'A\\x09B': a blank in a genome name"},
         {named(""), "genome '': an empty genome name"},
         {named("A", {linear("a.b", 1)}), "genome 'A', family 'a.b': '.' in a family name"},
         {named("A", {linear("", 1)}), "genome 'A', family '': an empty family name"},
         {named("A", {linear("a b", 1)}), "genome 'A', family 'a b': a blank in a family name"},
-        {named("A", {linear("a\fb", 1)}), "genome 'A', family 'a\fb': a blank in a family name"},
+        {named("A", {linear("a\fb", 1)}), "genome 'A', family 'a\\x0cb': a blank in a family name"},
         {named("A", {linear("a+b", 1)}), "genome 'A', family 'a+b': '+' in a family name"},
         {named("A", {linear("a-b", 1)}), "genome 'A', family 'a-b': '-' in a family name"},
         {named("A", {linear("a;b", 1)}), "genome 'A', family 'a;b': ';' in a family name"},

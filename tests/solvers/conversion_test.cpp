@@ -59,7 +59,11 @@ TEST(Checks, EachFailsWithItsMessage) {
         {"z at 2", optimal({{"z_a.1.1", "2"}}), "z variable \"z_a.1.1\" has the value \"2\", neither 0 nor 1"},
         {"z at -1", optimal({{"z_a.1.1", "-1"}}), "z variable \"z_a.1.1\" has the value \"-1\", neither 0 nor 1"},
         {"z near 2", optimal({{"z_a.1.1", "1.999999"}}), "neither 0 nor 1: a matching variable is binary"},
-        {"uncuttable z at 2", optimal({{"zeta", "2"}}), "z variable \"zeta\" has the value \"2\", neither 0 nor 1"},
+        {"uncuttable z at 2 is no matching variable", optimal({{"zeta", "2"}}), ""},
+        {"uncuttable z at -1 and 7", optimal({{"zeta", "-1"}, {"z", "7"}, {"z_a.1", "2"}}), ""},
+        {"uncuttable z not integral", optimal({{"zeta", "2.5"}}), "z variable \"zeta\" has the value \"2.5\", farther than"},
+        {"uncuttable z near 1", optimal({{"zeta", "1.000001"}}), "z variable \"zeta\" is at 1 but resolve-paralogs cannot cut"},
+        {"cuttable z at 3", optimal({{"z_b.2.1", "3"}}), "z variable \"z_b.2.1\" has the value \"3\", neither 0 nor 1"},
         {"z within the tolerance", optimal({{"z_a.1.1", "0.999995"}, {"z_a.2.2", "1.00000999"}}), ""},
         {"two targets for one copy", optimal({{"z_a.1.1", "1"}, {"z_a.1.2", "1"}}),
          "z variables \"z_a.1.1\" and \"z_a.1.2\" are both at 1: copy 1 of family \"a\" has two targets"},
@@ -129,6 +133,18 @@ TEST(Checks, IntegralZWrittenExactlyAndTakenAsDecisions) {
     EXPECT_EQ(converted.summary.zAtOne, 2u);
     EXPECT_EQ(converted.summary.families, 1u);
     EXPECT_EQ(test::decisionsOf(converted.document), rp::test::decisions({{"a", 1, 2}, {"a", 2, 1}}));
+}
+
+TEST(Checks, UncuttableZAtAnotherIntegerIsWrittenAsThatInteger) {
+    // A model's own integer variable: resolve-paralogs passes over it.
+    const test::Converted converted =
+        convert(optimal({{"zeta", "2.0000001"}, {"z_a.1.1", "1"}, {"zone", "-3"}, {"z7", "0.0000004"}}));
+    ASSERT_TRUE(converted.ok) << converted.message;
+    EXPECT_EQ(test::valueOf(converted.document, "zeta"), "2");
+    EXPECT_EQ(test::valueOf(converted.document, "zone"), "-3");
+    EXPECT_EQ(test::valueOf(converted.document, "z7"), "0");
+    EXPECT_EQ(converted.summary.zAtOne, 1u);
+    EXPECT_EQ(test::decisionsOf(converted.document), rp::test::decisions({{"a", 1, 1}}));
 }
 
 TEST(Checks, ToleranceIsAnOption) {

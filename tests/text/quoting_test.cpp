@@ -1,52 +1,77 @@
-// Texts quoted in messages, and integers in decimal.
+// Quoting input in messages: printable bytes as they are, the quote chosen so
+// that the text's own quotes need no escape, escapes only where needed.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <limits>
 #include <string>
+#include <vector>
 
-#include "text/numbers.hpp"
 #include "text/quoting.hpp"
 
 namespace rp {
 namespace {
 
-TEST(Quoting, Quoted) {
-    const struct {
+TEST(Quoted, ShowsPrintableBytesAsTheyAre) {
+    struct Case {
         std::string text;
         std::size_t limit;
-        const char* shown;
-    } cases[] = {
-        {"optimal", 200, "\"optimal\""},
-        {"", 10, "\"\""},
-        {std::string("a\0b", 3), 10, "\"a\\x00b\""},
-        {"tab\there", 10, "\"tab\\x09here\""},
-        {"say \"hi\" \\o/", 40, "\"say \\x22hi\\x22 \\x5co/\""},
-        {"\x7f\xc3\xa9", 10, "\"\\x7f\\xc3\\xa9\""},
-        {"abcdef", 3, "\"abc\"..."},
-        {"abc", 3, "\"abc\""},
+        char preferred;
+        std::string quoted;
     };
-    for (const auto& c : cases) EXPECT_EQ(quoted(c.text, c.limit), c.shown) << c.text;
+    const std::size_t all = std::string::npos;
+    const std::vector<Case> cases = {
+        {"Hello world", all, '"', "\"Hello world\""},
+        {"", all, '"', "\"\""},
+        {"<?xml version=\"1.0\"?>", all, '"', "'<?xml version=\"1.0\"?>'"},
+        {"it's", all, '"', "\"it's\""},
+        {"it's", all, '\'', "\"it's\""},
+        {"a;b", all, '\'', "'a;b'"},
+        {"say \"it's\"", all, '"', "\"say \\\"it's\\\"\""},
+        {"say \"it's\" \\n", all, '"', "\"say \\\"it's\\\" \\\\n\""},
+        {"C:\\dir", all, '"', "\"C:\\dir\""},
+        {"C:\\x1", all, '"', "\"C:\\\\x1\""},
+        {"ends\\", all, '"', "\"ends\\\\\""},
+        {"tab\there\\", all, '"', "\"tab\\x09here\\\\\""},
+        {std::string("nul\0byte", 8), all, '"', "\"nul\\x00byte\""},
+        {"del\x7f", all, '"', "\"del\\x7f\""},
+        {"gène α", all, '"', "\"gène α\""},
+        {"bad \xff\xfe utf-8", all, '"', "\"bad \\xff\\xfe utf-8\""},
+        {"cut \xc3", all, '"', "\"cut \\xc3\""},
+        {"long text", 4, '"', "\"long\"..."},
+        {"ab\"cd", 2, '"', "\"ab\"..."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(quoteInput(c.text, c.limit, c.preferred), c.quoted) << c.text;
 }
 
-TEST(Quoting, QuotedName) {
-    EXPECT_EQ(quotedName("g1"), "'g1'");
-    EXPECT_EQ(quotedName(std::string("a\0b", 3)), "'a\\x00b'");
-    EXPECT_EQ(quotedName("a\x7f\xc3\xa9'\"\\"), "'a\\x7f\xc3\xa9'\"\\'") << "only control bytes are escaped";
-    EXPECT_EQ(quotedName(std::string(60, 'x')), "'" + std::string(60, 'x') + "'");
-    EXPECT_EQ(quotedName(std::string(61, 'x')), "'" + std::string(60, 'x') + "...'");
+// What a quote holds reads back to the text: undoing the escapes of the
+// rule above gives every byte of the text back.
+std::string unquoted(const std::string& q) {
+    const char quote = q[0];
+    const std::string body = q.substr(1, q.rfind(quote) - 1);
+    const bool escapes = body.find("\\x") != std::string::npos || body.find("\\\\") != std::string::npos ||
+                         body.find(std::string("\\") + quote) != std::string::npos;
+    std::string text;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (escapes && body[i] == '\\' && body[i + 1] == 'x') {
+            text += static_cast<char>(std::stoi(body.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else if (escapes && body[i] == '\\') {
+            text += body[++i];
+        } else {
+            text += body[i];
+        }
+    }
+    return text;
 }
 
-TEST(Numbers, AppendInteger) {
-    std::string text = "n=";
-    appendInteger(text, 0);
-    text += ' ';
-    appendInteger(text, -42);
-    text += ' ';
-    appendInteger(text, std::numeric_limits<std::int64_t>::min());
-    text += ' ';
-    appendInteger(text, std::numeric_limits<std::uint64_t>::max());
-    EXPECT_EQ(text, "n=0 -42 -9223372036854775808 18446744073709551615");
+TEST(Quoted, EveryByteReadsBack) {
+    for (int a = 0; a < 256; ++a) {
+        for (const char* around : {"x", "\"", "'", "\\", "\"'", "\\\\", "\\x"}) {
+            const std::string text = std::string(around) + static_cast<char>(a) + "\\x41" + around;
+            const std::string q = quoteInput(text);
+            EXPECT_EQ(unquoted(q), text) << q;
+            for (const char c : q) EXPECT_NE(c, '\0');
+        }
+    }
 }
 
 }  // namespace

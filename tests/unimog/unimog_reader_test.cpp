@@ -96,7 +96,7 @@ TEST(UnimogReader, LongNamesAreCutInMessages) {
         FAIL();
     } catch (const UnimogError& e) {
         EXPECT_EQ(std::string(e.what()), "in.ug: line 2: marker '" + std::string(60, 'x') +
-                                             "...': the structures format cannot carry '+' in a family name");
+                                             "'...: the structures format cannot carry '+' in a family name");
     }
 }
 
