@@ -32,11 +32,6 @@ if SOLVER == "custom" and not str(config["solver_command"]).strip():
     raise ValueError("config: solver custom needs a solver_command (a shell command with {lp} and {solution})")
 if config["bounds"] and not os.path.isfile(config["bounds"]):
     raise ValueError(f"config: bounds: no file {config['bounds']}")
-if not os.access(PARALOGS, os.X_OK):
-    raise ValueError(f"config: build: no program {PARALOGS}; build first (make build)")
-for _path in GENOME_FILES:
-    if not os.path.exists(_path):
-        raise ValueError(f"config: genomes: no file {_path}")
 if not SHEET and not GENOME_FILES:
     raise ValueError("config: pairs all needs a collection: genomes (one or more genomes files)")
 
@@ -44,6 +39,11 @@ if not SHEET and not GENOME_FILES:
 def _collection():
     """[(name, file)] of the collection; an unreadable file stands for one
     genome named after it, whose pairs fail with the reason."""
+    if not os.access(PARALOGS, os.X_OK):
+        raise ValueError(f"config: build: no program {PARALOGS}; build first (make build)")
+    for path in GENOME_FILES:
+        if not os.path.exists(path):
+            raise ValueError(f"config: genomes: no file {path} (from {os.getcwd()})")
     failures = {}
     genomes = collection.collection_names(
         GENOME_FILES, lambda path: collection.names_or_stem(PARALOGS, path, failures))
@@ -52,24 +52,43 @@ def _collection():
     return genomes
 
 
-def _sheet_pairs(path, in_collection):
+def _validation_message(error):
+    """The line of Snakemake's validation error that says what is wrong, and
+    where ("On instance['COLUMN']")."""
+    lines = str(error).splitlines()
+    what = next((line[len("ValidationError: "):] for line in lines if line.startswith("ValidationError: ")),
+                lines[0] if lines else "invalid")
+    where = next((line for line in lines if line.startswith("On instance[")), "")
+    column = where[len("On instance['"):-len("']:")] if where.startswith("On instance['") else ""
+    return f"column {column}: {what}" if column else what
+
+
+def _sheet_pairs(path):
+    """The sheet's pairs; the collection is read only when a pair takes its
+    genomes from it (no genomes file)."""
+    if not os.path.isfile(path):
+        raise ValueError(f"config: pairs: no sheet {path} (pairs is 'all' or a sheet of pairs)")
     header, rows = collection.read_sheet(path)
+    unknown = [column for column in header if column not in ("pair", "genomes", "a", "b")]
+    if unknown or "pair" not in header:
+        raise ValueError(f"{path}: the header has {'unknown column(s) ' + ', '.join(unknown) if unknown else 'no column pair'};"
+                         " a sheet's columns are pair, genomes, a, b")
     schema = os.path.join(workflow.basedir, "schemas", "sheet.schema.yaml")
     for number, row in rows:
         try:
             validate(row, schema)
         except Exception as error:
-            raise ValueError(f"{path}, line {number}: {error}") from None
-    if "pair" not in header or ("genomes" not in header and not in_collection):
-        raise ValueError(f"{path}: the header lacks the column(s) pair, genomes")
+            raise ValueError(f"{path}, line {number}: {_validation_message(error)}") from None
+    needs_collection = any(not row.get("genomes") and row.get("a") for _, row in rows)
+    in_collection = dict(_collection()) if needs_collection and GENOME_FILES else {}
     return collection.sheet_pairs(path, rows, in_collection)
 
 
 try:
-    COLLECTION = _collection() if GENOME_FILES else []
     if SHEET:
-        PAIRS = _sheet_pairs(SHEET, dict(COLLECTION))
+        PAIRS = _sheet_pairs(SHEET)
     else:
+        COLLECTION = _collection()
         PAIRS = [(name, a, b, None) for name, a, b in collection.all_pairs([n for n, _ in COLLECTION])]
 except collection.Failure as failure:
     raise ValueError(str(failure)) from None

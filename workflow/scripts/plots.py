@@ -32,11 +32,11 @@ plt.rcParams["svg.hashsalt"] = "paralogs"  # the same ids from run to run
 CELL_IDS_UP_TO = 60
 
 
-def save(figure, prefix):
+def save(figure, prefix, tight=True):
     for extension in ("png", "svg"):
         temporary = f"{prefix}.tmp.{extension}"
-        figure.savefig(temporary, dpi=120, bbox_inches="tight", metadata={"Date": None}
-                       if extension == "svg" else None)
+        figure.savefig(temporary, dpi=120, bbox_inches="tight" if tight else None,
+                       metadata={"Date": None} if extension == "svg" else None)
         os.replace(temporary, f"{prefix}.{extension}")
     plt.close(figure)
 
@@ -148,8 +148,8 @@ def pair_figure(args):
     if len(genomes) != 2:
         figure = plt.figure(figsize=(8, 1.5))
         figure.text(0.02, 0.5, f"pair {row.get('pair', '?')}: {row.get('status', 'no summary')}: "
-                    f"{row.get('note', '')}", fontsize=9, va="center")
-        save(figure, args.o)
+                    f"{row.get('note', '')}", fontsize=9, va="center", wrap=True)
+        save(figure, args.o, tight=False)
         return
     layout = [genes_of(text) for _, text in genomes]
     labels = [{label for chromosome, _ in genome for _, label in chromosome} for genome in layout]
