@@ -12,6 +12,8 @@ pair of genomes and the names as text, one line per matched gene) and that
 a second run has nothing to do.
 
   collection_workflow_test.py --workflow DIR --build DIR [--genomes N --genes G --events E --seed S]
+  collection_workflow_test.py --dot-test --workflow DIR --build DIR
+      the catalog's test configuration, .test/config/config.yaml, instead
 
 Exit 0 passed, 1 failed, 77 skipped (snakemake, cbc, paralogs pair or the
 workflow's Python packages missing)."""
@@ -109,8 +111,36 @@ def skip_reason(args):
     return None
 
 
+def dot_test(args, scratch, check):
+    """The catalog's test run: .test/config/config.yaml in a copy of .test/
+    beside the workflow; every pair optimal, the example's true tree."""
+    repository = os.path.dirname(args.workflow)
+    os.symlink(args.workflow, os.path.join(scratch, "workflow"))
+    run = os.path.join(scratch, ".test")
+    shutil.copytree(os.path.join(repository, ".test", "config"), os.path.join(run, "config"))
+    env = dict(os.environ, HOME=os.path.join(scratch, "home"), XDG_CACHE_HOME=os.path.join(scratch, "cache"))
+    done = subprocess.run(["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"), "--directory", run,
+                           "--cores", "2", "--configfile", os.path.join(run, "config", "config.yaml"),
+                           "--config", f"build={args.build}"],
+                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if not check(done.returncode == 0, f".test: snakemake exited with {done.returncode}"):
+        print(done.stdout[-5000:])
+        return
+    rows = table(os.path.join(run, "results", "summary.tsv"))
+    check(rows and all(row["status"] == "optimal" and row["score_equals_objective"] == "yes" for row in rows),
+          f".test: not every pair optimal with its score: {[(r['pair'], r['status']) for r in rows]}")
+    with open(os.path.join(args.workflow, "example", "collection.true.nwk")) as true, \
+            open(os.path.join(run, "results", "tree.nwk")) as built:
+        true_tree, built_tree = true.read(), built.read()
+    leaves = {leaf for clade in newick_leaf_sets(true_tree) for leaf in clade}
+    check(robinson_foulds(true_tree, built_tree, leaves) == 0, f".test: tree {built_tree} is not {true_tree}")
+    for name in ("heatmap.png", "heatmap.svg", "pairs/g01__g02/pair.png", "distances.phy"):
+        check(os.path.getsize(os.path.join(run, "results", name)) > 0, f".test: no {name}")
+
+
 def main():
     parser = argparse.ArgumentParser()
+    parser.add_argument("--dot-test", action="store_true", help="run .test/config/config.yaml instead")
     parser.add_argument("--workflow", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("--genomes", type=int, default=8)
@@ -135,7 +165,7 @@ def main():
 
     scratch = tempfile.mkdtemp(prefix="rp-collection-")
     try:
-        run_and_check(args, scratch, check)
+        (dot_test if args.dot_test else run_and_check)(args, scratch, check)
     finally:
         if args.keep:
             print(f"kept: {scratch}")
