@@ -99,12 +99,16 @@ BATCH_NAMES = [f"{number:05d}" for number in range(1, len(BATCHES) + 1)]
 PAIR_NAMES = [pair for pair, *_ in PAIRS]
 USES_COLLECTION = any(genomes is None for *_, genomes in PAIRS)
 
-if config["plot_pairs"] is True:
+_plot = config["plot_pairs"]
+if isinstance(_plot, str):  # from --config: true, false, or names separated by commas
+    _plot = {"true": True, "false": False, "": False}.get(_plot.strip().lower(),
+                                                        [name.strip() for name in _plot.split(",") if name.strip()])
+if _plot is True:
     PLOT_PAIRS = PAIR_NAMES
-elif config["plot_pairs"] is False:
+elif _plot is False:
     PLOT_PAIRS = []
 else:
-    PLOT_PAIRS = list(config["plot_pairs"])
+    PLOT_PAIRS = list(_plot)
     _unknown = [name for name in PLOT_PAIRS if name not in PAIR_NAMES]
     if _unknown:
         raise ValueError(f"config: plot_pairs: no pair {', '.join(_unknown)} (pairs: {' '.join(PAIR_NAMES[:10])} ...)")
