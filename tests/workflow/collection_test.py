@@ -124,12 +124,15 @@ class Sheets(unittest.TestCase):
                     header, rows = collection.read_sheet(path)
                     collection.sheet_pairs(path, rows, {"x": "f"})
 
-    def test_batch_list_round_trip(self):
+    def test_pair_list_round_trip_by_batch(self):
         import collection
         path, _ = self.sheet("")
         pairs = [("p1", "a", "b", None), ("p2", "", "", "/some/file.txt"), ("p 3", "x y", "z", None)]
-        collection.write_batch_list(path, pairs)
-        self.assertEqual(collection.read_batch_list(path), pairs)
+        collection.write_pair_list(path, pairs, 2)
+        self.assertEqual(collection.read_pair_list(path, "00001"), pairs[:2])
+        self.assertEqual(collection.read_pair_list(path, "00002"), pairs[2:])
+        self.assertEqual(collection.read_pair_list(path, "00003"), [])
+        self.assertNotEqual(collection.digest(pairs[:2]), collection.digest(pairs[1:]))
 
 
 class Summary(unittest.TestCase):

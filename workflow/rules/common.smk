@@ -95,7 +95,7 @@ except collection.Failure as failure:
 if not PAIRS:
     raise ValueError("config: no pairs (a collection of one genome?)")
 BATCHES = collection.batches(PAIRS, int(config["batch_size"]))
-BATCH_NAMES = [f"{number:05d}" for number in range(1, len(BATCHES) + 1)]
+BATCH_NAMES = [collection.batch_name(number) for number in range(1, len(BATCHES) + 1)]
 PAIR_NAMES = [pair for pair, *_ in PAIRS]
 USES_COLLECTION = any(genomes is None for *_, genomes in PAIRS)
 

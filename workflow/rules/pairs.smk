@@ -1,5 +1,5 @@
-# The pairs' work: the collection in one UniMoG file, each batch's list of
-# pairs, and the batch jobs, each running `paralogs pair` for its pairs in
+# The pairs' work: the collection in one UniMoG file, the list of pairs by
+# batch, and the batch jobs, each running `paralogs pair` for its pairs in
 # turn. Every file of pair P goes to RESULTS/pairs/P/; a batch's lines go to
 # RESULTS/batches/N.tsv, the time of each of its pairs to N.times.tsv.
 
@@ -19,19 +19,21 @@ rule collection:
         " --failed {output.failed:q} {input:q} 2> {log:q}"
 
 
-rule batch_list:
-    """The pairs of batch N; rewritten (and the batch redone) when they change."""
+rule pair_list:
+    """Every pair with its batch, written once; rewritten when the pairs
+    change. A batch job reads its own lines; its digest (a parameter) makes
+    Snakemake redo the batch when they change, and only then."""
     output:
-        f"{RESULTS}/batches/{{batch}}.pairs.tsv",
+        f"{RESULTS}/pairs.tsv",
     params:
-        pairs=lambda w: BATCHES[int(w.batch) - 1],
+        digest=collection.digest(PAIRS, BATCH_NAMES, int(config["batch_size"])),
     run:
-        collection.write_batch_list(output[0], params.pairs)
+        collection.write_pair_list(output[0], PAIRS, int(config["batch_size"]))
 
 
 rule batch:
     input:
-        pairs=f"{RESULTS}/batches/{{batch}}.pairs.tsv",
+        pairs=ancient(f"{RESULTS}/pairs.tsv"),
         collection=rules.collection.output if USES_COLLECTION else [],
     output:
         summary=f"{RESULTS}/batches/{{batch}}.tsv",
@@ -40,6 +42,7 @@ rule batch:
         collection=lambda w, input: ["--collection", input.collection[0], "--collection-failed",
                                      input.collection[1]] if USES_COLLECTION else [],
         options=lambda w, threads: pair_options(threads),
+        digest=lambda w: collection.digest(BATCHES[int(w.batch) - 1]),
     threads: int(config["threads"])
     resources:
         # minutes, for cluster executors (SLURM's --time): every pair's limit
@@ -48,6 +51,6 @@ rule batch:
     log:
         f"{RESULTS}/logs/batch-{{batch}}.log",
     shell:
-        "{PYTHON:q} {SCRIPTS:q}/batch.py --paralogs {PARALOGS:q} --list {input.pairs:q}"
+        "{PYTHON:q} {SCRIPTS:q}/batch.py --paralogs {PARALOGS:q} --list {input.pairs:q} --batch {wildcards.batch}"
         " --pairs-dir {RESULTS:q}/pairs {params.collection:q} -o {output.summary:q}"
         " --times {output.times:q} -- {params.options:q} 2> {log:q}"

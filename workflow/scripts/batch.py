@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """One batch job of the workflow: `paralogs pair` for each pair of a batch
-list in turn, each in RESULTS/pairs/PAIR/, and the pairs' summary lines in
+(its lines in the list of pairs) in turn, each in RESULTS/pairs/PAIR/, and the pairs' summary lines in
 the list's order. A pair that fails is a line with status `failed` and its
 reason in `note`; the batch itself fails only when it cannot write.
 
-  batch.py --paralogs PROGRAM --list BATCH.pairs.tsv --pairs-dir DIR
+  batch.py --paralogs PROGRAM --list PAIRS.tsv --batch N --pairs-dir DIR
            [--collection GENOMES.unimog --collection-failed FAILED.tsv]
            -o BATCH.tsv --times BATCH.times.tsv -- PAIR OPTIONS...
 
@@ -126,7 +126,7 @@ def write_tsv(path, columns, rows):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    for option in ("--paralogs", "--list", "--pairs-dir", "-o", "--times"):
+    for option in ("--paralogs", "--list", "--batch", "--pairs-dir", "-o", "--times"):
         parser.add_argument(option, required=True)
     parser.add_argument("--collection", default="")
     parser.add_argument("--collection-failed", default="")
@@ -134,7 +134,7 @@ def main():
     args = parser.parse_args()
     options = args.options[1:] if args.options[:1] == ["--"] else args.options
     sources = Sources(args.paralogs, args.collection, args.collection_failed)
-    pairs = collection.read_batch_list(args.list)
+    pairs = collection.read_pair_list(args.list, args.batch)
     rows, times = [], []
     for number, (pair, a, b, genomes) in enumerate(pairs, 1):
         start = time.monotonic()

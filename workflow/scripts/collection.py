@@ -157,22 +157,41 @@ def sheet_pairs(path, rows, collection):
     return pairs
 
 
-BATCH_COLUMNS = ["pair", "a", "b", "genomes"]
+PAIR_LIST_COLUMNS = ["batch", "pair", "a", "b", "genomes"]
 
 
-def write_batch_list(path, pairs):
-    """A batch's pairs as a TSV (pair, a, b, genomes file; empty: the collection)."""
-    with open(path, "w", newline="") as out:
+def batch_name(number):
+    """The name of batch `number` (from 1), as in its files."""
+    return f"{number:05d}"
+
+
+def write_pair_list(path, pairs, size):
+    """Every pair with its batch as a TSV (batch, pair, a, b, genomes file;
+    an empty genomes file: the collection)."""
+    with open(path + ".tmp", "w", newline="") as out:
         table = csv.writer(out, delimiter="\t", lineterminator="\n")
-        table.writerow(BATCH_COLUMNS)
-        for name, a, b, genomes in pairs:
-            table.writerow([name, a, b, genomes or ""])
+        table.writerow(PAIR_LIST_COLUMNS)
+        for number, batch in enumerate(batches(pairs, size), 1):
+            for name, a, b, genomes in batch:
+                table.writerow([batch_name(number), name, a, b, genomes or ""])
+    os.replace(path + ".tmp", path)
 
 
-def read_batch_list(path):
+def read_pair_list(path, batch):
+    """The pairs of one batch of a pair list, in order: [(pair, a, b, genomes
+    file or None)]."""
     with open(path, newline="") as table:
-        rows = list(csv.DictReader(table, delimiter="\t"))
-    return [(row["pair"], row["a"], row["b"], row["genomes"] or None) for row in rows]
+        reader = csv.DictReader(table, delimiter="\t")
+        if reader.fieldnames != PAIR_LIST_COLUMNS:
+            raise Failure(f"{path}: not a list of pairs (columns {reader.fieldnames})")
+        return [(row["pair"], row["a"], row["b"], row["genomes"] or None)
+                for row in reader if row["batch"] == batch]
+
+
+def digest(*values):
+    """A short digest of values' text: a parameter that changes with them."""
+    import hashlib
+    return hashlib.sha256(repr(values).encode()).hexdigest()[:16]
 
 
 def file_stem(path):
