@@ -82,6 +82,41 @@ class Pairs(unittest.TestCase):
             collection.parse_unimog("a b |\n>x\n")
 
 
+class Adjacencies(unittest.TestCase):
+    def test_conserved_adjacencies_as_the_tool_counts_them(self):
+        """The pair figure's conserved adjacencies against `paralogs score`."""
+        import collection
+        if not PARALOGS:
+            self.skipTest("no --paralogs")
+        rng = random.Random(11)
+        folder = tempfile.mkdtemp(prefix="rp-adjacencies-")
+        for case in range(40):
+            labels = [f"x{i}.1" for i in range(rng.randint(4, 12))]
+            genomes = []
+            for name in ("A", "B"):
+                order = rng.sample(labels, len(labels) - rng.randint(0, 2))
+                cut = rng.randint(1, len(order))
+                text = "".join(" ".join(rng.choice(("", "-")) + m for m in part) + (" )" if circular else " |") + "\n"
+                               for part, circular in ((order[:cut], rng.random() < 0.5), (order[cut:], False))
+                               if part)
+                genomes.append((name, text))
+            unimog = os.path.join(folder, f"{case}.unimog")
+            with open(unimog, "w") as out:
+                out.write("".join(f">{name}\n{text}" for name, text in genomes))
+            structs = os.path.join(folder, f"{case}.txt")
+            subprocess.run([PARALOGS, "unimog", "-i", unimog, "-o", structs], check=True,
+                           stderr=subprocess.DEVNULL)
+            score = subprocess.run([PARALOGS, "score", "-s", structs], check=True, stdout=subprocess.PIPE,
+                                   text=True).stdout.splitlines()
+            counted = dict(zip(score[0].split("\t"), score[1].split("\t")))
+            layouts = [collection.chromosomes_of(text) for _, text in genomes]
+            shared = ({label for genes, _ in layouts[0] for _, label in genes}
+                      & {label for genes, _ in layouts[1] for _, label in genes})
+            sets = [collection.adjacencies(collection.restricted(layout, shared)) for layout in layouts]
+            with self.subTest(case=case, genomes=genomes):
+                self.assertEqual(len(sets[0] & sets[1]), int(counted["adjacencies"]))
+
+
 class Sheets(unittest.TestCase):
     def sheet(self, text):
         folder = tempfile.mkdtemp(prefix="rp-sheet-")

@@ -58,6 +58,48 @@ def gene_count(unimog_lines):
     return sum(1 for marker in unimog_lines.split() if marker not in ("|", ")"))
 
 
+def chromosomes_of(unimog_lines):
+    """[(chromosome, circular)] of a genome's UniMoG lines, a chromosome a
+    list of (sign, label)."""
+    chromosomes, current = [], []
+    for marker in unimog_lines.split():
+        if marker in ("|", ")"):
+            chromosomes.append((current, marker == ")"))
+            current = []
+        else:
+            current.append((-1 if marker.startswith("-") else 1, marker.lstrip("-+")))
+    if current:
+        chromosomes.append((current, False))
+    return chromosomes
+
+
+def restricted(chromosomes, labels):
+    """The chromosomes with only the genes whose label is in `labels` (the
+    genes both genomes have), empty ones left out."""
+    kept = [([gene for gene in genes if gene[1] in labels], circular) for genes, circular in chromosomes]
+    return [(genes, circular) for genes, circular in kept if genes]
+
+
+def neighbours(genes, circular):
+    """The pairs of consecutive genes; a circular chromosome joins its last
+    gene to its first."""
+    return list(zip(genes, genes[1:])) + ([(genes[-1], genes[0])] if circular and genes else [])
+
+
+def adjacency(first, second):
+    """The adjacency of two consecutive genes (sign, label): a frozenset of
+    two extremities (label, 'h' or 't')."""
+    (sign1, label1), (sign2, label2) = first, second
+    return frozenset(((label1, "h" if sign1 > 0 else "t"), (label2, "t" if sign2 > 0 else "h")))
+
+
+def adjacencies(chromosomes):
+    """The adjacencies of a genome (restrict it to the genes both genomes
+    have first, as conserved adjacencies are counted)."""
+    return {adjacency(first, second) for genes, circular in chromosomes
+            for first, second in neighbours(genes, circular)}
+
+
 def collection_names(files, names_of):
     """The genomes of the collection in file order, as [(name, file)].
     `names_of(file)` gives a file's genome names. Names must be unique."""

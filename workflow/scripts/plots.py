@@ -112,32 +112,6 @@ def heatmap(args):
     save(figure, args.o)
 
 
-def genes_of(unimog_lines):
-    """[(chromosome, circular)] with chromosome a list of (sign, label)."""
-    chromosomes, current = [], []
-    for marker in unimog_lines.split():
-        if marker in ("|", ")"):
-            chromosomes.append((current, marker == ")"))
-            current = []
-        else:
-            current.append((-1 if marker.startswith("-") else 1, marker.lstrip("-+")))
-    if current:
-        chromosomes.append((current, False))
-    return chromosomes
-
-
-def adjacencies(chromosomes):
-    """The adjacencies of a genome as sets of two gene extremities."""
-    found = set()
-    for genes, circular in chromosomes:
-        joined = list(zip(genes, genes[1:])) + ([(genes[-1], genes[0])] if circular and genes else [])
-        for (sign1, label1), (sign2, label2) in joined:
-            right = (label1, "h" if sign1 > 0 else "t")
-            left = (label2, "t" if sign2 > 0 else "h")
-            found.add(frozenset((right, left)))
-    return found
-
-
 def pair_figure(args):
     with open(args.summary, newline="") as table:
         row = next((row for row in csv.DictReader(table, delimiter="\t") if row["pair"] == args.pair), {})
@@ -151,10 +125,11 @@ def pair_figure(args):
                     f"{row.get('note', '')}", fontsize=9, va="center", wrap=True)
         save(figure, args.o, tight=False)
         return
-    layout = [genes_of(text) for _, text in genomes]
+    layout = [collection.chromosomes_of(text) for _, text in genomes]
     labels = [{label for chromosome, _ in genome for _, label in chromosome} for genome in layout]
     shared = labels[0] & labels[1]
-    conserved = adjacencies(layout[0]) & adjacencies(layout[1])
+    shared_only = [collection.restricted(genome, shared) for genome in layout]
+    conserved = collection.adjacencies(shared_only[0]) & collection.adjacencies(shared_only[1])
     width = max(sum(len(c) + 1 for c, _ in genome) for genome in layout)
     figure, axes = plt.subplots(figsize=(min(4 + 0.25 * width, 60), 3.2))
     where = [{}, {}]
@@ -175,14 +150,12 @@ def pair_figure(args):
             axes.text((start + x) / 2, y + (0.3 if side == 0 else -0.35), f"{'circular' if circular else 'linear'} {number + 1}",
                       ha="center", fontsize=7, color="dimgrey")
             x += 1
-        for genes, circular in genome:
-            pairs = list(zip(genes, genes[1:])) + ([(genes[-1], genes[0])] if circular and len(genes) > 1 else [])
-            for (s1, l1), (s2, l2) in pairs:
-                key = frozenset(((l1, "h" if s1 > 0 else "t"), (l2, "t" if s2 > 0 else "h")))
-                if key in conserved and abs(where[side][l1] - where[side][l2]) < 1.5:
-                    middle = (where[side][l1] + where[side][l2]) / 2
-                    axes.plot([middle - 0.3, middle + 0.3], [y - 0.22] * 2 if side == 0 else [y + 0.22] * 2,
-                              color="seagreen", linewidth=2.5)
+        for genes, circular in shared_only[side]:
+            for first, second in collection.neighbours(genes, circular):
+                ends = sorted((where[side][first[1]], where[side][second[1]]))
+                if collection.adjacency(first, second) in conserved and ends[1] - ends[0] < 4:
+                    y_mark = y - 0.22 if side == 0 else y + 0.22
+                    axes.plot([ends[0] + 0.2, ends[1] - 0.2], [y_mark, y_mark], color="seagreen", linewidth=2.5)
     for number, label in enumerate(sorted(shared, key=lambda label: where[0][label])):
         line, = axes.plot([where[0][label], where[1][label]], [0.85, 0.15], color="grey", linewidth=0.6)
         line.set_gid(f"match_{number}")
