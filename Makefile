@@ -12,9 +12,11 @@ PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake \
             python3-biopython python3-matplotlib python3-numpy python3-jsonschema
 
-.PHONY: deps build demo test bench clean
+.PHONY: deps deps-debian build demo test bench clean
 
-deps:
+deps: deps-debian deps-highs
+
+deps-debian:
 	@missing=""; for p in $(PACKAGES); do \
 	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
@@ -22,6 +24,24 @@ deps:
 	  SUDO=; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
 	  $$SUDO apt-get update -q && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+# HiGHS for `paralogs pair --solver highs`: the npm package `highs` (HiGHS
+# compiled to WebAssembly) run by Node.js, installed from solvers/highs/'s
+# package-lock.json. Node.js and npm come from Debian when missing.
+HIGHS_DIR := solvers/highs
+.PHONY: deps-highs
+deps-highs:
+	@if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then \
+	  echo "installing: nodejs npm"; \
+	  SUDO=; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends nodejs npm; \
+	fi
+	@if ! cmp -s $(HIGHS_DIR)/package-lock.json $(HIGHS_DIR)/node_modules/.installed-lock.json 2>/dev/null; then \
+	  echo "installing: highs (npm, $(HIGHS_DIR)/node_modules)"; \
+	  cd $(HIGHS_DIR) && npm ci --no-audit --no-fund --loglevel=error && \
+	  cp package-lock.json node_modules/.installed-lock.json; \
 	fi
 
 build: deps

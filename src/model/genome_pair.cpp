@@ -4,16 +4,6 @@
 
 namespace rp::model {
 
-std::string_view modelName(ModelKind kind) {
-    return kind == ModelKind::maximum ? "maximum" : "exemplar";
-}
-
-ModelKind parseModelKind(std::string_view text) {
-    if (text == "maximum") return ModelKind::maximum;
-    if (text == "exemplar") return ModelKind::exemplar;
-    throw std::invalid_argument("unknown model \"" + std::string(text) + "\" (maximum or exemplar)");
-}
-
 std::size_t checkedSecond(std::int64_t second) {
     if (second < 2)
         throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));

@@ -1,6 +1,7 @@
 // The pair of genomes a matching program is about: genome A is the first
-// structure of a file, genome B its N-th; the models of matching, and the
-// checks the pair must pass before a program or a score is made of it.
+// structure of a file, genome B its N-th, and the checks the pair must pass
+// before a program or a score is made of it (the models of matching are in
+// matching_model.hpp).
 #pragma once
 
 #include <cstddef>
@@ -12,15 +13,6 @@
 #include "structs/model.hpp"
 
 namespace rp::model {
-
-// maximum: every family with genes in both genomes gets min(a_f, b_f)
-// pairs; exemplar: every such family gets one pair.
-enum class ModelKind { maximum, exemplar };
-
-std::string_view modelName(ModelKind kind);
-
-// "maximum" or "exemplar"; throws std::invalid_argument otherwise.
-ModelKind parseModelKind(std::string_view text);
 
 // Genome A and genome B of a file's structures, with their numbers (from 1).
 struct GenomePair {

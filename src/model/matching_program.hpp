@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
+#include "model/matching_model.hpp"
 
 namespace rp::model {
 

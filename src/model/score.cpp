@@ -8,8 +8,6 @@
 namespace rp::model {
 namespace {
 
-constexpr std::uint32_t kNone = UINT32_MAX;
-
 // Genes of a genome numbered chromosome by chromosome, from 0.
 std::vector<std::uint32_t> chromosomeStarts(const Structure& s) {
     std::vector<std::uint32_t> starts;
@@ -71,26 +69,33 @@ double Score::distance() const {
     return static_cast<double>(matched) - (static_cast<double>(adjacencies) + telomeres / 2.0);
 }
 
-Score scoreMatching(const Structure& a, const Structure& b, const Matching& matching) {
-    const auto startsA = chromosomeStarts(a);
-    const auto startsB = chromosomeStarts(b);
-    std::vector<std::uint32_t> partnerOfA(startsA.back(), kNone);
-    std::vector<bool> matchedB(startsB.back(), false);
+MatchedGenes indexMatching(const Structure& a, const Structure& b, const Matching& matching) {
+    MatchedGenes genes{chromosomeStarts(a), chromosomeStarts(b), {}, {}};
+    genes.partnerOfA.assign(genes.startsA.back(), kNoPartner);
+    genes.partnerOfB.assign(genes.startsB.back(), kNoPartner);
     for (const MatchedPair& pair : matching) {
-        const std::uint32_t ga = indexOf(a, startsA, pair.a);
-        const std::uint32_t gb = indexOf(b, startsB, pair.b);
-        if (partnerOfA[ga] != kNone || matchedB[gb])
+        const std::uint32_t ga = indexOf(a, genes.startsA, pair.a);
+        const std::uint32_t gb = indexOf(b, genes.startsB, pair.b);
+        if (genes.partnerOfA[ga] != kNoPartner || genes.partnerOfB[gb] != kNoPartner)
             throw std::invalid_argument("a gene stands in two matched pairs");
         if (a.chromosomes[pair.a.chromosome].genes[pair.a.position].name !=
             b.chromosomes[pair.b.chromosome].genes[pair.b.position].name)
             throw std::invalid_argument("a matched pair joins genes of different families");
-        partnerOfA[ga] = gb;
-        matchedB[gb] = true;
+        genes.partnerOfA[ga] = gb;
+        genes.partnerOfB[gb] = ga;
     }
+    return genes;
+}
+
+Score scoreMatching(const Structure& a, const Structure& b, const Matching& matching) {
+    const MatchedGenes genes = indexMatching(a, b, matching);
+    const auto& startsA = genes.startsA;
+    const auto& startsB = genes.startsB;
+    const auto& partnerOfA = genes.partnerOfA;
     std::unordered_set<std::uint64_t> adjacenciesB;
     std::unordered_set<std::uint32_t> telomeresB;
     forEachReducedEnd(
-        b, startsB, [&](std::uint32_t g) { return matchedB[g]; },
+        b, startsB, [&](std::uint32_t g) { return genes.partnerOfB[g] != kNoPartner; },
         [&](std::uint32_t x, std::uint32_t y) { adjacenciesB.insert(adjacencyKey(x, y)); },
         [&](std::uint32_t x) { telomeresB.insert(x); });
     // M carries an extremity of A to the same extremity of the partner.
@@ -98,7 +103,7 @@ Score scoreMatching(const Structure& a, const Structure& b, const Matching& matc
     Score score;
     score.matched = matching.size();
     forEachReducedEnd(
-        a, startsA, [&](std::uint32_t g) { return partnerOfA[g] != kNone; },
+        a, startsA, [&](std::uint32_t g) { return partnerOfA[g] != kNoPartner; },
         [&](std::uint32_t x, std::uint32_t y) {
             score.adjacencies += adjacenciesB.count(adjacencyKey(carried(x), carried(y)));
         },

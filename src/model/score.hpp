@@ -28,6 +28,20 @@ struct MatchedPair {
 
 using Matching = std::vector<MatchedPair>;
 
+inline constexpr std::uint32_t kNoPartner = UINT32_MAX;
+
+// The genes of A and of B numbered chromosome by chromosome, from 0, and the
+// partner each has under a matching.
+struct MatchedGenes {
+    std::vector<std::uint32_t> startsA, startsB;        // number of each chromosome's first gene, then the count
+    std::vector<std::uint32_t> partnerOfA, partnerOfB;  // kNoPartner for an unmatched gene
+};
+
+// The partners of `matching`. Throws std::invalid_argument when it is not a
+// matching: a place outside its genome, a gene in two pairs, or a pair of
+// genes of different families.
+MatchedGenes indexMatching(const Structure& a, const Structure& b, const Matching& matching);
+
 struct Score {
     std::size_t matched = 0;
     std::size_t adjacencies = 0;  // conserved adjacencies

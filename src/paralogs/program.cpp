@@ -16,11 +16,12 @@ struct Entry {
     int (*run)(int, const char* const[]);
 };
 
-constexpr std::array<Entry, 4> kCommands{{
+constexpr std::array<Entry, 5> kCommands{{
     {"model", "write the matching program of two genomes (CPLEX LP format)", runModel},
     {"score", "conserved adjacencies and telomeres of two genomes, by labels", runScore},
     {"solution", "turn any solver's answer into the solution resolve-paralogs reads", runSolution},
     {"unimog", "convert between UniMoG and structures or result files", runUnimog},
+    {"pair", "the whole road of one pair: genomes, program, solver, resolved genomes, summary", runPair},
 }};
 
 void printProgramUsage(std::ostream& out) {

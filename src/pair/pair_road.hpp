@@ -1,0 +1,78 @@
+// The whole road of one pair of genomes in one process: the two genomes
+// picked from their file, the matching program, the solver as a child
+// process under its time limit, its answer in the form resolve-paralogs
+// reads, the matching applied by resolve-paralogs' own code, the score of
+// the resolved genomes, and the pair's summary. Every file goes to one
+// directory; a stage that fails ends the road with the reason in the
+// summary.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "model/genome_pair.hpp"
+#include "pair/pair_summary.hpp"
+#include "pair/solver_command.hpp"
+
+namespace rp::pair {
+
+enum class Measure { breakpoint, dcj };
+
+// "breakpoint" or "dcj"; throws std::invalid_argument otherwise.
+Measure parseMeasure(std::string_view text);
+std::string_view measureName(Measure measure);
+
+struct PairRequest {
+    std::string genomes;    // genomes file, "-" for standard input
+    std::string a, b;       // genome names; both empty: the file's first two
+    std::string directory;  // where every file of the pair goes (created)
+    std::string name;       // the pair's name; empty: the directory's last component
+    Measure measure = Measure::breakpoint;
+    model::ModelKind model = model::ModelKind::maximum;
+    std::string bounds;  // a bounds file, or empty
+    Solver solver;
+    unsigned timeLimit = 600;  // seconds, passed to the solver
+    unsigned threads = 1;
+    // Seconds past the time limit after which the solver is ended; below 0:
+    // 10% of the limit + 10 s.
+    double grace = -1;
+    double termGrace = 5;  // seconds between SIGTERM and SIGKILL
+    std::string highsScript = highsScriptPath();
+};
+
+// The files of a pair's directory.
+namespace files {
+inline constexpr const char* pair = "pair.txt";
+inline constexpr const char* model = "model.lp";
+inline constexpr const char* solverLog = "solver.log";
+inline constexpr const char* solverOut = "solver.out";
+inline constexpr const char* solution = "solution.xml";
+inline constexpr const char* resolved = "resolved.txt";
+inline constexpr const char* resolvedUnimog = "resolved.unimog";
+inline constexpr const char* summary = "summary.tsv";
+}  // namespace files
+
+struct PairOutcome {
+    PairSummary summary;
+    bool failed = false;
+    std::string error;  // why, when failed (also the summary's note)
+};
+
+using Progress = std::function<void(std::string_view line)>;
+
+// Runs the road and writes the summary (also for a failed pair, unless the
+// directory itself cannot be made or the summary cannot be written, which
+// throws). `progress` receives one line per stage.
+PairOutcome runPair(const PairRequest& request, const Progress& progress);
+
+// The pair's name as the directory gives it: its last component.
+std::string defaultPairName(const std::string& directory);
+
+// The lower bound of the breakpoint distance that an upper bound `bound` of
+// the program's objective (2 x adjacencies + telomeres) proves when every
+// matching has at least `pairs` pairs: pairs - floor(bound) / 2, at least 0,
+// with one digit after the point.
+std::string breakpointLowerBound(double bound, std::size_t pairs);
+
+}  // namespace rp::pair

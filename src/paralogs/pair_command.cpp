@@ -1,0 +1,84 @@
+// paralogs pair: the whole road of one pair of genomes in one process, from
+// the genomes file to the resolved genomes and the pair's summary.
+#include <string>
+
+#include "pair/pair_road.hpp"
+#include "paralogs/command.hpp"
+#include "paralogs/commands.hpp"
+
+namespace rp::paralogs {
+
+namespace {
+
+constexpr CommandInfo kInfo{
+    "pair",
+    "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] [--distance breakpoint|dcj] "
+    "[--model maximum|exemplar|intermediate] [--bounds FILE] [--solver cbc|glpsol|highs|'TEMPLATE'] "
+    "[--time-limit S] [--threads N] [--grace S]",
+    "Takes two genomes of a genomes file (UniMoG, structures or result file, compressed or not)\n"
+    "through the whole road in one process: pair.txt, the matching program model.lp, the solver\n"
+    "(its log solver.log, its answer solver.out) under its time limit, solution.xml, the genomes\n"
+    "resolved by the matching (resolved.txt, resolved.unimog) and summary.tsv, all in DIR.\n"
+    "Exit 0 when the pair has an answer (optimal or stopped at a limit), 1 when it failed (the\n"
+    "reason is the summary's note). A TEMPLATE is a shell command with {lp}, {solution},\n"
+    "{threads} and {time_limit}."};
+
+pair::PairRequest requestOf(const po::variables_map& values) {
+    pair::PairRequest request;
+    request.genomes = values["genomes"].as<std::string>();
+    request.directory = values["dir"].as<std::string>();
+    if (values.count("a") != 0) request.a = values["a"].as<std::string>();
+    if (values.count("b") != 0) request.b = values["b"].as<std::string>();
+    if (request.a.empty() != request.b.empty()) throw UsageError("--a and --b go together");
+    if (!request.a.empty() && request.a == request.b) throw UsageError("--a and --b name the same genome");
+    if (request.directory.empty()) throw UsageError("--dir must not be empty");
+    if (values.count("name") != 0) request.name = values["name"].as<std::string>();
+    try {
+        request.measure = pair::parseMeasure(values["distance"].as<std::string>());
+        request.model = model::parseModelKind(values["model"].as<std::string>());
+        request.solver = pair::parseSolver(values["solver"].as<std::string>());
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    if (values.count("bounds") != 0) request.bounds = values["bounds"].as<std::string>();
+    const long long limit = values["time-limit"].as<long long>();
+    if (limit < 1 || limit > 100000000) throw UsageError("--time-limit must be a whole number of seconds from 1");
+    request.timeLimit = static_cast<unsigned>(limit);
+    const long long threads = values["threads"].as<long long>();
+    if (threads < 1 || threads > 4096) throw UsageError("--threads must be from 1 to 4096");
+    request.threads = static_cast<unsigned>(threads);
+    if (values.count("grace") != 0) {
+        request.grace = values["grace"].as<double>();
+        if (!(request.grace >= 0 && request.grace <= 1e9)) throw UsageError("--grace must be 0 or more seconds");
+    }
+    return request;
+}
+
+}  // namespace
+
+int runPair(int argc, const char* const argv[]) {
+    po::options_description options;
+    options.add_options()
+        ("genomes,s", po::value<std::string>()->required(), "genomes file: UniMoG, structures or result file (- for standard input)")
+        ("a", po::value<std::string>(), "the name of genome A (with --b; neither: the file's first two genomes)")
+        ("b", po::value<std::string>(), "the name of genome B")
+        ("dir,d", po::value<std::string>()->required(), "the pair's directory (created if missing)")
+        ("name", po::value<std::string>(), "the pair's name in the summary (default: DIR's last component)")
+        ("distance", po::value<std::string>()->default_value("breakpoint"), "breakpoint or dcj")
+        ("model", po::value<std::string>()->default_value("maximum"), "maximum, exemplar or intermediate")
+        ("bounds", po::value<std::string>(), "bounds file: FAMILY<TAB>LOWER<TAB>UPPER pairs per family")
+        ("solver", po::value<std::string>()->default_value("cbc"), "cbc, glpsol, highs or a shell command template")
+        ("time-limit", po::value<long long>()->default_value(600), "seconds the solver may take (given to it)")
+        ("threads", po::value<long long>()->default_value(1), "threads of the solver ({threads}; cbc: threads N above 1)")
+        ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)");
+    return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
+        const pair::PairRequest request = requestOf(values);
+        const pair::PairOutcome outcome = pair::runPair(request, [](std::string_view line) { printSummary(kInfo, line); });
+        const pair::PairSummary& s = outcome.summary;
+        if (outcome.failed) throw std::runtime_error(s["pair"] + ": " + outcome.error);
+        printSummary(kInfo, s["pair"] + ": " + s["status"] + ", " + s["measure"] + " distance " + s["distance"] +
+                                (s["lower_bound"].empty() ? std::string() : " (lower bound " + s["lower_bound"] + ")"));
+    });
+}
+
+}  // namespace rp::paralogs
