@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "model/genome_pair.hpp"
+#include "model/matching_model.hpp"
 #include "pair/pair_summary.hpp"
 #include "pair/solver_command.hpp"
 
