@@ -8,7 +8,7 @@
 #   bench/many.sh [--genomes N] [--genes G] [--events E] [--batch B] [--skip-single] [--skip-real]
 #
 # Defaults: 30 genomes of 2,000 genes (435 pairs), 20 events per branch,
-# batch_size 50. For a quick run: --genomes 6 --genes 300.
+# batch_size 20. For a quick run: --genomes 6 --genes 300.
 #
 # Per run it prints the pairs, their outcomes, the wall time, pairs per hour,
 # the pairs' own work (the sum of each `paralogs pair`'s wall time, from the
@@ -40,7 +40,7 @@ shared=${RP_SHARED_DIR:-$root/../shared}
 genomes=30
 genes=2000
 events=20
-batch=50
+batch=20
 single=1
 real=1
 while [ $# -gt 0 ]; do

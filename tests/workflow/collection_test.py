@@ -176,8 +176,10 @@ class Summary(unittest.TestCase):
         rows = [row("ok", "a", "b"), row("limit", "a", "c", status="limit", equal="no"),
                 row("bad", "b", "c", equal="no", score="3"),
                 row("excused", "a", "d", equal="no", note="paralogs model: warning: copies would keep an index B uses"),
-                row("failed", "a", "e", status="failed", equal="")]
-        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)], ["bad"])
+                row("failed", "a", "e", status="failed", equal=""),
+                row("failed_unmet", "a", "f", status="failed", equal="no", score="16", objective="1"),
+                row("unknown", "a", "g", status="unknown", equal="no")]
+        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)], ["bad", "failed_unmet"])
 
     def test_join_fails_loudly_and_keeps_order(self):
         import distances

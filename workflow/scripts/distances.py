@@ -41,9 +41,11 @@ def read_rows(path):
 
 def unmet_optima(rows):
     """The lines of the optimal pairs whose resolved genomes do not score the
-    objective, unless the model warned why."""
-    return [row for row in rows if row["status"] == "optimal"
-            and row["score_equals_objective"] != "yes" and EXCUSE not in row["note"]]
+    objective, unless the model warned why. `paralogs pair` itself marks such
+    a pair failed (its score and objective kept): a failed line whose score is
+    not its objective is one too, as only an optimal answer is held to it."""
+    return [row for row in rows if row["status"] in ("optimal", "failed")
+            and row["score_equals_objective"] == "no" and EXCUSE not in row["note"]]
 
 
 def join(paths):
