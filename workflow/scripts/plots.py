@@ -146,8 +146,11 @@ def pair_figure(args):
                 axes.annotate("", xy=(x + (0.9 if sign > 0 else 0.1), y), xytext=(x + (0.1 if sign > 0 else 0.9), y),
                               arrowprops={"arrowstyle": "->", "linewidth": 0.6})
                 where[side][label] = x + 0.5
+                if width <= 60:  # small genomes: the genes' labels
+                    axes.text(x + 0.5, y + (0.2 if side == 0 else -0.2), label, ha="center",
+                              va="bottom" if side == 0 else "top", fontsize=6, rotation=90)
                 x += 1
-            axes.text((start + x) / 2, y + (0.3 if side == 0 else -0.35), f"{'circular' if circular else 'linear'} {number + 1}",
+            axes.text((start + x) / 2, y + (0.55 if side == 0 else -0.6), f"{'circular' if circular else 'linear'} {number + 1}",
                       ha="center", fontsize=7, color="dimgrey")
             x += 1
         for genes, circular in shared_only[side]:
@@ -161,14 +164,14 @@ def pair_figure(args):
         line.set_gid(f"match_{number}")
     axes.set_yticks([1, 0], [genomes[0][0], genomes[1][0]])
     axes.set_xlim(-0.5, width + 0.5)
-    axes.set_ylim(-0.7, 1.6)
+    axes.set_ylim(-0.9, 1.8)
     axes.set_xticks([])
     for spine in axes.spines.values():
         spine.set_visible(False)
     axes.plot([], [], color="grey", label="matched genes")
     axes.plot([], [], color="seagreen", linewidth=2.5, label="conserved adjacency")
     axes.add_patch(Rectangle((0, 0), 0, 0, facecolor="tomato", label="indel (no partner)"))
-    axes.legend(loc="upper right", fontsize=7, ncol=3, frameon=False)
+    axes.legend(loc="upper center", bbox_to_anchor=(0.5, 0.0), fontsize=7, ncol=3, frameon=False)
     axes.set_title(f"pair {row.get('pair', '')}: {row.get('measure', '')} distance {row.get('distance', '')} "
                    f"({row.get('status', '')}), {len(shared)} matched genes", fontsize=9)
     save(figure, args.o)
