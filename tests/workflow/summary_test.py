@@ -147,7 +147,7 @@ class SampleSheet(unittest.TestCase):
     def test_good_sheet_plans_every_step(self):
         done = self.dry_run("pair\tgenomes\ta\tb\np1\tgenomes.unimog\tgb\tga\n# a comment\np2\tgenomes.unimog\t\t\n")
         self.assertEqual(done.returncode, 0, done.stdout)
-        for rule, count in (("batch_list", 1), ("batch", 1), ("summary", 1)):
+        for rule, count in (("pair_list", 1), ("batch", 1), ("summary", 1)):
             self.assertRegex(done.stdout, rf"\n{rule} +{count} ", rule)
 
     def test_refusals(self):
