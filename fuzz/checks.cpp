@@ -528,6 +528,8 @@ Check checkFor(std::string_view target) {
     if (target == "genomes") return checkGenomes;
     if (target == "solvers") return checkSolvers;
     if (target == "unimog") return checkUnimog;
+    if (target == "bounds") return checkBounds;
+    if (target == "solverlog") return checkSolverLog;
     return nullptr;
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "checks.hpp"
+#include "model/dcj_program.hpp"
 #include "model/dcj_score.hpp"
+#include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "structs/genomes_reader.hpp"
@@ -25,6 +27,27 @@ std::size_t genesOf(const Structure& s) {
     std::size_t n = 0;
     for (const Chromosome& c : s.chromosomes) n += c.genes.size();
     return n;
+}
+
+// The DCJ-indel program of the pair refuses only with its messages, and its
+// lines stay within the LP limit.
+void checkDcjProgram(const model::GenomePair& pair) {
+    model::DcjProgram program;
+    try {
+        program = model::buildDcjProgram(pair, model::MatchingModel{model::ModelKind::intermediate, {}, ""});
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0 &&
+            message.rfind("the program would be too large", 0) != 0)
+            fail("DCJ program: " + message);
+        return;
+    }
+    std::ostringstream out;
+    model::writeLinearProgram(out, program.lp, {"fuzz"});
+    std::istringstream lines(out.str());
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.size() > model::kMaxLpLineBytes) fail("DCJ LP line of " + std::to_string(line.size()) + " bytes");
 }
 
 // The DCJ-indel distance: each genome with singular genes needs an indel, and
@@ -52,10 +75,13 @@ void checkPair(const std::vector<Structure>& structures) {
     } catch (const std::runtime_error& e) {
         if (std::string(e.what()).rfind("label ", 0) != 0) fail(std::string("score: ") + e.what());
     }
-    for (const model::ModelKind kind : {model::ModelKind::maximum, model::ModelKind::exemplar}) {
+    for (const model::ModelKind kind :
+         {model::ModelKind::maximum, model::ModelKind::exemplar, model::ModelKind::intermediate}) {
+        model::MatchingModel matchingModel;
+        matchingModel.kind = kind;
         model::MatchingProgram program;
         try {
-            program = model::buildMatchingProgram(pair, kind);
+            program = model::buildMatchingProgram(pair, matchingModel);
         } catch (const std::runtime_error& e) {
             const std::string message = e.what();
             if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0)
@@ -69,6 +95,7 @@ void checkPair(const std::vector<Structure>& structures) {
         while (std::getline(lines, line))
             if (line.size() > model::kMaxLpLine) fail("LP line of " + std::to_string(line.size()) + " bytes");
     }
+    checkDcjProgram(pair);
 }
 
 }  // namespace

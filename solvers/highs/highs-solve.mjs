@@ -60,6 +60,9 @@ async function main() {
   const model = highs.createModel({ format: "lp", data: text });
   let solution;
   try {
+    // No gap allowed: "Optimal" is then a proven optimum (HiGHS' default
+    // relative gap of 1e-4 would let a large objective stop short of it).
+    model.options.set({ mip_rel_gap: 0 });
     if (Number.isFinite(options.timeLimit)) model.options.set({ time_limit: options.timeLimit });
     if (options.threads > 1)
       process.stdout.write(`highs-solve: this HiGHS is single-threaded; --threads ${options.threads} adds none\n`);

@@ -10,10 +10,14 @@
 // score requires under the genes' strands; it can be 1 only when both pairs
 // are matched (link rows) and every gene strictly within either stretch is
 // left unmatched (gap rows). Within a stretch stand only genes the model can
-// leave unmatched, no more of a family than it has to spare.
+// leave unmatched, no more of a family than it has to spare: its copies in
+// that genome less its range's lower bound.
 //
 // Rows, one per gene or pair where it has more than one term:
-//   count_<f>:  the family's pairs = min(a_f, b_f), or 1 (exemplar)
+//   count_<f>:  the family's pairs = its range's lower bound when that is
+//     also the upper; else countLow_<f> (>= lower) and countHigh_<f>
+//     (<= upper). Maximum: min(a_f, b_f); exemplar 1; intermediate 1 to
+//     min(a_f, b_f); a bounds file sets a family's range.
 //   degA_<g>, degB_<g>: each gene in at most one pair
 //   left_<p>, right_<p>: the candidates that use the left (right) side of
 //     A's gene of pair p with that partner <= z of p (at most one of them
@@ -37,18 +41,16 @@ namespace rp::model {
 
 // The program, built in memory.
 struct MatchingProgram {
-    ModelKind kind = ModelKind::maximum;
     std::size_t families = 0;      // families with genes in both genomes
-    std::size_t pairs = 0;         // the matched pairs every solution has
-    std::size_t genesA = 0;        // genes of A of those families
-    std::size_t genesB = 0;
+    std::size_t pairs = 0;         // the matched pairs every solution has (the lower bounds)
+    std::size_t upperPairs = 0;    // the most pairs a solution has
     std::vector<std::string> zNames;
     std::size_t adjacencyCandidates = 0;
     std::size_t telomereCandidates = 0;
 
     // A row: terms (variable, coefficient), a sense and a right-hand side.
     // Variables are numbered: z variables first, then a<k>, then t<k>.
-    enum class Sense : std::uint8_t { lessEqual, equal };
+    enum class Sense : std::uint8_t { lessEqual, equal, greaterEqual };
     struct Row {
         std::string name;
         std::uint32_t firstTerm = 0;  // into termVariables / termCoefficients
@@ -66,18 +68,21 @@ struct MatchingProgram {
     }
 };
 
-// Builds the program for genome A and genome B under `kind`. Throws
-// std::runtime_error for a pair it refuses: a label of a family in both
+// Builds the program for genome A and genome B under the model: each family
+// in both genomes gets from familyRange's lower to its upper pairs. Throws
+// std::runtime_error for a pair it refuses: a model's bounds that checkBounds
+// refuses, a label of a family in both
 // genomes that occurs twice in one ("label F.K occurs twice in genome A
 // (structure 1, NAME)"), a family name that cannot stand in an LP name, one
 // so long that a z name would pass kMaxLpName characters.
-MatchingProgram buildMatchingProgram(const GenomePair& pair, ModelKind kind);
+MatchingProgram buildMatchingProgram(const GenomePair& pair, const MatchingModel& model);
 
-// The families of which the model leaves copies of A unmatched while every
+// The families of which the model can leave copies of A unmatched (more
+// copies in A than the range's lower bound) while every
 // copy index from 1 to 19 is in use in `structures` (resolve-paralogs then
 // has no free index to move them to), in the order of A.
 std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& structures,
-                                                const GenomePair& pair, ModelKind kind);
+                                                const GenomePair& pair, const MatchingModel& model);
 
 // Writes the program in the CPLEX LP format: `comment` lines first (each
 // after "\ "), then Maximize, Subject To, Binary, End. No line is longer

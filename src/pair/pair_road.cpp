@@ -8,6 +8,9 @@
 
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
+#include "model/dcj_program.hpp"
+#include "model/dcj_score.hpp"
+#include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "pair/child_process.hpp"
@@ -81,6 +84,7 @@ private:
     }
     void prepareDirectory();
     void readGenomes();
+    model::MatchingModel matchingModel() const;
     void writeModel();
     void solve();
     void convertAnswer();
@@ -94,7 +98,7 @@ private:
     PairSummary summary_;
     std::vector<Structure> genomes_;   // A and B
     std::vector<Structure> resolved_;  // after the matching
-    std::size_t pairs_ = 0;            // pairs of every matching of the model
+    std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
     std::vector<std::string> warnings_;
     solvers::ConversionSummary answer_;
     model::Score score_;
@@ -133,28 +137,49 @@ void Road::readGenomes() {
         summary_["genes_b"] + " genes) from " + source + ", " + summary_["families_both"] + " families in both");
 }
 
+// The model of the request, its bounds file read.
+model::MatchingModel Road::matchingModel() const {
+    model::MatchingModel result;
+    result.kind = request_.model;
+    if (!request_.bounds.empty()) {
+        io::InputFile bounds(request_.bounds);
+        result.boundsSource = bounds.name();
+        result.bounds = model::readFamilyBounds(bounds.stream(), bounds.name());
+    }
+    return result;
+}
+
 void Road::writeModel() {
-    if (request_.measure == Measure::dcj)
-        throw StageError("the DCJ-indel program is not built into this paralogs yet");
-    if (!request_.bounds.empty()) throw StageError("--bounds is not built into this paralogs yet");
+    const model::MatchingModel matching = matchingModel();
     const model::GenomePair pair = model::selectPair(genomes_, 2);
-    const model::MatchingProgram program = model::buildMatchingProgram(pair, request_.model);
-    pairs_ = program.pairs;
-    const std::string counts = std::to_string(program.variables()) + " variables (" +
-                               std::to_string(program.zNames.size()) + " z), " +
-                               std::to_string(program.rows.size()) + " constraints";
-    const std::vector<std::string> comment{
+    model::checkBounds(matching, pair);
+    std::vector<std::string> comment{
         "paralogs pair " + summary_["pair"] + ": " + genomes_[0].name + " and " + genomes_[1].name,
-        "distance " + std::string(measureName(request_.measure)) + ", model " + summary_["model"],
-        counts,
-        "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
-    };
-    io::writeOutputFile(path(files::model), [&](std::ostream& out) { model::writeLp(out, program, comment); });
-    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, request_.model))
+        "distance " + std::string(measureName(request_.measure)) + ", model " + model::describeModel(matching)};
+    std::string counts;
+    if (request_.measure == Measure::breakpoint) {
+        const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
+        pairs_ = program.pairs;
+        counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
+                 " z), " + std::to_string(program.rows.size()) + " constraints";
+        comment.push_back(counts);
+        comment.push_back(
+            "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B");
+        io::writeOutputFile(path(files::model), [&](std::ostream& out) { model::writeLp(out, program, comment); });
+    } else {
+        const model::DcjProgram program = model::buildDcjProgram(pair, matching);
+        pairs_ = program.lowerPairs;
+        counts = model::describeDcjCounts(program);
+        comment.push_back(counts);
+        comment.push_back("minimise the DCJ-indel distance; z_F.I.J = 1: copy I of A is copy J of B");
+        io::writeOutputFile(path(files::model),
+                            [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
+    }
+    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
-    say("model " + summary_["model"] + ": " + std::to_string(program.pairs) + " pairs to match, " + counts);
+    say("model " + summary_["model"] + " (" + std::string(measureName(request_.measure)) + "): " + counts);
 }
 
 void Road::solve() {
@@ -228,12 +253,19 @@ void Road::scoreResolved() {
     summary_["adjacencies"] = std::to_string(score_.adjacencies);
     summary_["telomeres"] = std::to_string(score_.telomeres);
     summary_["breakpoint_distance"] = model::formatDistance(score_);
-    summary_["score"] = std::to_string(score_.objective());
-    summary_["distance"] = summary_["breakpoint_distance"];
+    double scored = static_cast<double>(score_.objective());
+    if (request_.measure == Measure::dcj) {
+        const model::DcjScore dcj = model::scoreDcj(*pair.a, *pair.b, model::matchByLabels(pair));
+        scored = static_cast<double>(dcj.distance);
+        summary_["score"] = std::to_string(dcj.distance);
+        summary_["distance"] = summary_["score"];
+    } else {
+        summary_["score"] = std::to_string(score_.objective());
+        summary_["distance"] = summary_["breakpoint_distance"];
+    }
     std::string equal = "unknown";
     if (answer_.objective) {
         const double objective = *answer_.objective;
-        const double scored = static_cast<double>(score_.objective());
         equal = std::fabs(scored - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? "yes" : "no";
     }
     summary_["score_equals_objective"] = equal;
@@ -249,9 +281,10 @@ void Road::judge() {
         summary_["lower_bound"] = summary_["distance"];
     } else if (status == "limit") {
         notes.push_back("the solver stopped on a limit: the matching may not be optimal");
-        const std::optional<double> bound =
-            reportedBound(answer_.header.format, readText(path(files::solverLog)), Sense::maximise);
-        if (bound) summary_["lower_bound"] = breakpointLowerBound(*bound, pairs_);
+        const bool dcj = request_.measure == Measure::dcj;
+        const std::optional<double> bound = reportedBound(answer_.header.format, readText(path(files::solverLog)),
+                                                          dcj ? Sense::minimise : Sense::maximise);
+        if (bound) summary_["lower_bound"] = dcj ? dcjLowerBound(*bound) : breakpointLowerBound(*bound, pairs_);
     } else {
         notes.push_back("the solver's answer says nothing of optimality");
     }
@@ -322,6 +355,13 @@ std::string breakpointLowerBound(double bound, std::size_t pairs) {
     const double twice = std::max(0.0, 2.0 * static_cast<double>(pairs) - whole);
     const auto halves = static_cast<long long>(twice);
     return std::to_string(halves / 2) + (halves % 2 != 0 ? ".5" : ".0");
+}
+
+std::string dcjLowerBound(double bound) {
+    // The distance is whole: a bound printed a hair below a whole number
+    // proves that number.
+    const double whole = std::ceil(bound - 1e-6 * std::max(1.0, std::fabs(bound)));
+    return std::to_string(static_cast<long long>(std::max(0.0, whole)));
 }
 
 PairOutcome runPair(const PairRequest& request, const Progress& progress) {

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "model/genome_pair.hpp"
 #include "model/matching_model.hpp"
 #include "pair/pair_summary.hpp"
 #include "pair/solver_command.hpp"
@@ -75,5 +74,9 @@ std::string defaultPairName(const std::string& directory);
 // matching has at least `pairs` pairs: pairs - floor(bound) / 2, at least 0,
 // with one digit after the point.
 std::string breakpointLowerBound(double bound, std::size_t pairs);
+
+// The lower bound of the DCJ-indel distance that a lower bound `bound` of the
+// program's objective (the distance itself) proves: ceil(bound), at least 0.
+std::string dcjLowerBound(double bound);
 
 }  // namespace rp::pair

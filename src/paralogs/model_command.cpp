@@ -69,10 +69,6 @@ int runModel(int argc, const char* const argv[]) {
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const model::MatchingModel matchingModel = readModel(values);
         const model::ModelKind kind = matchingModel.kind;
-        if (distance == Distance::breakpoint &&
-            (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty()))
-            throw std::runtime_error(
-                "the breakpoint program takes only --model maximum or exemplar, without --bounds, for now");
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
@@ -92,7 +88,7 @@ int runModel(int argc, const char* const argv[]) {
         if (distance == Distance::breakpoint) {
             model::MatchingProgram program;
             try {
-                program = model::buildMatchingProgram(pair, kind);
+                program = model::buildMatchingProgram(pair, matchingModel);
             } catch (const std::runtime_error& e) {
                 throw inFile(e);
             }
@@ -136,7 +132,7 @@ int runModel(int argc, const char* const argv[]) {
                                 [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
         }
 
-        for (const std::string& family : model::familiesPastIndexLimit(genomes.structures, pair, kind))
+        for (const std::string& family : model::familiesPastIndexLimit(genomes.structures, pair, matchingModel))
             printWarning(kInfo, "family " + family +
                                     ": copies of genome A stay unmatched while copy indices 1 to 19 are all in "
                                     "use; resolve-paralogs cannot move them to a free index");

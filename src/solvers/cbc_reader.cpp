@@ -68,7 +68,9 @@ bool recognisesCbc(const FirstLines& first) {
 }
 
 Outcome cbcOutcome(std::string_view status) {
-    if (status == "Optimal" || status == "Optimal (within gap tolerance)") return Outcome::optimal;
+    if (status == "Optimal") return Outcome::optimal;
+    // Stopped by an allowed gap: the best found, not a proven optimum.
+    if (status == "Optimal (within gap tolerance)") return Outcome::limit;
     if (status == "Unbounded") return Outcome::unbounded;
     if (startsWith(status, "Stopped on ")) {
         if (status.find("no integer solution") != std::string_view::npos) return Outcome::noSolution;

@@ -53,6 +53,9 @@ Outcome cplexOutcome(std::string_view status, bool given) {
     const std::string s = lowered(status);
     auto has = [&](std::string_view word) { return s.find(word) != std::string::npos; };
     if (has("unbounded")) return Outcome::unbounded;
+    // "integer optimal, tolerance": within the relative or absolute gap
+    // allowed, not a proven optimum.
+    if (has("optimal") && has("tolerance")) return Outcome::limit;
     if (has("optimal")) return Outcome::optimal;
     if (has("infeasible") || has("no solution")) return Outcome::noSolution;
     if (has("limit") || has("feasible") || has("abort") || has("stopped")) return Outcome::limit;

@@ -61,6 +61,29 @@ TEST(ModelCommand, WritesToStandardOutputAndReadsStandardInput) {
     EXPECT_NE(run.out.find("\nEnd\n"), std::string::npos);
 }
 
+TEST(ModelCommand, HonoursABoundsFileInTheBreakpointProgram) {
+    // A: a b c; B: a c b. Matching b costs every conserved adjacency.
+    TempDir dir;
+    dir.write("structs.txt", "3\na 1\nb 1\nc 1\n2\ng1 0 ; 1 ;\nL 3 : +a.1+b.1+c.1;\ng2 0 ; 1 ;\nL 3 : +a.1+c.1+b.1;\n");
+    dir.write("bounds.tsv", "# family\tlower\tupper\nb\t0\t1\n");
+    const ProcessResult bounded =
+        paralogs(dir, {"model", "-s", "structs.txt", "-o", "bounded.lp", "--bounds", "bounds.tsv"});
+    ASSERT_EQ(bounded.status, 0) << bounded.err;
+    const std::string lp = dir.read("bounded.lp");
+    EXPECT_NE(lp.find(" countLow_2: z_b.1.1 >= 0\n countHigh_2: z_b.1.1 <= 1\n"), std::string::npos) << lp;
+    const ProcessResult plain = paralogs(dir, {"model", "-s", "structs.txt", "-o", "plain.lp", "--model", "intermediate"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(dir.read("plain.lp").find(" count_2: z_b.1.1 = 1\n"), std::string::npos);
+    if (!onPath("cbc")) return;
+    const SolverAnswer withBounds = runCbc(dir, "bounded.lp");
+    EXPECT_TRUE(withBounds.optimal);
+    EXPECT_EQ(withBounds.objective, 4);  // a-c over b and both telomeres
+    const auto b = withBounds.values.find("z_b.1.1");
+    EXPECT_TRUE(b == withBounds.values.end() || b->second < 0.5);
+    const SolverAnswer without = runCbc(dir, "plain.lp");
+    EXPECT_EQ(without.objective, 1);  // the left telomere only
+}
+
 struct Refusal {
     const char* what;
     const char* structs;

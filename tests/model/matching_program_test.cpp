@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "genome_text.hpp"
+#include "model_of.hpp"
 #include "model/score.hpp"
 #include "solvers.hpp"
 
@@ -13,10 +14,11 @@ namespace rp::model {
 namespace {
 
 using test::genome;
+using test::modelOf;
 
 std::string refusalOf(const std::vector<Structure>& structures, ModelKind kind = ModelKind::maximum) {
     try {
-        buildMatchingProgram(selectPair(structures, 2), kind);
+        buildMatchingProgram(selectPair(structures, 2), modelOf(kind));
     } catch (const std::runtime_error& e) {
         return e.what();
     }
@@ -68,13 +70,13 @@ TEST(MatchingProgram, RefusesAFamilyWhoseZNamesWouldPassOneHundredCharacters) {
 
 TEST(MatchingProgram, CountsPairsAndFamilies) {
     const std::vector<Structure> s{genome("L:+a.1+a.2+a.3+b.1 C:+x.1"), genome("L:+a.1+b.1+b.2 C:+a.4")};
-    const MatchingProgram maximum = buildMatchingProgram(selectPair(s, 2), ModelKind::maximum);
+    const MatchingProgram maximum = buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum));
     EXPECT_EQ(maximum.families, 2u);
     EXPECT_EQ(maximum.pairs, 3u);  // a: min(3, 2), b: min(1, 2)
     EXPECT_EQ(maximum.zNames.size(), 3u * 2 + 1 * 2);
     EXPECT_EQ(maximum.zNames.front(), "z_a.1.1");
     EXPECT_EQ(maximum.zNames.back(), "z_b.1.2");
-    EXPECT_EQ(buildMatchingProgram(selectPair(s, 2), ModelKind::exemplar).pairs, 2u);
+    EXPECT_EQ(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::exemplar)).pairs, 2u);
 }
 
 TEST(FamiliesPastIndexLimit, NamesFamiliesLeftUnmatchedWithEveryIndexInUse) {
@@ -82,18 +84,48 @@ TEST(FamiliesPastIndexLimit, NamesFamiliesLeftUnmatchedWithEveryIndexInUse) {
     a.chromosomes[0].genes.push_back(Gene{"b", 1, 1, false});
     a.chromosomes[0].genes.push_back(Gene{"b", 2, 1, false});
     const Structure b = genome("L:+a.1+b.1");
-    EXPECT_EQ(familiesPastIndexLimit({a, b}, selectPair(std::vector<Structure>{a, b}, 2), ModelKind::maximum),
+    EXPECT_EQ(familiesPastIndexLimit({a, b}, selectPair(std::vector<Structure>{a, b}, 2), modelOf(ModelKind::maximum)),
               std::vector<std::string>{"a"});
     // Indices used in any structure count; an unused one leaves no warning.
     Structure fewer = withFamily("a", 18, "g1");
     const std::vector<Structure> free{fewer, b};
-    EXPECT_TRUE(familiesPastIndexLimit(free, selectPair(free, 2), ModelKind::maximum).empty());
+    EXPECT_TRUE(familiesPastIndexLimit(free, selectPair(free, 2), modelOf(ModelKind::maximum)).empty());
     const std::vector<Structure> third{fewer, b, genome("L:+a.19")};
-    EXPECT_EQ(familiesPastIndexLimit(third, selectPair(third, 2), ModelKind::maximum), std::vector<std::string>{"a"});
+    EXPECT_EQ(familiesPastIndexLimit(third, selectPair(third, 2), modelOf(ModelKind::maximum)), std::vector<std::string>{"a"});
     // All matched: nothing to move.
     const std::vector<Structure> all{withFamily("a", 19, "g1"), withFamily("a", 19, "g2")};
-    EXPECT_TRUE(familiesPastIndexLimit(all, selectPair(all, 2), ModelKind::maximum).empty());
-    EXPECT_EQ(familiesPastIndexLimit(all, selectPair(all, 2), ModelKind::exemplar), std::vector<std::string>{"a"});
+    EXPECT_TRUE(familiesPastIndexLimit(all, selectPair(all, 2), modelOf(ModelKind::maximum)).empty());
+    EXPECT_EQ(familiesPastIndexLimit(all, selectPair(all, 2), modelOf(ModelKind::exemplar)), std::vector<std::string>{"a"});
+}
+
+TEST(FamiliesPastIndexLimit, FollowsTheLowerBoundOfEachFamilysRange) {
+    // a: 19 copies in A, 19 in B: matched whole under maximum only.
+    const std::vector<Structure> s{withFamily("a", 19, "g1"), withFamily("a", 19, "g2")};
+    const GenomePair pair = selectPair(s, 2);
+    EXPECT_EQ(familiesPastIndexLimit(s, pair, modelOf(ModelKind::intermediate)), std::vector<std::string>{"a"});
+    EXPECT_EQ(familiesPastIndexLimit(s, pair, modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{18, 19}, 1}})),
+              std::vector<std::string>{"a"});
+    EXPECT_TRUE(
+        familiesPastIndexLimit(s, pair, modelOf(ModelKind::exemplar, {FamilyBound{"a", PairRange{19, 19}, 1}})).empty());
+}
+
+TEST(MatchingProgram, CountsTheLeastAndTheMostPairs) {
+    const std::vector<Structure> s{genome("L:+a.1+a.2+a.3+b.1 C:+x.1"), genome("L:+a.1+b.1+b.2 C:+a.4")};
+    const MatchingProgram intermediate = buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::intermediate));
+    EXPECT_EQ(intermediate.pairs, 2u);
+    EXPECT_EQ(intermediate.upperPairs, 3u);
+    const MatchingProgram bounded =
+        buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{0, 1}, 1}}));
+    EXPECT_EQ(bounded.pairs, 1u);
+    EXPECT_EQ(bounded.upperPairs, 2u);
+}
+
+TEST(MatchingProgram, RefusesBoundsThatDoNotFitThePair) {
+    const std::vector<Structure> s{genome("L:+a.1+a.2+b.1"), genome("L:+a.1+b.1+c.1")};
+    EXPECT_THROW(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"a", PairRange{0, 2}, 3}})),
+                 std::runtime_error);
+    EXPECT_THROW(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum, {FamilyBound{"c", PairRange{0, 0}, 1}})),
+                 std::runtime_error);
 }
 
 // A pair with long family names, every byte names may hold, and large
@@ -120,7 +152,7 @@ std::vector<Structure> largePair() {
 
 TEST(WriteLp, KeepsLinesAndNamesWithinTheSolversLimits) {
     const std::vector<Structure> structures = largePair();
-    const MatchingProgram program = buildMatchingProgram(selectPair(structures, 2), ModelKind::maximum);
+    const MatchingProgram program = buildMatchingProgram(selectPair(structures, 2), modelOf(ModelKind::maximum));
     std::ostringstream out;
     writeLp(out, program, {"paralogs model " + std::string(300, 'x'), "second line"});
     const std::string text = out.str();
@@ -163,7 +195,7 @@ TEST(WriteLp, CbcAndGlpkReadTheLargePairWithItsNames) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
     const std::vector<Structure> structures = largePair();
     const GenomePair pair = selectPair(structures, 2);
-    const MatchingProgram program = buildMatchingProgram(pair, ModelKind::maximum);
+    const MatchingProgram program = buildMatchingProgram(pair, modelOf(ModelKind::maximum));
     test::TempDir dir;
     std::ostringstream out;
     writeLp(out, program, {"large pair"});
@@ -190,7 +222,7 @@ TEST(WriteLp, CbcAndGlpkReadTheLargePairWithItsNames) {
 
 TEST(WriteLp, AnEmptyProgramStillReads) {
     const std::vector<Structure> structures{genome("L:+a.1"), genome("L:+b.1")};
-    const MatchingProgram program = buildMatchingProgram(selectPair(structures, 2), ModelKind::maximum);
+    const MatchingProgram program = buildMatchingProgram(selectPair(structures, 2), modelOf(ModelKind::maximum));
     EXPECT_EQ(program.variables(), 0u);
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH";
     test::TempDir dir;

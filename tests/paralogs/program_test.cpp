@@ -24,7 +24,7 @@ TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
         const auto r = paralogs({flag});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
-        for (const char* command : {"model", "score", "solution", "unimog"})
+        for (const char* command : {"model", "score", "solution", "unimog", "pair"})
             EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     }
 }
@@ -55,7 +55,7 @@ TEST(ParalogsProgram, UnusableCommandLinesExitTwoWithTheUsage) {
 }
 
 TEST(ParalogsProgram, EveryCommandHasHelpAndRefusesUnknownOptions) {
-    for (const std::string command : {"model", "score", "solution", "unimog"}) {
+    for (const std::string command : {"model", "score", "solution", "unimog", "pair"}) {
         const auto help = paralogs({command, "--help"});
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_EQ(help.out.rfind("Usage: paralogs " + command + " ", 0), 0u) << help.out;

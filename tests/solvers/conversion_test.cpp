@@ -199,7 +199,7 @@ TEST(Readers, FormatsTheRealFilesLeaveOut) {
         {"CBC rows before columns, starred", "Optimal (within gap tolerance) - objective value 2.00000000\n"
                                              "      0 c1      1      0\n**    1 c2      3      0\n"
                                              "      0 x       1      0\n**    1 y       2      1\n",
-         "cbc", "optimal", {{"x", "1"}, {"y", "2"}}},
+         "cbc", "limit", {{"x", "1"}, {"y", "2"}}},  // a gap tolerance stopped it: no proven optimum
         {"CBC padded old header", "Optimal - objective value            4428412.5\n      0 x  1  0\n", "cbc", "optimal",
          {{"x", "1"}}},
         {"CBC stopped on time with a solution", "Stopped on time - objective value 3.00000000\n      0 x  1  0\n", "cbc",
@@ -239,6 +239,9 @@ TEST(Readers, FormatsTheRealFilesLeaveOut) {
                                           "<variable name=\"z_a.1.1\" index=\"0\" value=\"1\"/></variables>"
                                           "</CPLEXSolution></CPLEXSolutions>",
          "cplex", "unknown", {{"z_a.1.1", "1"}}},
+        {"CPLEX optimal within the gap tolerance", cplex("solutionStatusString=\"integer optimal, tolerance\"",
+                                                         "<variable name=\"x\" index=\"0\" value=\"1\"/>\n"),
+         "cplex", "limit", {{"x", "1"}}},  // the allowed gap, not a proven optimum
         {"CPLEX names with references", cplex("solutionStatusString=\"optimal\"",
                                               "<variable name=\"a&amp;&#98;\" index=\"0\" value=\"&#49;\"/>\n"),
          "cplex", "optimal", {{"a&b", "1"}}},

@@ -1,0 +1,30 @@
+// The reader of a solver's log (paralogs pair's bound of a limit): any bytes
+// give a finite bound or none, never a failure, and the two senses agree
+// where the grammar says they must.
+#include <cmath>
+#include <string>
+
+#include "checks.hpp"
+#include "pair/solver_log.hpp"
+
+namespace rp::fuzz {
+
+void checkSolverLog(std::string_view input) {
+    using pair::Sense;
+    using solvers::Format;
+    for (const Format format : {Format::cbc, Format::glpk, Format::highs, Format::gurobi}) {
+        const std::optional<double> most = pair::reportedBound(format, input, Sense::maximise);
+        const std::optional<double> least = pair::reportedBound(format, input, Sense::minimise);
+        for (const std::optional<double>& bound : {most, least})
+            if (bound && !std::isfinite(*bound))
+                throw CheckFailure("an infinite bound from the log of " + std::string(solvers::formatName(format)));
+        // CBC minimises internally: a maximisation's bound is the negated one.
+        if (format == Format::cbc && (most.has_value() != least.has_value() || (most && *most != -*least)))
+            throw CheckFailure("CBC's bound differs by more than its sign between the senses");
+        // HiGHS reports the bound in the problem's own sense.
+        if (format == Format::highs && most != least) throw CheckFailure("HiGHS' bound depends on the sense");
+        if (format == Format::gurobi && (most || least)) throw CheckFailure("a bound from a log that is not read");
+    }
+}
+
+}  // namespace rp::fuzz

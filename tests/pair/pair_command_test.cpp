@@ -1,0 +1,253 @@
+// paralogs pair through the binary: every status a pair can end in, the
+// command lines it refuses, and its summary against the step-by-step road
+// (paralogs model, the solver, paralogs solution, resolve-paralogs, paralogs
+// score) on the same pairs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/solvers.hpp"
+#include "pair/pair_summary.hpp"
+#include "support/process.hpp"
+#include "support/temp_dir.hpp"
+
+namespace rp::pair {
+namespace {
+
+using test::ProcessResult;
+using test::runProcess;
+using test::TempDir;
+using Summary = std::map<std::string, std::string>;
+
+const std::string kData = RP_SOURCE_DIR "/tests/pair/data/";
+const std::string kExample = RP_SOURCE_DIR "/examples/structs.txt";
+
+ProcessResult paralogs(const TempDir& dir, std::vector<std::string> args) {
+    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+}
+
+ProcessResult pairRun(const TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), "pair");
+    return paralogs(dir, args);
+}
+
+// The summary's one line by column; fails the test unless it has the
+// columns in their order.
+Summary readSummary(const std::string& path) {
+    std::istringstream text(test::readFile(path));
+    std::string header, line;
+    std::getline(text, header);
+    std::getline(text, line);
+    const auto split = [](const std::string& s) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = s.find('\t', start)) != std::string::npos; start = tab + 1)
+            fields.push_back(s.substr(start, tab - start));
+        fields.push_back(s.substr(start));
+        return fields;
+    };
+    const std::vector<std::string> names = split(header), values = split(line);
+    EXPECT_EQ(names.size(), kSummaryColumns.size());
+    EXPECT_EQ(values.size(), kSummaryColumns.size());
+    Summary summary;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
+        EXPECT_EQ(names[i], kSummaryColumns[i]);
+        summary[names[i]] = values[i];
+    }
+    return summary;
+}
+
+std::string lastLine(const std::string& text) {
+    std::string t = text;
+    while (!t.empty() && t.back() == '\n') t.pop_back();
+    return t.substr(t.find_last_of('\n') + 1);
+}
+
+bool highsInstalled() {
+    return test::onPath("node") &&
+           std::system("test -f '" RP_SOURCE_DIR "/solvers/highs/node_modules/highs/package.json'") == 0;
+}
+
+TEST(PairCommand, OptimalWithEachFreeSolver) {
+    for (const char* solver : {"cbc", "glpsol", "highs"}) {
+        const bool installed = std::string(solver) == "highs" ? highsInstalled() : test::onPath(solver);
+        if (!installed) {
+            std::cout << "skipped " << solver << ": not installed\n";
+            continue;
+        }
+        TempDir dir;
+        const ProcessResult r = pairRun(dir, {"-s", kExample, "--a", "g1", "--b", "g2", "-d", "p", "--solver", solver});
+        ASSERT_EQ(r.status, 0) << solver << r.err;
+        for (const char* file : {"pair.txt", "model.lp", "solver.log", "solver.out", "solution.xml", "resolved.txt",
+                                 "resolved.unimog", "summary.tsv"})
+            EXPECT_TRUE(dir.exists(std::string("p/") + file)) << solver << " " << file;
+        Summary s = readSummary(dir.file("p/summary.tsv"));
+        EXPECT_FALSE(s["wall_s"].empty());
+        s.erase("wall_s");
+        s.erase("solver_status");
+        const Summary expected{{"pair", "p"}, {"a", "g1"}, {"b", "g2"}, {"genes_a", "7"}, {"genes_b", "6"},
+                               {"families_both", "4"}, {"matched", "6"}, {"adjacencies", "2"}, {"telomeres", "0"},
+                               {"breakpoint_distance", "4.0"}, {"solver", solver}, {"status", "optimal"},
+                               {"objective", "4"}, {"score", "4"}, {"score_equals_objective", "yes"},
+                               {"measure", "breakpoint"}, {"model", "maximum"}, {"distance", "4.0"},
+                               {"lower_bound", "4.0"}, {"note", ""}};
+        EXPECT_EQ(s, expected) << solver;
+    }
+}
+
+TEST(PairCommand, HighsFindsCbcsOptimum) {
+    if (!highsInstalled() || !test::onPath("cbc")) GTEST_SKIP() << "HiGHS (make deps) or cbc is not installed";
+    // The example and a generated pair of 100 genes a genome, 10 families.
+    for (const std::string& genomes : {kExample, kData + "generated-100.unimog"}) {
+        TempDir dir;
+        for (const char* solver : {"cbc", "highs"})
+            ASSERT_EQ(pairRun(dir, {"-s", genomes, "-d", solver, "--solver", solver}).status, 0) << solver;
+        const Summary cbc = readSummary(dir.file("cbc/summary.tsv"));
+        const Summary highs = readSummary(dir.file("highs/summary.tsv"));
+        EXPECT_EQ(highs.at("status"), "optimal") << genomes;
+        EXPECT_EQ(highs.at("objective"), cbc.at("objective")) << genomes;
+        EXPECT_EQ(highs.at("score_equals_objective"), "yes") << genomes;
+        // HiGHS' own solution file, as paralogs solution reads it.
+        const ProcessResult read = paralogs(dir, {"solution", "-i", "highs/solver.out", "-o", "-"});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_NE(read.err.find("paralogs solution: format highs"), std::string::npos);
+        EXPECT_NE(read.err.find("paralogs solution: objective " + cbc.at("objective")), std::string::npos);
+    }
+}
+
+TEST(PairCommand, ALimitGivesTheBestFoundAndTheSolversBound) {
+    // A stand-in solver: CBC's answer for the pair with the status of a time
+    // limit, and a log whose bound on the objective is 5.5.
+    TempDir dir;
+    const std::string solver = "cp '" + kData + "example-g1-g2-limit.cbc' {solution} && echo 'Cbc0005I Partial "
+                               "search - best objective -4 (best possible -5.5), took 7 iterations' # {lp}";
+    const ProcessResult r = pairRun(dir, {"-s", kExample, "-d", "lim", "--name", "x", "--solver", solver});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Summary s = readSummary(dir.file("lim/summary.tsv"));
+    EXPECT_EQ(s["pair"], "x");
+    EXPECT_EQ(s["solver"], "custom");
+    EXPECT_EQ(s["status"], "limit");
+    EXPECT_EQ(s["solver_status"], "Stopped on time");
+    EXPECT_EQ(s["distance"], "4.0");      // the best found
+    EXPECT_EQ(s["lower_bound"], "3.5");   // 6 pairs - floor(5.5) / 2
+    EXPECT_EQ(s["note"], "the solver stopped on a limit: the matching may not be optimal");
+}
+
+TEST(PairCommand, ARealSolverStoppedByALimit) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    // CBC stops this pair after its root node whatever the machine: the root
+    // leaves a gap, and the node limit is counted, not timed.
+    TempDir dir;
+    const ProcessResult r = pairRun(dir, {"-s", kData + "stopped-at-root.unimog", "-d", "root", "--solver",
+                                          "cbc {lp} maxNodes 0 solve solu {solution}"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Summary s = readSummary(dir.file("root/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "limit");
+    EXPECT_EQ(s.at("solver_status"), "Stopped on iterations");
+    EXPECT_EQ(s.at("score_equals_objective"), "yes");
+    EXPECT_EQ(s.at("distance"), "16.5");
+    EXPECT_EQ(s.at("lower_bound"), "16.0");  // CBC's best possible 48: 40 - 48 / 2
+}
+
+TEST(PairCommand, AnAnswerWithoutStatusIsUnknown) {
+    TempDir dir;
+    const std::string solver = "{ echo '# Objective value = 4'; awk 'NR > 1 { print $2, $3 }' '" + kData +
+                               "example-g1-g2-limit.cbc'; } > {solution} # {lp}";
+    const ProcessResult r = pairRun(dir, {"-s", kExample, "-d", "u", "--solver", solver});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Summary s = readSummary(dir.file("u/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "unknown");
+    EXPECT_EQ(s.at("distance"), "4.0");
+    EXPECT_EQ(s.at("lower_bound"), "");
+    EXPECT_EQ(s.at("note"), "the solver's answer says nothing of optimality");
+}
+
+TEST(PairCommand, FailedSolversFailThePairWithTheReason) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        const char* note;  // the start of the note
+    };
+    const Case cases[] = {
+        {"exit 1", {"--solver", "echo boom; exit 1 # {lp} {solution}"},
+         "the solver ended with exit status 1 (f/solver.log ends: boom)"},
+        {"no answer", {"--solver", "true {lp} {solution}"}, "the solver wrote no answer to f/solver.out"},
+        {"past our limit", {"--solver", "sleep 30 # {lp} {solution}", "--time-limit", "1", "--grace", "0"},
+         "the solver ran past its time limit of 1 s by more than 0 s and was ended"},
+        {"no solution", {"--solver", "echo 'Infeasible - objective value 0' > {solution} # {lp}"},
+         "f/solver.out: no solution in the file"},
+        {"unknown solver", {"--solver", "no-such-solver-here {lp} {solution}"}, "the solver ended with exit status 127"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        // An earlier run's answer must not pass for this one's.
+        ASSERT_EQ(std::system(("mkdir '" + dir.file("f") + "' && cp '" + kData + "example-g1-g2-limit.cbc' '" +
+                               dir.file("f/solver.out") + "'")
+                                  .c_str()),
+                  0);
+        std::vector<std::string> args{"-s", kExample, "-d", "f"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ProcessResult r = pairRun(dir, args);
+        EXPECT_EQ(r.status, 1) << c.what;
+        Summary s = readSummary(dir.file("f/summary.tsv"));
+        EXPECT_EQ(s["status"], "failed") << c.what;
+        EXPECT_EQ(s["note"].rfind(c.note, 0), 0u) << c.what << ": " << s["note"];
+        EXPECT_EQ(lastLine(r.err), "paralogs pair: f: " + s["note"]) << c.what;
+        EXPECT_EQ(s["genes_a"], "7") << c.what;  // what is known stays
+        for (const char* empty : {"matched", "distance", "lower_bound", "objective"})
+            EXPECT_EQ(s[empty], "") << c.what << " " << empty;
+    }
+}
+
+TEST(PairCommand, GenomesThatCannotBeHadFailThePair) {
+    TempDir dir;
+    dir.write("bad.txt", "2\na 1\nb x\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string note;
+    };
+    const Case cases[] = {
+        {{"-s", kExample, "--a", "g1", "--b", "zz", "-d", "d"},
+         kExample + ": genome zz is not in the file (genomes: g1 g2 g3)"},
+        {{"-s", "bad.txt", "-d", "d"}, "bad.txt: line 3"},
+        {{"-s", "missing.txt", "-d", "d"}, "cannot open missing.txt"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = pairRun(dir, c.args);
+        EXPECT_EQ(r.status, 1) << c.note;
+        Summary s = readSummary(dir.file("d/summary.tsv"));
+        EXPECT_EQ(s["status"], "failed");
+        EXPECT_EQ(s["note"].rfind(c.note, 0), 0u) << s["note"];
+        EXPECT_FALSE(dir.exists("d/model.lp"));
+    }
+}
+
+TEST(PairCommand, UnusableCommandLinesExitTwoAndTouchNothing) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"-s", kExample},
+        {"-d", "d"},
+        {"-s", kExample, "-d", "d", "--distance", "inversion"},
+        {"-s", kExample, "-d", "d", "--model", "most"},
+        {"-s", kExample, "-d", "d", "--solver", "gurobi"},
+        {"-s", kExample, "-d", "d", "--time-limit", "0"},
+        {"-s", kExample, "-d", "d", "--threads", "0"},
+        {"-s", kExample, "-d", "d", "--a", "g1"},
+        {"-s", kExample, "-d", "d", "--a", "g1", "--b", "g1"},
+        {"-s", kExample, "-d", "d", "--grace", "-1"},
+        {"-s", kExample, "-d", "d", "stray"},
+    };
+    for (const auto& args : cases) {
+        TempDir dir;
+        const ProcessResult r = pairRun(dir, args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_NE(r.err.find("Usage: paralogs pair"), std::string::npos) << args.back();
+        EXPECT_FALSE(dir.exists("d")) << args.back();
+    }
+}
+
+}  // namespace
+}  // namespace rp::pair

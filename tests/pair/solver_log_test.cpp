@@ -1,0 +1,77 @@
+// The bound a solver's log reports, and its conversion to the distance's
+// scale.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "pair/pair_road.hpp"
+#include "pair/solver_log.hpp"
+
+namespace rp::pair {
+namespace {
+
+using solvers::Format;
+
+TEST(SolverLog, ReportedBoundByEachSolversGrammar) {
+    struct Case {
+        const char* what;
+        Format format;
+        Sense sense;
+        std::string log;
+        std::optional<double> bound;
+    };
+    const Case cases[] = {
+        {"cbc maximisation: the bound negated", Format::cbc, Sense::maximise,
+         "Cbc0010I After 0 nodes\nCbc0005I Partial search - best objective -120 (best possible -127.08679), took 0 "
+         "iterations and 0 nodes (0.90 seconds)\nResult - Stopped on time limit\n",
+         127.08679},
+        {"cbc minimisation", Format::cbc, Sense::minimise,
+         "Cbc0005I Partial search - best objective 12 (best possible 9.5), took 3 iterations\n", 9.5},
+        {"cbc: the last line counts", Format::cbc, Sense::minimise,
+         "x (best possible 3)\ny (best possible 4.25)\n", 4.25},
+        {"cbc: 1e50 is no bound", Format::cbc, Sense::maximise, "best objective 1e+50 (best possible 1e+50)\n",
+         std::nullopt},
+        {"cbc: no such line", Format::cbc, Sense::maximise, "Result - Optimal solution found\n", std::nullopt},
+        {"glpk maximisation", Format::glpk, Sense::maximise,
+         "+  4350: mip =   1.200000000e+02 <=   1.270000000e+02   5.8% (5; 0)\n"
+         "+  5000: mip =   1.210000000e+02 <=   1.260000000e+02   4.0% (9; 1)\nTIME LIMIT EXCEEDED; SEARCH TERMINATED\n",
+         126.0},
+        {"glpk minimisation", Format::glpk, Sense::minimise,
+         "+   100: mip =   9.000000000e+00 >=   7.500000000e+00  16.7% (2; 0)\n", 7.5},
+        {"glpk: an infinite bound is none", Format::glpk, Sense::maximise,
+         "+  3868: mip =     not found yet <=              +inf        (1; 0)\n", std::nullopt},
+        {"glpk: the wrong relation is no bound", Format::glpk, Sense::minimise,
+         "+  1: mip =   1.2e+02 <=   1.27e+02   5.8% (5; 0)\n", std::nullopt},
+        {"highs", Format::highs, Sense::maximise,
+         "Solving report\n  Status            Time limit reached\n  Primal bound      120\n  Dual bound        "
+         "126.5\n",
+         126.5},
+        {"highs: inf is none", Format::highs, Sense::maximise, "  Dual bound        inf\n", std::nullopt},
+        {"a format whose log is not read", Format::gurobi, Sense::maximise, "best possible 3\n  Dual bound 4\n",
+         std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(reportedBound(c.format, c.log, c.sense), c.bound) << c.what;
+}
+
+TEST(SolverLog, BoundsInTheDistancesScale) {
+    // Breakpoint: pairs - floor(bound) / 2, from the whole objective.
+    struct Case {
+        double bound;
+        std::size_t pairs;
+        const char* lower;
+    };
+    const Case breakpoint[] = {
+        {127.08679, 100, "36.5"}, {48, 40, "16.0"}, {47.9999999, 40, "16.0"}, {47.5, 40, "16.5"},
+        {500, 40, "0.0"},  // never below 0
+    };
+    for (const Case& c : breakpoint) EXPECT_EQ(breakpointLowerBound(c.bound, c.pairs), c.lower) << c.bound;
+    // DCJ: the distance itself, rounded up.
+    EXPECT_EQ(dcjLowerBound(7.5), "8");
+    EXPECT_EQ(dcjLowerBound(8.0000001), "8");
+    EXPECT_EQ(dcjLowerBound(7.9999999), "8");
+    EXPECT_EQ(dcjLowerBound(-3), "0");
+}
+
+}  // namespace
+}  // namespace rp::pair
