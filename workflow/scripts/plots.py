@@ -88,13 +88,16 @@ def heatmap(args):
     known = [value for row in values for value in row if value is not None]
     top = max(known + [1.0])
     colours = plt.get_cmap("viridis")
+    if count > CELL_IDS_UP_TO:  # one image: a patch per cell is slow for hundreds of genomes
+        shown = [[float("nan") if values[i][j] is None else values[i][j] for j in index] for i in index]
+        axes.imshow(shown, cmap=colours.with_extremes(bad="lightgrey"), vmin=0, vmax=top,
+                    interpolation="nearest", aspect="auto")
     for row, i in enumerate(index):
-        for column, j in enumerate(index):
+        for column, j in enumerate(index) if count <= CELL_IDS_UP_TO else ():
             value = values[i][j]
             cell = Rectangle((column - 0.5, row - 0.5), 1, 1, linewidth=0,
                              facecolor="lightgrey" if value is None else colours(value / top))
-            if count <= CELL_IDS_UP_TO:
-                cell.set_gid(f"cell_{row}_{column}")
+            cell.set_gid(f"cell_{row}_{column}")
             axes.add_patch(cell)
             if count <= 15:
                 axes.text(column, row, "NA" if value is None else distances.shown(value, "NA"),
@@ -105,7 +108,7 @@ def heatmap(args):
     axes.set_xticks(range(count), order, rotation=90, fontsize=8)
     axes.set_yticks(range(count), order, fontsize=8)
     axes.yaxis.tick_right()
-    axes.set_aspect("equal")
+    # cells as tall as the tree's rows: both axes span the same height
     mappable = plt.cm.ScalarMappable(cmap=colours, norm=plt.Normalize(0, top))
     figure.colorbar(mappable, ax=axes, shrink=0.6, pad=0.12, label="distance")
     axes.set_title(f"{count} genomes: distances and neighbour-joining tree", fontsize=10)
