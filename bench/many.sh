@@ -23,6 +23,7 @@
 #   BENCH_TIME_LIMIT    seconds CBC may take on a generated pair (60)
 #   BENCH_REAL_LIMIT    seconds CBC may take on a pair of large genomes (600)
 #   BENCH_NO_BUILD      1: do not build first
+#   BENCH_SCHEDULER     snakemake --scheduler (ilp or greedy; default Snakemake's)
 #   RP_SHARED_DIR       the shared data (../shared beside the repository)
 set -euo pipefail
 
@@ -78,7 +79,7 @@ run() {
     mkdir -p "$data/$name"
     start=$(date +%s%N)
     snakemake --snakefile "$root/workflow/Snakefile" --directory "$data/$name" \
-        --cores "$jobs" --quiet \
+        --cores "$jobs" --quiet ${BENCH_SCHEDULER:+--scheduler "$BENCH_SCHEDULER"} \
         --config build="$build" genomes="$collection" pairs=all solver=cbc time_limit="$limit" \
         batch_size="$size" plot_pairs=false \
         >"$data/$name.log" 2>&1 || {
