@@ -151,7 +151,8 @@ namespace {
 // The genes a gap takes, by family, each within what its family spares.
 class GapBudget {
 public:
-    GapBudget(const std::vector<Family>& families, bool isA) : families_(families), isA_(isA), used_(families.size(), 0) {}
+    GapBudget(const std::vector<Family>& families, bool isA)
+        : families_(families), isA_(isA), used_(families.size(), 0) {}
 
     // Takes g into the gap; false when the gap cannot hold it.
     bool take(const ProgramGene& g) {
@@ -216,7 +217,7 @@ struct SpansOfB {
     const ProgramGenome& genome;
     const std::vector<Span>& spans;
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> adjacencies;  // by key(u's family, v's family)
-    std::vector<std::vector<std::uint32_t>> telomeres;                           // by family
+    std::vector<std::vector<std::uint32_t>> telomeres;                          // by family
 
     static std::uint64_t key(std::uint32_t x, std::uint32_t y) { return (std::uint64_t{x} << 32) | y; }
     const std::vector<std::uint32_t>* adjacenciesOf(std::uint32_t x, std::uint32_t y) const {
@@ -310,8 +311,9 @@ Candidates findCandidates(const ProgramFamilies& families, const std::vector<Spa
 namespace {
 
 void addRow(MatchingProgram& program, std::string name, MatchingProgram::Sense sense, std::uint32_t rhs) {
-    program.rows.push_back(MatchingProgram::Row{std::move(name), static_cast<std::uint32_t>(program.termVariables.size()),
-                                                sense, static_cast<std::int32_t>(rhs)});
+    program.rows.push_back(MatchingProgram::Row{std::move(name),
+                                                static_cast<std::uint32_t>(program.termVariables.size()), sense,
+                                                static_cast<std::int32_t>(rhs)});
 }
 
 void addTerm(MatchingProgram& program, std::uint32_t variable, std::int8_t coefficient) {

@@ -114,8 +114,11 @@ std::vector<Span> enumerateSpans(const ProgramGenome& genome, const std::vector<
 struct Candidate {
     std::uint32_t spanA = 0;
     std::uint32_t spanB = 0;
-    std::uint32_t zLeftGene = 0;   // the pair of the stretch's left gene (its right side is used), kNone for a left telomere
-    std::uint32_t zRightGene = 0;  // the pair of the right gene (its left side), kNone for a right telomere
+    // The pair of the stretch's left gene (its right side is used), kNone
+    // for a left telomere; the pair of the right gene (its left side), kNone
+    // for a right telomere.
+    std::uint32_t zLeftGene = 0;
+    std::uint32_t zRightGene = 0;
     friend bool operator==(const Candidate&, const Candidate&) = default;
 };
 

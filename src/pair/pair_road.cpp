@@ -189,6 +189,8 @@ void Road::solve() {
     job.timeLimit = request_.timeLimit;
     job.threads = request_.threads;
     job.highsScript = request_.highsScript;
+    if (request_.solver.kind == SolverKind::highs && !fs::exists(request_.highsScript))
+        throw StageError("the HiGHS script " + request_.highsScript + " is missing (make deps installs HiGHS)");
     ChildLimits limits;
     const double grace = request_.grace >= 0 ? request_.grace : 0.1 * request_.timeLimit + 10;
     limits.killAfterSeconds = request_.timeLimit + grace;

@@ -195,7 +195,8 @@ bool checkAgainstEnumeration(int seed, unsigned rngSeed, ModelKind kind, bool wi
     const std::vector<Structure> generated = randomPair(rng);
     // Through the file format and the strict reader, as the command reads it.
     const std::vector<Structure> structures = readGenomesText(test::structuresFile(generated), "pair").structures;
-    const MatchingModel model = test::modelOf(kind, withBounds ? randomBounds(structures, rng) : std::vector<FamilyBound>{});
+    const MatchingModel model =
+        test::modelOf(kind, withBounds ? randomBounds(structures, rng) : std::vector<FamilyBound>{});
     std::string bounds;
     for (const FamilyBound& b : model.bounds)
         bounds += b.family + "\t" + std::to_string(b.range.lower) + "\t" + std::to_string(b.range.upper) + "\n";

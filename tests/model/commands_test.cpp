@@ -71,7 +71,8 @@ TEST(ModelCommand, HonoursABoundsFileInTheBreakpointProgram) {
     ASSERT_EQ(bounded.status, 0) << bounded.err;
     const std::string lp = dir.read("bounded.lp");
     EXPECT_NE(lp.find(" countLow_2: z_b.1.1 >= 0\n countHigh_2: z_b.1.1 <= 1\n"), std::string::npos) << lp;
-    const ProcessResult plain = paralogs(dir, {"model", "-s", "structs.txt", "-o", "plain.lp", "--model", "intermediate"});
+    const ProcessResult plain =
+        paralogs(dir, {"model", "-s", "structs.txt", "-o", "plain.lp", "--model", "intermediate"});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_NE(dir.read("plain.lp").find(" count_2: z_b.1.1 = 1\n"), std::string::npos);
     if (!onPath("cbc")) return;

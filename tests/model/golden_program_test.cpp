@@ -215,7 +215,8 @@ TEST(GoldenProgram, TinyPairsGiveTheProgramsWorkedOutByHand) {
 TEST(GoldenProgram, CommentLinesComeFirstOneEach) {
     const std::vector<Structure> structures{genome("C:+a.1", "A"), genome("C:+a.1", "B")};
     std::ostringstream out;
-    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(ModelKind::maximum)), {"first", "two\nlines"});
+    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(ModelKind::maximum)),
+            {"first", "two\nlines"});
     EXPECT_EQ(out.str().substr(0, out.str().find("Maximize")), "\\ first\n\\ two lines\n");
 }
 

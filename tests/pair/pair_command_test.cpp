@@ -119,6 +119,49 @@ TEST(PairCommand, HighsFindsCbcsOptimum) {
     }
 }
 
+TEST(PairCommand, DistancesModelsAndBounds) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    struct Case {
+        std::vector<std::string> options;
+        const char* measure;
+        const char* model;
+        const char* distance;
+    };
+    const Case cases[] = {
+        {{}, "breakpoint", "maximum", "4.0"},
+        {{"--model", "exemplar"}, "breakpoint", "exemplar", "2.0"},
+        {{"--model", "intermediate"}, "breakpoint", "intermediate", ""},
+        {{"--bounds", "bounds.tsv"}, "breakpoint", "maximum+bounds", ""},
+        {{"--distance", "dcj"}, "dcj", "maximum", "4"},
+        {{"--distance", "dcj", "--model", "intermediate", "--bounds", "bounds.tsv"}, "dcj", "intermediate+bounds", ""},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("bounds.tsv", "# a: exactly one pair\na\t1\t1\n");
+        std::vector<std::string> args{"-s", kExample, "-d", "p"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ProcessResult r = pairRun(dir, args);
+        ASSERT_EQ(r.status, 0) << c.model << r.err;
+        const Summary s = readSummary(dir.file("p/summary.tsv"));
+        EXPECT_EQ(s.at("status"), "optimal") << c.model;
+        EXPECT_EQ(s.at("measure"), c.measure);
+        EXPECT_EQ(s.at("model"), c.model);
+        EXPECT_EQ(s.at("score_equals_objective"), "yes") << c.model;
+        EXPECT_EQ(s.at("lower_bound"), s.at("distance")) << c.model;
+        if (*c.distance != '\0') {
+            EXPECT_EQ(s.at("distance"), c.distance) << c.model;
+        }
+    }
+    // A bounds file the pair refuses fails it, naming the line.
+    TempDir dir;
+    dir.write("bounds.tsv", "a\t3\t1\n");
+    const ProcessResult r = pairRun(dir, {"-s", kExample, "-d", "p", "--bounds", "bounds.tsv"});
+    EXPECT_EQ(r.status, 1);
+    const Summary s = readSummary(dir.file("p/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "failed");
+    EXPECT_NE(s.at("note").find("bounds.tsv line 1"), std::string::npos) << s.at("note");
+}
+
 TEST(PairCommand, ALimitGivesTheBestFoundAndTheSolversBound) {
     // A stand-in solver: CBC's answer for the pair with the status of a time
     // limit, and a log whose bound on the objective is 5.5.
@@ -201,6 +244,18 @@ TEST(PairCommand, FailedSolversFailThePairWithTheReason) {
         for (const char* empty : {"matched", "distance", "lower_bound", "objective"})
             EXPECT_EQ(s[empty], "") << c.what << " " << empty;
     }
+}
+
+TEST(PairCommand, AMissingHighsScriptFailsThePairSayingHowToInstallIt) {
+    TempDir dir;
+    setenv("PARALOGS_HIGHS_SCRIPT", dir.file("nowhere/highs-solve.mjs").c_str(), 1);
+    const ProcessResult r = pairRun(dir, {"-s", kExample, "-d", "h", "--solver", "highs"});
+    unsetenv("PARALOGS_HIGHS_SCRIPT");
+    EXPECT_EQ(r.status, 1);
+    const Summary s = readSummary(dir.file("h/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "failed");
+    EXPECT_EQ(s.at("note"), "the HiGHS script " + dir.file("nowhere/highs-solve.mjs") +
+                                " is missing (make deps installs HiGHS)");
 }
 
 TEST(PairCommand, GenomesThatCannotBeHadFailThePair) {
