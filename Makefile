@@ -1,7 +1,8 @@
 # Entry points: `make demo` builds the two programs and runs the tool on the
-# shipped example, `make test` builds everything and runs every test, `make pipeline` runs the workflow on its example pairs,
+# shipped example, `make test` builds everything and runs every test, `make
+# pipeline` runs the workflow on its example collection,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
-# bench-model`, `bench-dcj`, `bench-solution` and `bench-workflow` the rest.
+# bench-model`, `bench-dcj`, `bench-solution`, `bench-workflow` and `bench-many` the rest.
 # All install what is missing first (Debian packages).
 
 BUILD ?= build
@@ -9,7 +10,8 @@ JOBS ?= 2
 SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
-            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev
+            gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev \
+            python3-biopython python3-matplotlib python3-numpy python3-jsonschema
 
 .PHONY: deps deps-debian configure programs build demo test bench clean
 
@@ -66,9 +68,13 @@ bench: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/run.sh $(SIZE)
 
 # Benchmarks of the companion program and of the pipeline; BENCH_ARGS are
-# passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real).
+# passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real,
+# BENCH_ARGS="--genomes 8 --genes 300" for a quick bench-many).
 BENCH_ARGS ?=
-.PHONY: bench-model bench-dcj bench-solution bench-workflow
+.PHONY: bench-model bench-dcj bench-solution bench-workflow bench-many
+bench-many: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/many.sh $(BENCH_ARGS)
+
 bench-model: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/model.sh $(BENCH_ARGS)
 
@@ -83,15 +89,24 @@ bench-workflow: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/workflow.sh $(BENCH_ARGS)
 
 # `make pipeline [SOLVER=glpsol] [PIPELINE_ARGS=...]` runs the Snakemake
-# workflow of workflow/ on its example pairs (results in workflow/results/).
+# workflow of workflow/ with config/config.yaml: every pair of the example
+# collection (results in results/), then the example sheet of pairs
+# config/samples.tsv (results in results/sheet/).
 SOLVER ?=
 PIPELINE_ARGS ?=
 .PHONY: pipeline
 pipeline: build
-	cd workflow && snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) \
+	snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) \
 	  $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
-	@echo "--- workflow/results/summary.tsv"
-	@cat workflow/results/summary.tsv
+	snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) pairs=config/samples.tsv \
+	  results=results/sheet $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
+	@echo "--- results/summary.tsv (every pair of workflow/example/collection.unimog)"
+	@cut -f 1-3,12,20,21,22 results/summary.tsv
+	@echo "--- results/sheet/summary.tsv (the pairs of config/samples.tsv)"
+	@cut -f 1-3,12,20,21,22 results/sheet/summary.tsv
+	@echo "--- distance matrix: results/distances.tsv, results/distances.phy"
+	@echo "--- neighbour-joining tree: results/tree.nwk"
+	@echo "--- pictures: results/heatmap.png, results/heatmap.svg, results/pairs/PAIR/pair.png and .svg"
 
 clean:
 	rm -rf $(BUILD)

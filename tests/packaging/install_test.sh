@@ -19,8 +19,8 @@ cmake --install "$build" --prefix "$prefix" > "$root/install.log" 2>&1 || { cat 
 expected=$( {
   printf '%s\n' bin/paralogs bin/resolve-paralogs share/man/man1/paralogs.1 share/man/man1/resolve-paralogs.1 \
     share/bash-completion/completions/paralogs share/paralogs/examples/structs.txt share/paralogs/examples/solution.xml
-  (cd "$source/workflow" && find . -type f ! -name .gitignore ! -path './results/*' ! -path './.snakemake/*' \
-    ! -path '*/__pycache__/*' | sed 's|^\./|share/paralogs/workflow/|')
+  (cd "$source" && find workflow config -type f ! -name .gitignore ! -path '*/results/*' ! -path '*/.snakemake/*' \
+    ! -path '*/__pycache__/*' | sed 's|^|share/paralogs/|')
 } | sort)
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 expect_eq "$actual" "$expected" "installed files"
@@ -53,10 +53,10 @@ for option in $("$prefix/bin/resolve-paralogs" --help 2>&1 >/dev/null | grep -o 
 done
 
 # The installed workflow finds the installed programs.
-config=$prefix/share/paralogs/workflow/config/config.yaml
+config=$prefix/share/paralogs/config/config.yaml
 expect_eq "$(grep '^build:' "$config")" "build: ../../../bin" "workflow build path"
 [ -x "$prefix/share/paralogs/workflow/../../../bin/paralogs" ] || fail "the workflow's build path has no paralogs"
-expect_eq "$(grep -v '^build:' "$config")" "$(grep -v '^build:' "$source/workflow/config/config.yaml")" \
+expect_eq "$(grep -v '^build:' "$config")" "$(grep -v '^build:' "$source/config/config.yaml")" \
   "the rest of the workflow's configuration"
 
 # The installed programs run the shipped example.

@@ -1,96 +1,135 @@
-# The configuration and the sample sheet, read once: the programs' paths, the
-# solver's command, and PAIRS, the pairs by name in the sheet's order.
+# The configuration, checked against its schema, and the pairs: PAIRS in the
+# order of the results, [(pair, a, b, genomes file or None for the
+# collection)], and BATCHES, PAIRS cut into lists of batch_size.
 
-import csv
 import os
-import re
-import shlex
+import sys
+
+from snakemake.utils import validate
+
+sys.path.insert(0, os.path.join(workflow.basedir, "scripts"))
+import collection  # noqa: E402
+
+validate(config, os.path.join(workflow.basedir, "schemas", "config.schema.yaml"))
 
 
-def _config_path(key, base):
-    value = str(config[key])
-    return value if os.path.isabs(value) else os.path.normpath(os.path.join(base, value))
+def _build_path(value):
+    value = str(value)
+    return value if os.path.isabs(value) else os.path.normpath(os.path.join(workflow.basedir, value))
 
 
-BUILD = _config_path("build", workflow.basedir)
+BUILD = _build_path(config["build"])
 PARALOGS = os.path.join(BUILD, "paralogs")
-RESOLVE = os.path.join(BUILD, "resolve-paralogs")
+PYTHON = sys.executable
 RESULTS = str(config["results"]).rstrip("/") or "."
 SCRIPTS = os.path.join(workflow.basedir, "scripts")
 SOLVER = str(config["solver"])
-TIME_LIMIT = config["time_limit"]
+TIME_LIMIT = int(config["time_limit"])
+GENOME_FILES = [config["genomes"]] if isinstance(config["genomes"], str) else list(config["genomes"])
+SHEET = str(config.get("samples") or "") or (config["pairs"] if config["pairs"] != "all" else "")
 
-if SOLVER not in ("cbc", "glpsol", "custom"):
-    raise ValueError(f"config: solver must be cbc, glpsol or custom, not {SOLVER!r}")
-if SOLVER == "custom" and not str(config.get("solver_command") or "").strip():
-    raise ValueError("config: solver custom needs a solver_command")
-if not str(TIME_LIMIT).isdigit() or int(TIME_LIMIT) <= 0:
-    raise ValueError(f"config: time_limit must be a positive number of seconds, not {TIME_LIMIT!r}")
-if config["model"] not in ("maximum", "exemplar"):
-    raise ValueError(f"config: model must be maximum or exemplar, not {config['model']!r}")
-
-
-def read_sample_sheet(path):
-    """The pairs of a tab-separated sheet with columns pair, genomes and the
-    optional a and b (the genomes' names; empty: the file's first two).
-    A genomes path is taken from the sheet's folder unless absolute."""
-    pairs = {}
-    base = os.path.dirname(os.path.abspath(path))
-    with open(path, newline="") as sheet:
-        rows = csv.DictReader((line for line in sheet if not line.startswith("#")), delimiter="\t")
-        missing = {"pair", "genomes"} - set(rows.fieldnames or [])
-        if missing:
-            raise ValueError(f"{path}: the header lacks the column(s) {', '.join(sorted(missing))}")
-        for row in rows:
-            where = f"{path}, line {rows.line_num}"
-            name = (row["pair"] or "").strip()
-            genomes = (row["genomes"] or "").strip()
-            a = (row.get("a") or "").strip()
-            b = (row.get("b") or "").strip()
-            if not name and not genomes:
-                continue
-            if not re.fullmatch(r"[A-Za-z0-9][A-Za-z0-9._-]*", name):
-                raise ValueError(f"{where}: pair name {name!r} must be letters, digits, '.', '_', '-'")
-            if name in pairs:
-                raise ValueError(f"{where}: pair {name} is listed twice")
-            if not genomes:
-                raise ValueError(f"{where}: pair {name} has no genomes file")
-            if bool(a) != bool(b):
-                raise ValueError(f"{where}: pair {name} names one genome; name both or neither")
-            if a and a == b:
-                raise ValueError(f"{where}: pair {name} names genome {a} twice")
-            pairs[name] = {
-                "genomes": os.path.normpath(os.path.join(base, genomes)),
-                "a": a,
-                "b": b,
-            }
-    if not pairs:
-        raise ValueError(f"{path}: no pairs")
-    return pairs
+if SOLVER == "custom" and not str(config["solver_command"]).strip():
+    raise ValueError("config: solver custom needs a solver_command (a shell command with {lp} and {solution})")
+if config["bounds"] and not os.path.isfile(config["bounds"]):
+    raise ValueError(f"config: bounds: no file {config['bounds']}")
+if not SHEET and not GENOME_FILES:
+    raise ValueError("config: pairs all needs a collection: genomes (one or more genomes files)")
 
 
-PAIRS = read_sample_sheet(str(config["samples"]))
+def _collection():
+    """[(name, file)] of the collection; an unreadable file stands for one
+    genome named after it, whose pairs fail with the reason."""
+    if not os.access(PARALOGS, os.X_OK):
+        raise ValueError(f"config: build: no program {PARALOGS}; build first (make build)")
+    for path in GENOME_FILES:
+        if not os.path.exists(path):
+            raise ValueError(f"config: genomes: no file {path} (from {os.getcwd()})")
+    failures = {}
+    genomes = collection.collection_names(
+        GENOME_FILES, lambda path: collection.names_or_stem(PARALOGS, path, failures))
+    for name, reason in failures.items():
+        sys.stderr.write(f"warning: genomes file of {name} cannot be read, its pairs fail: {reason}\n")
+    return genomes
+
+
+def _validation_message(error):
+    """The line of Snakemake's validation error that says what is wrong, and
+    where ("On instance['COLUMN']")."""
+    lines = str(error).splitlines()
+    what = next((line[len("ValidationError: "):] for line in lines if line.startswith("ValidationError: ")),
+                lines[0] if lines else "invalid")
+    where = next((line for line in lines if line.startswith("On instance[")), "")
+    column = where[len("On instance['"):-len("']:")] if where.startswith("On instance['") else ""
+    return f"column {column}: {what}" if column else what
+
+
+def _sheet_pairs(path):
+    """The sheet's pairs; the collection is read only when a pair takes its
+    genomes from it (no genomes file)."""
+    if not os.path.isfile(path):
+        raise ValueError(f"config: pairs: no sheet {path} (pairs is 'all' or a sheet of pairs)")
+    header, rows = collection.read_sheet(path)
+    unknown = [column for column in header if column not in ("pair", "genomes", "a", "b")]
+    if unknown or "pair" not in header:
+        raise ValueError(f"{path}: the header has {'unknown column(s) ' + ', '.join(unknown) if unknown else 'no column pair'};"
+                         " a sheet's columns are pair, genomes, a, b")
+    schema = os.path.join(workflow.basedir, "schemas", "sheet.schema.yaml")
+    for number, row in rows:
+        try:
+            validate(row, schema)
+        except Exception as error:
+            raise ValueError(f"{path}, line {number}: {_validation_message(error)}") from None
+    needs_collection = any(not row.get("genomes") and row.get("a") for _, row in rows)
+    in_collection = dict(_collection()) if needs_collection and GENOME_FILES else {}
+    return collection.sheet_pairs(path, rows, in_collection)
+
+
+try:
+    if SHEET:
+        PAIRS = _sheet_pairs(SHEET)
+    else:
+        COLLECTION = _collection()
+        PAIRS = [(name, a, b, None) for name, a, b in collection.all_pairs([n for n, _ in COLLECTION])]
+except collection.Failure as failure:
+    raise ValueError(str(failure)) from None
+if not PAIRS:
+    raise ValueError("config: no pairs (a collection of one genome?)")
+BATCHES = collection.batches(PAIRS, int(config["batch_size"]))
+BATCH_NAMES = [collection.batch_name(number) for number in range(1, len(BATCHES) + 1)]
+PAIR_NAMES = [pair for pair, *_ in PAIRS]
+USES_COLLECTION = any(genomes is None for *_, genomes in PAIRS)
+
+_plot = config["plot_pairs"]
+if isinstance(_plot, str):  # from --config: true, false, or names separated by commas
+    _plot = {"true": True, "false": False, "": False}.get(_plot.strip().lower(),
+                                                        [name.strip() for name in _plot.split(",") if name.strip()])
+if _plot is True:
+    PLOT_PAIRS = PAIR_NAMES
+elif _plot is False:
+    PLOT_PAIRS = []
+else:
+    PLOT_PAIRS = list(_plot)
+    _unknown = [name for name in PLOT_PAIRS if name not in PAIR_NAMES]
+    if _unknown:
+        raise ValueError(f"config: plot_pairs: no pair {', '.join(_unknown)} (pairs: {' '.join(PAIR_NAMES[:10])} ...)")
+BATCH_OF = {pair: BATCH_NAMES[number // int(config["batch_size"])] for number, pair in enumerate(PAIR_NAMES)}
 
 wildcard_constraints:
-    pair="|".join(re.escape(name) for name in PAIRS),
+    batch=r"\d{5}",
 
 
-# Appended to a step's shell command that writes its messages to its log: on
-# failure the log is shown too, so that the step's own message is on screen.
-SHOW_LOG = " || {{ status=$?; cat {log:q} >&2; exit $status; }}"
+def pair_options(threads):
+    """The options every `paralogs pair` of a batch gets."""
+    solver = str(config["solver_command"]) if SOLVER == "custom" else SOLVER
+    options = ["--distance", config["distance"], "--model", config["model"], "--solver", solver,
+               "--time-limit", str(TIME_LIMIT), "--threads", str(threads)]
+    if config["bounds"]:
+        options += ["--bounds", os.path.abspath(config["bounds"])]
+    return options
 
 
-def solver_command(lp, solution, threads):
-    """The shell command that solves `lp` and writes the answer to `solution`."""
-    threads = int(threads)
-    if SOLVER == "cbc":
-        extra = f" threads {threads}" if threads > 1 else ""
-        return (f"cbc {shlex.quote(lp)} sec {TIME_LIMIT}{extra} solve "
-                f"solu {shlex.quote(solution)}")
-    if SOLVER == "glpsol":
-        return f"glpsol --lp {shlex.quote(lp)} --tmlim {TIME_LIMIT} -o {shlex.quote(solution)}"
-    command = str(config["solver_command"])
-    for key, value in (("{lp}", shlex.quote(lp)), ("{solution}", shlex.quote(solution)),
-                       ("{threads}", str(threads)), ("{time_limit}", str(TIME_LIMIT))):
-        command = command.replace(key, value)
-    return command
+FINAL_TARGETS = [f"{RESULTS}/summary.tsv"]
+FINAL_TARGETS += expand(f"{RESULTS}/pairs/{{pair}}/pair.{{extension}}", pair=PLOT_PAIRS, extension=("png", "svg"))
+if not SHEET:
+    FINAL_TARGETS += [f"{RESULTS}/distances.tsv", f"{RESULTS}/distances.phy", f"{RESULTS}/tree.nwk",
+                      f"{RESULTS}/heatmap.png", f"{RESULTS}/heatmap.svg"]

@@ -1,0 +1,315 @@
+#!/usr/bin/env python3
+"""The workflow's collection logic on hand-made inputs: pair listing, pair
+names, batches, sheets, the batch job's failed lines, the summary's check,
+the distance matrix and its PHYLIP and TSV forms, the generator.
+
+  collection_test.py --workflow DIR [--paralogs PROGRAM]"""
+
+import argparse
+import itertools
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import unittest
+
+WORKFLOW = ""
+PARALOGS = ""
+
+
+def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4"):
+    import batch
+    values = {column: "" for column in batch.COLUMNS}
+    values.update(pair=pair, a=a, b=b, distance=distance, status=status, score_equals_objective=equal,
+                  note=note, score=score, objective=objective)
+    return values
+
+
+class Pairs(unittest.TestCase):
+    def test_all_pairs_every_unordered_pair_in_file_order(self):
+        import collection
+        for count in range(0, 7):
+            names = [f"n{i}" for i in range(count)]
+            pairs = collection.all_pairs(names)
+            # an independent road: itertools' combinations keep the order
+            self.assertEqual([(a, b) for _, a, b in pairs], list(itertools.combinations(names, 2)))
+            self.assertEqual(len({name for name, _, _ in pairs}), len(pairs))
+
+    def test_pair_names_are_folder_safe_and_unique(self):
+        import collection
+        cases = [
+            (["a", "b"], ["a__b"]),
+            (["x y", "z/w"], ["x_y__z_w"]),
+            (["a_", "_b", "a", "_b"], None),  # collisions get a suffix
+            (["..", "b"], ["b"]),
+        ]
+        for names, expected in cases:
+            with self.subTest(names=names):
+                pairs = [name for name, _, _ in collection.all_pairs(names)]
+                if expected is not None:
+                    self.assertEqual(pairs, expected)
+                self.assertEqual(len(set(pairs)), len(pairs))
+                for name in pairs:
+                    self.assertRegex(name, r"^[A-Za-z0-9][A-Za-z0-9._-]*$")
+
+    def test_batches_cover_every_item_once_in_order(self):
+        import collection
+        for count, size in itertools.product(range(0, 12), range(1, 6)):
+            items = list(range(count))
+            cut = collection.batches(items, size)
+            self.assertEqual([item for batch in cut for item in batch], items)
+            self.assertTrue(all(len(batch) == size for batch in cut[:-1]))
+            self.assertTrue(all(1 <= len(batch) <= size for batch in cut))
+            self.assertEqual(len(cut), -(-count // size))
+        with self.assertRaises(ValueError):
+            collection.batches([1], 0)
+
+    def test_collection_names_unique(self):
+        import collection
+        files = {"one.unimog": ["a", "b"], "two.txt": ["c"], "three.txt": ["b"]}
+        self.assertEqual(collection.collection_names(["one.unimog", "two.txt"], files.get),
+                         [("a", "one.unimog"), ("b", "one.unimog"), ("c", "two.txt")])
+        with self.assertRaisesRegex(collection.Failure, "genome b is in one.unimog and again in three.txt"):
+            collection.collection_names(["one.unimog", "three.txt"], files.get)
+
+    def test_parse_unimog_and_gene_count(self):
+        import collection
+        genomes = collection.parse_unimog(">x\na -b |\nc )\n>y\n-d |")
+        self.assertEqual(genomes, [("x", "a -b |\nc )\n"), ("y", "-d |\n")])
+        self.assertEqual([collection.gene_count(text) for _, text in genomes], [3, 1])
+        with self.assertRaises(collection.Failure):
+            collection.parse_unimog("a b |\n>x\n")
+
+
+class Adjacencies(unittest.TestCase):
+    def test_conserved_adjacencies_as_the_tool_counts_them(self):
+        """The pair figure's conserved adjacencies against `paralogs score`."""
+        import collection
+        if not PARALOGS:
+            self.skipTest("no --paralogs")
+        rng = random.Random(11)
+        folder = tempfile.mkdtemp(prefix="rp-adjacencies-")
+        for case in range(40):
+            labels = [f"x{i}.1" for i in range(rng.randint(4, 12))]
+            genomes = []
+            for name in ("A", "B"):
+                order = rng.sample(labels, len(labels) - rng.randint(0, 2))
+                cut = rng.randint(1, len(order))
+                text = "".join(" ".join(rng.choice(("", "-")) + m for m in part) + (" )" if circular else " |") + "\n"
+                               for part, circular in ((order[:cut], rng.random() < 0.5), (order[cut:], False))
+                               if part)
+                genomes.append((name, text))
+            unimog = os.path.join(folder, f"{case}.unimog")
+            with open(unimog, "w") as out:
+                out.write("".join(f">{name}\n{text}" for name, text in genomes))
+            structs = os.path.join(folder, f"{case}.txt")
+            subprocess.run([PARALOGS, "unimog", "-i", unimog, "-o", structs], check=True,
+                           stderr=subprocess.DEVNULL)
+            score = subprocess.run([PARALOGS, "score", "-s", structs], check=True, stdout=subprocess.PIPE,
+                                   text=True).stdout.splitlines()
+            counted = dict(zip(score[0].split("\t"), score[1].split("\t")))
+            layouts = [collection.chromosomes_of(text) for _, text in genomes]
+            shared = ({label for genes, _ in layouts[0] for _, label in genes}
+                      & {label for genes, _ in layouts[1] for _, label in genes})
+            sets = [collection.adjacencies(collection.restricted(layout, shared)) for layout in layouts]
+            with self.subTest(case=case, genomes=genomes):
+                self.assertEqual(len(sets[0] & sets[1]), int(counted["adjacencies"]))
+
+
+class Sheets(unittest.TestCase):
+    def sheet(self, text):
+        folder = tempfile.mkdtemp(prefix="rp-sheet-")
+        self.addCleanup(lambda: [os.remove(os.path.join(folder, f)) for f in os.listdir(folder)]
+                       or os.rmdir(folder))
+        path = os.path.join(folder, "pairs.tsv")
+        with open(path, "w") as out:
+            out.write(text)
+        return path, folder
+
+    def test_good_sheet(self):
+        import collection
+        path, folder = self.sheet("pair\tgenomes\ta\tb\n# comment\np1\tg.unimog\tx\ty\n\np2\tsub/h.txt\t\t\n"
+                                  "p3\t\tc1\tc2\n")
+        header, rows = collection.read_sheet(path)
+        self.assertEqual(header, ["pair", "genomes", "a", "b"])
+        self.assertEqual([number for number, _ in rows], [3, 5, 6])
+        pairs = collection.sheet_pairs(path, rows, {"c1": "x", "c2": "y"})
+        self.assertEqual(pairs, [("p1", "x", "y", os.path.join(folder, "g.unimog")),
+                                 ("p2", "", "", os.path.join(folder, "sub", "h.txt")),
+                                 ("p3", "c1", "c2", None)])
+
+    def test_refusals(self):
+        import collection
+        cases = [
+            ("pair\tgenomes\ta\tb\np1\tg\t\t\np1\tg\t\t\n", "line 3: pair p1 is listed twice"),
+            ("pair\tgenomes\ta\tb\np1\tg\tx\t\n", "line 2: pair p1 names one genome"),
+            ("pair\tgenomes\ta\tb\np1\tg\tx\tx\n", "names genome x twice"),
+            ("pair\tgenomes\ta\tb\np/1\tg\t\t\n", "pair name 'p/1'"),
+            ("pair\tgenomes\ta\tb\np1\t\t\t\n", "pair p1 has no genomes file and names no genomes"),
+            ("pair\tgenomes\ta\tb\np1\t\tx\tq\n", "genome q is not in the collection"),
+            ("pair\tgenomes\n", "no pairs"),
+            ("pair\tgenomes\np1\tg\textra\n", "line 2: 3 fields, the header has 2"),
+            ("# only a comment\n", "empty"),
+        ]
+        for text, message in cases:
+            with self.subTest(message=message):
+                path, _ = self.sheet(text)
+                with self.assertRaisesRegex(collection.Failure, message.replace("(", r"\(")):
+                    header, rows = collection.read_sheet(path)
+                    collection.sheet_pairs(path, rows, {"x": "f"})
+
+    def test_pair_list_round_trip_by_batch(self):
+        import collection
+        path, _ = self.sheet("")
+        pairs = [("p1", "a", "b", None), ("p2", "", "", "/some/file.txt"), ("p 3", "x y", "z", None)]
+        collection.write_pair_list(path, pairs, 2)
+        self.assertEqual(collection.read_pair_list(path, "00001"), pairs[:2])
+        self.assertEqual(collection.read_pair_list(path, "00002"), pairs[2:])
+        self.assertEqual(collection.read_pair_list(path, "00003"), [])
+        self.assertNotEqual(collection.digest(pairs[:2]), collection.digest(pairs[1:]))
+
+
+class Summary(unittest.TestCase):
+    def test_unmet_optima(self):
+        import distances
+        rows = [row("ok", "a", "b"), row("limit", "a", "c", status="limit", equal="no"),
+                row("bad", "b", "c", equal="no", score="3"),
+                row("excused", "a", "d", equal="no", note="paralogs model: warning: copies would keep an index B uses"),
+                row("failed", "a", "e", status="failed", equal=""),
+                row("failed_unmet", "a", "f", status="failed", equal="no", score="16", objective="1"),
+                row("unknown", "a", "g", status="unknown", equal="no")]
+        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)], ["bad", "failed_unmet"])
+
+    def test_join_fails_loudly_and_keeps_order(self):
+        import distances
+        folder = tempfile.mkdtemp(prefix="rp-join-")
+        paths = []
+        for name, rows in (("2", [row("y", "a", "c"), row("z", "b", "c")]), ("1", [row("x", "a", "b")])):
+            paths.append(os.path.join(folder, f"{name}.tsv"))
+            distances.write_rows(paths[-1], rows)
+        self.assertEqual([r["pair"] for r in distances.join(paths)], ["y", "z", "x"])
+        distances.write_rows(paths[1], [row("x", "a", "b", equal="no", score="3", objective="5")])
+        with self.assertRaisesRegex(distances.Failure,
+                                    "pair x: the resolved genomes score 3, the solver's optimal objective is 5"):
+            distances.join(paths)
+        done = subprocess.run([sys.executable, os.path.join(WORKFLOW, "scripts", "distances.py"), "summary",
+                               "-o", os.path.join(folder, "all.tsv")] + paths, stderr=subprocess.PIPE, text=True)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("pair x", done.stderr)
+        self.assertFalse(os.path.exists(os.path.join(folder, "all.tsv")))
+
+    def test_failed_row_keeps_names_and_reason(self):
+        import batch
+        failed = batch.failed_row("p", "a", "b", "genome b:\tcannot\nbe read", "12")
+        self.assertEqual(list(failed), batch.COLUMNS)
+        self.assertEqual((failed["status"], failed["note"], failed["genes_a"], failed["distance"]),
+                         ("failed", "genome b: cannot be read", "12", ""))
+
+
+class Matrix(unittest.TestCase):
+    def setUp(self):
+        self.ROWS = [row("p1", "a", "b", "3"), row("p2", "a", "c", "4.5"),
+                     row("p3", "b", "c", "", status="failed"), row("p4", "c", "d", "2"),
+                     row("p5", "a", "d", "7"), row("p6", "b", "d", "1")]
+
+    def test_matrix_symmetric_zero_diagonal_missing(self):
+        import distances
+        names, values = distances.matrix(self.ROWS)
+        self.assertEqual(names, ["a", "b", "c", "d"])
+        for i, j in itertools.product(range(4), repeat=2):
+            self.assertEqual(values[i][j], values[j][i])
+        self.assertEqual([values[i][i] for i in range(4)], [0.0] * 4)
+        self.assertIsNone(values[1][2])
+        self.assertEqual(values[0][2], 4.5)
+        with self.assertRaisesRegex(distances.Failure, "two distances"):
+            distances.matrix(self.ROWS + [row("again", "b", "a", "5")])
+
+    def test_tsv_round_trip_and_missing(self):
+        import distances
+        names, values = distances.matrix(self.ROWS)
+        text = distances.tsv_text(names, values)
+        self.assertEqual(text.splitlines()[2], "b\t3\t0\tNA\t1")
+        folder = tempfile.mkdtemp(prefix="rp-matrix-")
+        path = os.path.join(folder, "m.tsv")
+        distances.write_text(path, text)
+        self.assertEqual(distances.read_tsv_matrix(path), (names, values))
+
+    def test_phylip_read_back_by_fields(self):
+        import distances
+        long_names = [row("p", "a_rather_long_name", "b", "2.25")]
+        for rows in (self.ROWS, long_names):
+            names, values = distances.matrix(rows)
+            lines = distances.phylip_text(names, values).splitlines()
+            width = max(10, max(len(name) + 1 for name in names))
+            self.assertEqual(int(lines[0]), len(names))
+            for line, name, wanted in zip(lines[1:], names, values):
+                fields = line.split()
+                self.assertEqual(fields[0], name)
+                self.assertEqual([None if f == "-1" else float(f) for f in fields[1:]], wanted)
+                self.assertEqual(line[:width], name.ljust(width), "names padded to one width")
+                self.assertNotEqual(line[width], " ")
+        with self.assertRaisesRegex(distances.Failure, "blanks"):
+            distances.phylip_text(["a b"], [[0.0]])
+
+    def test_complete_part_leaves_out_the_fewest_found(self):
+        import distances
+        names, values = distances.matrix(self.ROWS)
+        kept, square, left = distances.complete_part(names, values)
+        self.assertEqual(len(left), 1)
+        self.assertIn(left[0], ("b", "c"))
+        self.assertTrue(all(value is not None for line in square for value in line))
+        # every genome of a broken one's pairs missing: only it is left out
+        rng = random.Random(4)
+        for _ in range(20):
+            count = rng.randint(3, 8)
+            broken = rng.randrange(count)
+            full = [[None if broken in (i, j) and i != j else float(abs(i - j)) for j in range(count)]
+                    for i in range(count)]
+            kept, _, left = distances.complete_part([str(i) for i in range(count)], full)
+            self.assertEqual(left, [str(broken)])
+
+
+class Generator(unittest.TestCase):
+    def run_generator(self, folder, seed):
+        done = subprocess.run([sys.executable, os.path.join(WORKFLOW, "scripts", "evolve.py"), "--genomes", "5",
+                               "--genes", "30", "--events", "3", "--seed", str(seed), "-o",
+                               os.path.join(folder, f"c{seed}.unimog"), "--tree", os.path.join(folder, f"t{seed}.nwk"),
+                               "--split", os.path.join(folder, f"split{seed}")], stderr=subprocess.PIPE, text=True)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        with open(os.path.join(folder, f"c{seed}.unimog")) as text, open(os.path.join(folder, f"t{seed}.nwk")) as tree:
+            return text.read(), tree.read()
+
+    def test_seeded_and_complete(self):
+        import collection
+        folder = tempfile.mkdtemp(prefix="rp-evolve-")
+        first, tree = self.run_generator(folder, 7)
+        again, tree_again = self.run_generator(folder, 7)
+        other, _ = self.run_generator(folder, 8)
+        self.assertEqual((first, tree), (again, tree_again))
+        self.assertNotEqual(first, other)
+        genomes = collection.parse_unimog(first)
+        self.assertEqual([name for name, _ in genomes], ["g01", "g02", "g03", "g04", "g05"])
+        for name, _ in genomes:
+            self.assertIn(name, tree)
+        split = ""
+        for name, _ in genomes:
+            with open(os.path.join(folder, "split7", f"{name}.unimog")) as one:
+                split += one.read()
+        self.assertEqual(split, first)
+        if PARALOGS:  # the tool reads what the generator writes
+            read = collection.read_genomes(PARALOGS, os.path.join(folder, "c7.unimog"))
+            families = [(name, [m if m in "|)" else m.rpartition(".")[0] for m in text.split()])
+                        for name, text in read]
+            self.assertEqual(families, [(name, text.split()) for name, text in genomes])
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--workflow", required=True)
+    parser.add_argument("--paralogs", default="")
+    args, rest = parser.parse_known_args()
+    WORKFLOW = os.path.abspath(args.workflow)
+    PARALOGS = args.paralogs
+    sys.path.insert(0, os.path.join(WORKFLOW, "scripts"))
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
