@@ -375,6 +375,31 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> candidateEdges(const Diagra
 
 bool canBeIndel(const Diagram& d, std::uint32_t v) { return d.isFree(v) && d.geneOf(v).canStayUnmatched; }
 
+// The z (coefficient -1) of the candidate edges at free vertex v of segment
+// `segment` that lead to a run-free segment labelled above `above`, or to
+// the segment itself.
+std::vector<std::pair<Ref, std::int64_t>> onward(const Diagram& d, std::uint32_t segment, std::uint32_t v,
+                                                 std::uint32_t above) {
+    std::vector<std::pair<Ref, std::int64_t>> terms;
+    for (const auto& [z, w] : candidateEdges(d, v)) {
+        const std::uint32_t t = d.segmentOf[w] / 2;
+        if (d.segments[t].runs.empty() && (t == segment || d.segments[t].id > above)) terms.emplace_back(Ref::of(z), -1);
+    }
+    return terms;
+}
+std::vector<std::pair<Ref, std::int64_t>> onward(const Diagram& d, std::uint32_t segment, std::uint32_t v) {
+    return onward(d, segment, v, d.segments[segment].id);
+}
+
+// Whether a candidate edge at v leads to another run-free segment.
+bool linksRunFree(const Diagram& d, std::uint32_t segment, std::uint32_t v) {
+    for (const auto& [z, w] : candidateEdges(d, v)) {
+        const std::uint32_t t = d.segmentOf[w] / 2;
+        if (t != segment && d.segments[t].runs.empty()) return true;
+    }
+    return false;
+}
+
 // Stage 5: the columns of each segment: its label, its run-free path flags,
 // the parity at its free ends (a constant where no change can pay off), the
 // change inside it; a segment with runs has label 0 and parities from its runs.
@@ -406,10 +431,21 @@ void addSegmentColumns(Diagram& d, LpProgram& lp, RowWriter& rows) {
                 rows.add("chg_", {{Ref::of(s.change), 1}, {p0, 1}, {p1, -1}}, Sense::greaterEqual, 0);
             }
             if (!s.telomere()) {
-                s.k = Ref::of(lp.addColumn("k" + number, Type::binary, 0, 1));
+                if (linksRunFree(d, n, s.end[0]) || linksRunFree(d, n, s.end[1]))
+                    s.k = Ref::of(lp.addColumn("k" + number, Type::binary, 0, 1));
+                // The representative of a cycle has the smallest label on it:
+                // both its ends lead on to larger labels (or back to itself).
+                const auto onward0 = onward(d, n, s.end[0]), onward1 = onward(d, n, s.end[1]);
+                if (onward0.empty() || onward1.empty()) continue;
                 s.representative = lp.addColumn("c" + number, Type::binary, 0, 1);
                 lp.objective.emplace_back(s.representative, -1);
-                rows.add("rep_", {{Ref::of(s.representative), s.id}, {s.label, -1}}, Sense::lessEqual, 0);
+                const Ref c = Ref::of(s.representative);
+                rows.add("rep_", {{c, s.id}, {s.label, -1}}, Sense::lessEqual, 0);
+                for (const auto* terms : {&onward0, &onward1}) {
+                    auto row = *terms;
+                    row.emplace_back(c, 1);
+                    rows.add("cyc_", row, Sense::lessEqual, 0);
+                }
                 continue;
             }
             // A telomere: its path is run-free (label at least 1), or it sees
@@ -418,6 +454,9 @@ void addSegmentColumns(Diagram& d, LpProgram& lp, RowWriter& rows) {
             const bool ofA = d.telomereGenome(s.end[0]) == kGenomeA;
             s.runFreePath = lp.addColumn("f" + number, Type::binary, 0, 1);
             rows.add("free_", {{Ref::of(s.runFreePath), 1}, {s.label, -1}}, Sense::lessEqual, 0);
+            auto next = onward(d, n, s.end[1], 0);
+            next.emplace_back(Ref::of(s.runFreePath), 1);
+            rows.add("free_", next, Sense::lessEqual, 0);
             s.seesA = lp.addColumn("a" + number, Type::continuous, 0, 1);
             s.seesB = lp.addColumn("b" + number, Type::continuous, 0, 1);
             rows.add("sees_", {{Ref::of(s.seesA), 1}, {p0, 1}, {Ref::of(s.runFreePath), 1}}, Sense::greaterEqual, 1);
@@ -425,6 +464,7 @@ void addSegmentColumns(Diagram& d, LpProgram& lp, RowWriter& rows) {
             if (ofA) {
                 s.credit = lp.addColumn("g" + number, Type::binary, 0, 1);
                 rows.add("credit_", {{Ref::of(s.credit), s.id}, {s.label, -1}}, Sense::lessEqual, 0);
+                rows.add("credit_", {{Ref::of(s.credit), 1}, {Ref::of(s.runFreePath), -1}}, Sense::lessEqual, 0);
                 s.k = Ref::of(s.credit);
             } else {
                 s.k = Ref::fixed(1);
