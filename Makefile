@@ -1,7 +1,7 @@
 # Entry points: `make demo` runs the tool on the shipped example, `make test`
 # runs every test, `make pipeline` runs the workflow on its example pairs,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
-# bench-model`, `bench-solution` and `bench-workflow` the rest.
+# bench-model`, `bench-dcj`, `bench-solution` and `bench-workflow` the rest.
 # All install what is missing first (Debian packages).
 
 BUILD ?= build
@@ -41,9 +41,13 @@ bench: build
 # Benchmarks of the companion program and of the pipeline; BENCH_ARGS are
 # passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real).
 BENCH_ARGS ?=
-.PHONY: bench-model bench-solution bench-workflow
+.PHONY: bench-model bench-dcj bench-solution bench-workflow
 bench-model: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/model.sh $(BENCH_ARGS)
+
+# `make bench-dcj [BENCH_ARGS='--seconds 30 --sizes "1000 4000"']`: the DCJ-indel program and CBC on it.
+bench-dcj: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/dcj.sh $(BENCH_ARGS)
 
 bench-solution: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/solution.sh $(SIZE) $(BENCH_ARGS)
@@ -75,7 +79,7 @@ FUZZ_WORK ?= $(FUZZ_BUILD)/work
 FUZZ_CXX ?= clang++-14
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 5000
-FUZZ_TARGETS := structs solution zname run genomes solvers unimog
+FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -327,6 +327,60 @@ std::vector<GeneratedGenome> generateGenomes(const InputSize& size, std::uint64_
     return genomes;
 }
 
+std::vector<GeneratedGenome> generateRelatedPair(std::int32_t genes, int duplicatedPercent, int linear,
+                                                 std::uint64_t seed) {
+    const auto n = static_cast<std::size_t>(std::max(genes, 1));
+    Rng rng = streamOf(seed, kFamilies);
+    std::vector<GeneratedGene> ancestor;
+    std::uint32_t family = 0;
+    while (ancestor.size() < n) {
+        ++family;
+        const int copies = chance(rng, static_cast<std::uint64_t>(duplicatedPercent)) && ancestor.size() + 1 < n ? 2 : 1;
+        for (int c = 0; c < copies; ++c) ancestor.push_back({family, 0, chance(rng, 50)});
+    }
+    for (std::size_t i = ancestor.size(); i > 1; --i) std::swap(ancestor[i - 1], ancestor[below(rng, i)]);
+    std::vector<GeneratedGenome> pair;
+    for (int g = 0; g < 2; ++g) {
+        Rng lineage = streamOf(seed, kGenome + static_cast<std::uint64_t>(g));
+        std::vector<GeneratedGene> list = ancestor;
+        for (std::size_t k = 0; k < n / 20; ++k) {
+            const std::size_t first = below(lineage, list.size());
+            const std::size_t last = std::min(list.size(), first + 1 + below(lineage, std::max<std::size_t>(1, n / 50)));
+            std::reverse(list.begin() + static_cast<std::ptrdiff_t>(first), list.begin() + static_cast<std::ptrdiff_t>(last));
+            for (std::size_t i = first; i < last; ++i) list[i].reverse = !list[i].reverse;
+        }
+        for (std::size_t k = 0; k < n / 100 && list.size() > 4; ++k) {
+            const std::size_t first = below(lineage, list.size() - 3);
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(first),
+                       list.begin() + static_cast<std::ptrdiff_t>(first + 1 + below(lineage, 3)));
+        }
+        for (std::size_t k = 0; k < n / 100; ++k) {
+            const std::size_t at = below(lineage, list.size() + 1);
+            const std::size_t length = 1 + below(lineage, 3);
+            std::vector<GeneratedGene> inserted;
+            for (std::size_t i = 0; i < length; ++i) inserted.push_back({++family, 0, chance(lineage, 50)});
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+        }
+        std::vector<std::uint8_t> next(family + 1, 0);
+        for (GeneratedGene& gene : list) gene.copy = ++next[gene.family];
+        GeneratedGenome genome;
+        genome.name.assign(1, g == 0 ? 'A' : 'B');
+        const std::size_t count = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(linear, 1)), 1, list.size());
+        std::vector<std::size_t> cuts{0, list.size()};
+        while (cuts.size() < count + 1) {
+            const std::size_t cut = 1 + below(lineage, list.size() - 1);
+            if (std::find(cuts.begin(), cuts.end(), cut) == cuts.end()) cuts.push_back(cut);
+        }
+        std::sort(cuts.begin(), cuts.end());
+        for (std::size_t c = 0; c + 1 < cuts.size(); ++c)
+            genome.chromosomes.push_back(
+                {false, std::vector<GeneratedGene>(list.begin() + static_cast<std::ptrdiff_t>(cuts[c]),
+                                                   list.begin() + static_cast<std::ptrdiff_t>(cuts[c + 1]))});
+        pair.push_back(std::move(genome));
+    }
+    return pair;
+}
+
 void writeStructures(std::ostream& out, const std::vector<GeneratedGenome>& genomes) {
     Sink sink{&out, {}, 0};
     std::vector<std::uint8_t> maxCopy;

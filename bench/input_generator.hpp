@@ -45,6 +45,15 @@ struct GeneratedGenome {
 // Within a genome the copies of a family are numbered 1 to k.
 std::vector<GeneratedGenome> generateGenomes(const InputSize& size, std::uint64_t seed);
 
+// Two related genomes for the rearrangement benchmarks: an ancestor of
+// `genes` genes in which `duplicatedPercent` of the families have two copies;
+// each genome takes it through genes/20 inversions, genes/100 deletions and
+// genes/100 insertions (of families of its own) of 1 to 3 genes, and is cut
+// into `linear` linear chromosomes at its own points (translocations).
+// Copies are numbered 1 to k per genome in order.
+std::vector<GeneratedGenome> generateRelatedPair(std::int32_t genes, int duplicatedPercent, int linear,
+                                                 std::uint64_t seed);
+
 // Writes the structures file: family table, structure count, structures.
 void writeStructures(std::ostream& out, const std::vector<GeneratedGenome>& genomes);
 

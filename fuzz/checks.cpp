@@ -528,6 +528,7 @@ Check checkFor(std::string_view target) {
     if (target == "genomes") return checkGenomes;
     if (target == "solvers") return checkSolvers;
     if (target == "unimog") return checkUnimog;
+    if (target == "bounds") return checkBounds;
     return nullptr;
 }
 

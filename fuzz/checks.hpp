@@ -63,14 +63,21 @@ inline constexpr char kRunSeparator = '\0';
 // The companion program's genomes reader: a read either succeeds, and what
 // it read written as a result file reads back the same, or fails with a
 // message that says where ("NAME: line L: ..."); the score by labels and the
-// matching program of the first two structures refuse only with their
-// messages, and the program's lines stay within the LP limit.
+// matching program and the DCJ-indel program of the first two structures
+// refuse only with their messages, and the programs' lines stay within the
+// LP limit.
 void checkGenomes(std::string_view input);
+
+// The bounds-file reader of paralogs model: a read either succeeds, with
+// distinct non-empty families, lower <= upper and increasing line numbers,
+// and the bounds written back as a file read the same; or fails with a
+// message "SOURCE line N: ..." naming a line the input has.
+void checkBounds(std::string_view input);
 
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog"), or
+// "genomes", "solvers", "unimog", "bounds"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

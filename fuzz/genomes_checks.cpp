@@ -1,9 +1,11 @@
 // The check of the genomes reader of the companion program, and of what is
-// made of the genomes it reads: the score by labels and the matching program.
+// made of the genomes it reads: the scores by labels and the matching program.
 #include <sstream>
 #include <string>
 
 #include "checks.hpp"
+#include "model/dcj_program.hpp"
+#include "model/dcj_score.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "structs/genomes_reader.hpp"
@@ -26,14 +28,49 @@ std::size_t genesOf(const Structure& s) {
     return n;
 }
 
-// The score and the program of the first two structures; small genomes only,
+// The DCJ-indel program of the pair refuses only with its messages, and its
+// lines stay within the LP limit.
+void checkDcjProgram(const model::GenomePair& pair) {
+    model::DcjProgram program;
+    try {
+        program = model::buildDcjProgram(pair, model::MatchingModel{model::ModelKind::intermediate, {}, ""});
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0 &&
+            message.rfind("the program would be too large", 0) != 0)
+            fail("DCJ program: " + message);
+        return;
+    }
+    std::ostringstream out;
+    model::writeLinearProgram(out, program.lp, {"fuzz"});
+    std::istringstream lines(out.str());
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.size() > model::kMaxLpLineBytes) fail("DCJ LP line of " + std::to_string(line.size()) + " bytes");
+}
+
+// The DCJ-indel distance: each genome with singular genes needs an indel, and
+// the distance does not depend on which genome is A.
+void checkDcj(const model::GenomePair& pair, const model::Matching& matching) {
+    const model::DcjScore score = model::scoreDcj(*pair.a, *pair.b, matching);
+    if (score.distance < (score.deleted > 0 ? 1 : 0) + (score.inserted > 0 ? 1 : 0))
+        fail("DCJ-indel distance " + std::to_string(score.distance) + " below its indels");
+    model::Matching swapped;
+    for (const model::MatchedPair& m : matching) swapped.push_back({m.b, m.a});
+    if (model::scoreDcj(*pair.b, *pair.a, swapped).distance != score.distance)
+        fail("DCJ-indel distance depends on which genome is A");
+}
+
+// The scores and the program of the first two structures; small genomes only,
 // since families of many copies side by side make programs of any size.
 void checkPair(const std::vector<Structure>& structures) {
     if (structures.size() < 2 || genesOf(structures[0]) > 64 || genesOf(structures[1]) > 64) return;
     const model::GenomePair pair = model::selectPair(structures, 2);
     try {
-        const model::Score score = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
+        const model::Matching matching = model::matchByLabels(pair);
+        const model::Score score = model::scoreMatching(*pair.a, *pair.b, matching);
         if (score.objective() > 2 * score.matched) fail("score above twice the pairs");
+        checkDcj(pair, matching);
     } catch (const std::runtime_error& e) {
         if (std::string(e.what()).rfind("label ", 0) != 0) fail(std::string("score: ") + e.what());
     }
@@ -54,6 +91,7 @@ void checkPair(const std::vector<Structure>& structures) {
         while (std::getline(lines, line))
             if (line.size() > model::kMaxLpLine) fail("LP line of " + std::to_string(line.size()) + " bytes");
     }
+    checkDcjProgram(pair);
 }
 
 }  // namespace

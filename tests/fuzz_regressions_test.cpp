@@ -38,7 +38,8 @@ TEST_P(FuzzInputs, KeepEveryProperty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
-                         ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers", "unimog"));
+                         ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers", "unimog",
+                                           "bounds"));
 
 TEST(FuzzChecks, TargetsByName) {
     EXPECT_EQ(fuzz::checkFor("structs"), &fuzz::checkStructs);

@@ -6,8 +6,9 @@
 
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
-#include "model/dcj_reduced_program.hpp"
 #include "model/genome_pair.hpp"
+#include "model/dcj_program.hpp"
+#include "model/dcj_reduced_program.hpp"
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
@@ -41,51 +42,47 @@ model::MatchingModel readModel(const po::variables_map& values) {
     return matchingModel;
 }
 
-// The DCJ-indel program of the pair, and with --start the greedy matching's
-// values beside it as a start CBC reads (`mipstart`).
-void writeDcj(const CommandInfo& info, const po::variables_map& values, const model::MatchingModel& matchingModel,
-              const std::string& commandLine) {
-    const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
-    const std::string outputPath = values["output"].as<std::string>();
-    io::InputFile input(values["structs"].as<std::string>());
-    const Genomes genomes = readGenomes(input.stream(), input.name());
-    model::GenomePair pair;
+enum class Form { plain, reduced };
+
+Form parseForm(const std::string& text) {
+    if (text == "plain") return Form::plain;
+    if (text == "reduced") return Form::reduced;
+    throw UsageError("unknown form \"" + text + "\" (plain or reduced)");
+}
+
+// The reduced DCJ-indel program: what no choice changes decided, without
+// capping. Writes it, sets the summary lines, and with a start path writes
+// the greedy matching's values beside it as a start CBC reads (mipstart).
+void writeReducedDcj(const CommandInfo& info, const model::GenomePair& pair, const model::MatchingModel& matchingModel,
+                     const std::string& inputName, const std::vector<std::string>& head, const std::string& outputPath,
+                     const std::string& startPath, std::string& modelLine, std::string& counts) {
     model::DcjReducedProgram program;
     try {
-        pair = model::selectPair(genomes.structures, second);
-        model::checkBounds(matchingModel, pair);
         program = model::buildDcjReducedProgram(pair, matchingModel);
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error(input.name() + ": " + e.what());
+        throw std::runtime_error(inputName + ": " + e.what());
     }
     const model::DcjReducedCounts& c = program.counts;
-    const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
-    const std::string modelLine = "model " + model::describeModel(matchingModel) + ": " + std::to_string(c.families) +
-                                  " families in both genomes, " + std::to_string(c.fixedPairs) +
-                                  " pairs decided, " + std::to_string(c.freeZ) + " z left to the solver";
-    const std::string counts = std::to_string(program.lp.columns.size()) + " variables, " +
-                               std::to_string(program.lp.rows.size()) + " constraints (" +
-                               std::to_string(c.segments) + " segments, " + std::to_string(c.fixedCycles) +
-                               " decided cycles, " + std::to_string(c.fixedPaths) + " decided paths)";
-    const std::vector<std::string> comment{
-        commandLine,
-        "input: " + input.name() + ": " + genomesLine,
-        modelLine,
-        counts,
-        "minimise the DCJ-indel distance (reduced form, without capping); z_F.I.J = 1: copy I of A is copy J of B",
-    };
+    modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " + std::to_string(c.families) +
+                " families in both genomes, " + std::to_string(c.fixedPairs) + " pairs decided, " +
+                std::to_string(c.freeZ) + " z left to the solver";
+    counts = std::to_string(program.lp.columns.size()) + " variables, " + std::to_string(program.lp.rows.size()) +
+             " constraints (reduced: " + std::to_string(c.segments) + " segments, " +
+             std::to_string(c.fixedCycles) + " decided cycles, " + std::to_string(c.fixedPaths) + " decided paths)";
+    std::vector<std::string> comment = head;
+    comment.push_back(modelLine);
+    comment.push_back(counts);
+    comment.push_back(
+        "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J of B");
     io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-    printSummary(info, "read " + input.name() + ": " + genomesLine);
-    printSummary(info, modelLine);
-    printSummary(info, "wrote " + (outputPath == "-" ? std::string("standard output") : outputPath) + ": " + counts);
-    if (values.count("start") == 0) return;
-    const std::string startPath = values["start"].as<std::string>();
+    if (startPath.empty()) return;
     const model::Matching matching = model::greedyDcjMatching(pair, matchingModel);
     const std::vector<std::int64_t> start = model::dcjStartValues(program, pair, matching);
-    const std::int64_t objective = model::objectiveAt(program.lp, start);
-    io::writeOutputFile(startPath, [&](std::ostream& out) { model::writeCbcStart(out, program.lp, start, objective); });
-    printSummary(info, "wrote " + startPath + ": a start of distance " + std::to_string(objective) + " (" +
-                           std::to_string(matching.size()) + " pairs); cbc MODEL mipstart " + startPath + " solve");
+    const std::int64_t distance = model::objectiveAt(program.lp, start);
+    io::writeOutputFile(startPath, [&](std::ostream& out) { model::writeCbcStart(out, program.lp, start, distance); });
+    printSummary(info, "wrote " + (startPath == "-" ? std::string("standard output") : startPath) +
+                           ": a start of distance " + std::to_string(distance) + " (" +
+                           std::to_string(matching.size()) + " pairs), for cbc MODEL mipstart START solve");
 }
 
 }  // namespace
@@ -94,7 +91,7 @@ int runModel(int argc, const char* const argv[]) {
     static constexpr CommandInfo kInfo{
         "model",
         "-s STRUCTS -o MODEL.lp [--second N] [--distance breakpoint|dcj] [--model maximum|exemplar|intermediate] "
-        "[--bounds FILE]",
+        "[--bounds FILE] [--form reduced|plain] [--start START]",
         "Writes the integer program (CPLEX LP format) whose optimum is the best matching of the\n"
         "genes of genome A (the first structure) and genome B (the N-th): 2 x conserved\n"
         "adjacencies + conserved telomeres, z_FAMILY.I.J at 1 matching copy I of A to copy J of B."};
@@ -109,19 +106,27 @@ int runModel(int argc, const char* const argv[]) {
         "breakpoint: maximise 2 x conserved adjacencies + telomeres; dcj: minimise the DCJ-indel distance")(
         "bounds", po::value<std::string>(),
         "pairs per family: lines FAMILY<TAB>LOWER<TAB>UPPER (input, - for standard input), overriding the model")(
+        "form", po::value<std::string>()->default_value("reduced"),
+        "dcj: reduced (decided parts as constants, no capping) or plain (the capped program)")(
         "start", po::value<std::string>(),
-        "dcj: also write a good matching's values as a start CBC reads (cbc MODEL mipstart FILE solve)");
+        "dcj, reduced: also write a greedy matching's values as a start for CBC (cbc MODEL mipstart START solve)");
     std::string commandLine = "paralogs";
     for (int i = 0; i < argc; ++i) commandLine += std::string(" ") + argv[i];
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const Distance distance = parseDistance(values["distance"].as<std::string>());
-        model::MatchingModel matchingModel = readModel(values);
-        const model::ModelKind kind = matchingModel.kind;
-        if (distance == Distance::dcj) return writeDcj(kInfo, values, matchingModel, commandLine);
-        if (values.count("start") != 0) throw UsageError("--start goes with --distance dcj");
-        if (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty())
-            throw std::runtime_error("the breakpoint program takes only --model maximum or exemplar, without --bounds");
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
+        const model::MatchingModel matchingModel = readModel(values);
+        const model::ModelKind kind = matchingModel.kind;
+        const Form form = parseForm(values["form"].as<std::string>());
+        const std::string startPath = values.count("start") != 0 ? values["start"].as<std::string>() : "";
+        if (values.count("start") != 0 && (distance != Distance::dcj || form != Form::reduced))
+            throw UsageError("--start goes with --distance dcj and the reduced form");
+        if (values["form"].defaulted() == false && distance != Distance::dcj)
+            throw UsageError("--form goes with --distance dcj");
+        if (distance == Distance::breakpoint &&
+            (kind == model::ModelKind::intermediate || !matchingModel.bounds.empty()))
+            throw std::runtime_error(
+                "the breakpoint program takes only --model maximum or exemplar, without --bounds, for now");
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
@@ -129,30 +134,64 @@ int runModel(int argc, const char* const argv[]) {
         const Genomes genomes = readGenomes(input.stream(), input.name());
         const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name() + ": " + e.what()); };
         model::GenomePair pair;
-        model::MatchingProgram program;
         try {
             pair = model::selectPair(genomes.structures, second);
-            program = model::buildMatchingProgram(pair, kind);
         } catch (const std::runtime_error& e) {
             throw inFile(e);
         }
-        const std::string counts =
-            std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) + " z, " +
-            std::to_string(program.adjacencyCandidates) + " adjacency, " +
-            std::to_string(program.telomereCandidates) + " telomere), " + std::to_string(program.rows.size()) +
-            " constraints";
+        model::checkBounds(matchingModel, pair);
         const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
-        const std::string modelLine = "model " + std::string(model::modelName(kind)) + ": " +
-                                      std::to_string(program.families) + " families in both genomes, " +
-                                      std::to_string(program.pairs) + " pairs to match";
-        const std::vector<std::string> comment{
-            commandLine,
-            "input: " + input.name() + ": " + genomesLine,
-            modelLine,
-            counts,
-            "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
-        };
-        io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
+        std::string modelLine;
+        std::string counts;
+        if (distance == Distance::breakpoint) {
+            model::MatchingProgram program;
+            try {
+                program = model::buildMatchingProgram(pair, kind);
+            } catch (const std::runtime_error& e) {
+                throw inFile(e);
+            }
+            counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
+                     " z, " + std::to_string(program.adjacencyCandidates) + " adjacency, " +
+                     std::to_string(program.telomereCandidates) + " telomere), " +
+                     std::to_string(program.rows.size()) + " constraints";
+            modelLine = "model " + std::string(model::modelName(kind)) + ": " + std::to_string(program.families) +
+                        " families in both genomes, " + std::to_string(program.pairs) + " pairs to match";
+            const std::vector<std::string> comment{
+                commandLine,
+                "input: " + input.name() + ": " + genomesLine,
+                modelLine,
+                counts,
+                "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
+            };
+            io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
+        } else if (form == Form::reduced) {
+            writeReducedDcj(kInfo, pair, matchingModel, input.name(), {commandLine, "input: " + input.name() + ": " + genomesLine},
+                            outputPath, startPath, modelLine, counts);
+        } else {
+            model::DcjProgram program;
+            try {
+                program = model::buildDcjProgram(pair, matchingModel);
+            } catch (const std::runtime_error& e) {
+                throw inFile(e);
+            }
+            counts = model::describeDcjCounts(program);
+            const std::string pairs = program.lowerPairs == program.upperPairs
+                                          ? std::to_string(program.lowerPairs) + " pairs to match"
+                                          : std::to_string(program.lowerPairs) + " to " +
+                                                std::to_string(program.upperPairs) + " pairs to match";
+            modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " +
+                        std::to_string(program.diagram.families.size()) + " families in both genomes, " + pairs;
+            const std::vector<std::string> comment{
+                commandLine,
+                "input: " + input.name() + ": " + genomesLine,
+                modelLine,
+                counts,
+                "minimise the DCJ-indel distance (capped program, " + std::to_string(program.diagram.telomeres) +
+                    " telomeres per genome); z_F.I.J = 1: copy I of A is copy J of B",
+            };
+            io::writeOutputFile(outputPath,
+                                [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
+        }
 
         for (const std::string& family : model::familiesPastIndexLimit(genomes.structures, pair, kind))
             printWarning(kInfo, "family " + family +

@@ -164,6 +164,51 @@ TEST(ScoreCommand, RefusesAMissingGenomeB) {
     EXPECT_EQ(paralogs(dir, {"score", "-s", "result.txt", "--second", "0"}).status, 1);
 }
 
+const char* const kDcjHeader = "matched\tdeleted\tinserted\tcycles\tsingletons\tp_ab\tp_Aa\tp_Ab\tp_Ba\tp_Bb\tp_AB\tdistance";
+
+TEST(ScoreCommand, PrintsTheDcjIndelDistance) {
+    TempDir dir;
+    // Two indels and a transposition: 4 operations.
+    dir.write("structs.txt", structuresFile({genome("L:+1.1+5.1+2.1+3.1+6.1+4.1", "g1"),
+                                             genome("L:+1.1+7.1+3.1+2.1+8.1+4.1", "g2")}));
+    const ProcessResult run = paralogs(dir, {"score", "-s", "structs.txt", "--distance", "dcj"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, std::string(kDcjHeader) + "\n4\t2\t2\t0\t0\t2\t0\t0\t0\t0\t2\t4\n");
+    for (const std::string& line : linesOf(run.err)) EXPECT_EQ(line.rfind("paralogs score: ", 0), 0u) << line;
+    // The breakpoint score stays the default.
+    const ProcessResult breakpoint = paralogs(dir, {"score", "-s", "structs.txt", "--distance", "breakpoint"});
+    ASSERT_EQ(breakpoint.status, 0) << breakpoint.err;
+    EXPECT_EQ(breakpoint.out, paralogs(dir, {"score", "-s", "structs.txt"}).out);
+    EXPECT_EQ(breakpoint.out, "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n4\t0\t2\t2\t3.0\n");
+}
+
+TEST(ScoreCommand, DcjReadsCompressedInput) {
+    TempDir dir;
+    // x.1 twice in A only: both are deleted, y inserted in their stead.
+    dir.write("structs.txt", structuresFile({genome("L:+x.1+x.1+b.1", "g1"), genome("L:+y.1+b.1", "g2")}));
+    for (const char* compressor : {"gzip", "xz"}) {
+        const std::string packed = std::string("structs.txt.") + compressor;
+        ASSERT_EQ(runProcess("/bin/sh", {"-c", std::string(compressor) + " -c structs.txt > " + packed}, dir.path()).status,
+                  0);
+        const ProcessResult run = paralogs(dir, {"score", "-s", packed, "--distance", "dcj"});
+        ASSERT_EQ(run.status, 0) << compressor << ": " << run.err;
+        EXPECT_EQ(run.out, std::string(kDcjHeader) + "\n1\t2\t1\t0\t0\t1\t1\t0\t0\t1\t1\t2\n") << compressor;
+    }
+}
+
+TEST(ScoreCommand, RefusesAnUnknownDistanceAndALabelTwice) {
+    TempDir dir;
+    dir.write("result.txt", "2;\ng1 1; L2: +a.1+a.1; \ng2 1; L1: +a.1; \n");
+    const ProcessResult unknown = paralogs(dir, {"score", "-s", "result.txt", "--distance", "dcj-indel"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(linesOf(unknown.err).at(0), "paralogs score: unknown distance \"dcj-indel\" (breakpoint or dcj)");
+    const ProcessResult twice = paralogs(dir, {"score", "-s", "result.txt", "--distance", "dcj"});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.out, "");
+    EXPECT_EQ(twice.err, "paralogs score: result.txt: label a.1 occurs twice in genome A (structure 1, g1)\n");
+}
+
 }  // namespace
 }  // namespace rp::test
 

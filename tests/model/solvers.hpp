@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
@@ -38,12 +39,15 @@ inline std::string pathOf(const std::string& program) {
     return program;
 }
 
-// `cbc LP solve solu OUT`; the solution file's first line is the status and
-// the objective, then one line per variable not at 0: index, name, value,
-// reduced cost.
-inline SolverAnswer runCbc(const TempDir& dir, const std::string& lp) {
+// `cbc LP [OPTIONS] solve solu OUT`; the solution file's first line is the
+// status and the objective, then one line per variable not at 0: index, name,
+// value, reduced cost.
+inline SolverAnswer runCbc(const TempDir& dir, const std::string& lp, const std::vector<std::string>& options = {}) {
     static const std::string cbc = pathOf("cbc");
-    const ProcessResult run = runProcess(cbc, {lp, "solve", "solu", "cbc.sol"}, dir.path());
+    std::vector<std::string> args{lp};
+    args.insert(args.end(), options.begin(), options.end());
+    for (const char* word : {"solve", "solu", "cbc.sol"}) args.emplace_back(word);
+    const ProcessResult run = runProcess(cbc, args, dir.path());
     SolverAnswer answer;
     answer.log = run.out + run.err;
     if (run.status != 0 || !dir.exists("cbc.sol")) return answer;
