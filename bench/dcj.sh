@@ -147,7 +147,7 @@ for entry in "${inputs[@]}"; do
                 run_cbc "$lp" "$startfile"
                 IFS='|' read -r status objective bound cpu wallclock <"$scratch/cbc.result"
                 echo "  CBC (limit $seconds s, $threads threads): $status; distance $objective, bound $bound; cpu $cpu s, wall $wallclock s"
-                [ -n "$startfile" ] && grep -E 'MIPStart values read|found by Reduced search|mipstart' "$scratch/cbc.log" \
+                [ -n "$startfile" ] && grep -E 'MIPStart values read|found by Reduced search' "$scratch/cbc.log" \
                     | head -n 2 | sed 's/^/    log: /' || true
                 if [ "$status" = "Optimal solution found" ]; then
                     solved[$form]=$objective

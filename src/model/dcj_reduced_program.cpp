@@ -328,7 +328,8 @@ void addMatching(Diagram& d, LpProgram& lp, RowWriter& rows, DcjReducedCounts& c
             rows.add("count_", all, Sense::lessEqual, f.range.upper);
         }
     }
-    // Degrees: a gene in at most one pair, in exactly one when it cannot stay unmatched.
+    // Degrees: a gene in at most one pair, in exactly one when it cannot stay
+    // unmatched; the family's row says it of a family's only copy in a genome.
     for (const Diagram::FamilyInfo& f : d.families) {
         if (f.firstZ == kNone) continue;
         const auto nb = static_cast<std::uint32_t>(f.genesB.size());
@@ -336,13 +337,13 @@ void addMatching(Diagram& d, LpProgram& lp, RowWriter& rows, DcjReducedCounts& c
             std::vector<std::pair<Ref, std::int64_t>> terms;
             for (std::uint32_t j = 0; j < nb; ++j) terms.emplace_back(Ref::of(f.firstZ + i * nb + j), 1);
             const bool must = !d.genes[f.genesA[i]].canStayUnmatched;
-            if (nb > 1 || must) rows.add("deg_", terms, must ? Sense::equal : Sense::lessEqual, 1);
+            if (f.genesA.size() > 1 && (nb > 1 || must)) rows.add("deg_", terms, must ? Sense::equal : Sense::lessEqual, 1);
         }
         for (std::uint32_t j = 0; j < nb; ++j) {
             std::vector<std::pair<Ref, std::int64_t>> terms;
             for (std::uint32_t i = 0; i < f.genesA.size(); ++i) terms.emplace_back(Ref::of(f.firstZ + i * nb + j), 1);
             const bool must = !d.genes[f.genesB[j]].canStayUnmatched;
-            if (f.genesA.size() > 1 || must) rows.add("deg_", terms, must ? Sense::equal : Sense::lessEqual, 1);
+            if (nb > 1 && (f.genesA.size() > 1 || must)) rows.add("deg_", terms, must ? Sense::equal : Sense::lessEqual, 1);
         }
     }
     // Decided pairs: columns fixed to 1 that no row holds, so that the answer names them.

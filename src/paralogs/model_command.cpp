@@ -53,9 +53,10 @@ Form parseForm(const std::string& text) {
 // The reduced DCJ-indel program: what no choice changes decided, without
 // capping. Writes it, sets the summary lines, and with a start path writes
 // the greedy matching's values beside it as a start CBC reads (mipstart).
-void writeReducedDcj(const CommandInfo& info, const model::GenomePair& pair, const model::MatchingModel& matchingModel,
+void writeReducedDcj(const model::GenomePair& pair, const model::MatchingModel& matchingModel,
                      const std::string& inputName, const std::vector<std::string>& head, const std::string& outputPath,
-                     const std::string& startPath, std::string& modelLine, std::string& counts) {
+                     const std::string& startPath, std::string& modelLine, std::string& counts,
+                     std::string& startLine) {
     model::DcjReducedProgram program;
     try {
         program = model::buildDcjReducedProgram(pair, matchingModel);
@@ -64,8 +65,9 @@ void writeReducedDcj(const CommandInfo& info, const model::GenomePair& pair, con
     }
     const model::DcjReducedCounts& c = program.counts;
     modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " + std::to_string(c.families) +
-                " families in both genomes, " + std::to_string(c.fixedPairs) + " pairs decided, " +
-                std::to_string(c.freeZ) + " z left to the solver";
+                " families in both genomes, " + std::to_string(c.fixedPairs) +
+                (c.fixedPairs == 1 ? " pair" : " pairs") + " decided, " + std::to_string(c.freeZ) +
+                " z left to the solver";
     counts = std::to_string(program.lp.columns.size()) + " variables, " + std::to_string(program.lp.rows.size()) +
              " constraints (reduced: " + std::to_string(c.segments) + " segments, " +
              std::to_string(c.fixedCycles) + " decided cycles, " + std::to_string(c.fixedPaths) + " decided paths)";
@@ -80,9 +82,9 @@ void writeReducedDcj(const CommandInfo& info, const model::GenomePair& pair, con
     const std::vector<std::int64_t> start = model::dcjStartValues(program, pair, matching);
     const std::int64_t distance = model::objectiveAt(program.lp, start);
     io::writeOutputFile(startPath, [&](std::ostream& out) { model::writeCbcStart(out, program.lp, start, distance); });
-    printSummary(info, "wrote " + (startPath == "-" ? std::string("standard output") : startPath) +
-                           ": a start of distance " + std::to_string(distance) + " (" +
-                           std::to_string(matching.size()) + " pairs), for cbc MODEL mipstart START solve");
+    startLine = "wrote " + (startPath == "-" ? std::string("standard output") : startPath) + ": a start of distance " +
+                std::to_string(distance) + " (" + std::to_string(matching.size()) +
+                " pairs), for cbc MODEL mipstart START solve";
 }
 
 }  // namespace
@@ -143,6 +145,7 @@ int runModel(int argc, const char* const argv[]) {
         const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
         std::string modelLine;
         std::string counts;
+        std::string startLine;
         if (distance == Distance::breakpoint) {
             model::MatchingProgram program;
             try {
@@ -165,8 +168,8 @@ int runModel(int argc, const char* const argv[]) {
             };
             io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
         } else if (form == Form::reduced) {
-            writeReducedDcj(kInfo, pair, matchingModel, input.name(), {commandLine, "input: " + input.name() + ": " + genomesLine},
-                            outputPath, startPath, modelLine, counts);
+            writeReducedDcj(pair, matchingModel, input.name(), {commandLine, "input: " + input.name() + ": " + genomesLine},
+                            outputPath, startPath, modelLine, counts, startLine);
         } else {
             model::DcjProgram program;
             try {
@@ -201,6 +204,7 @@ int runModel(int argc, const char* const argv[]) {
         printSummary(kInfo, modelLine);
         printSummary(kInfo, "wrote " + (outputPath == "-" ? std::string("standard output") : outputPath) + ": " +
                                 counts);
+        if (!startLine.empty()) printSummary(kInfo, startLine);
     });
 }
 

@@ -156,5 +156,124 @@ TEST_P(DcjReducedEnumeration, CbcOptimumIsTheLeastDistance) {
 INSTANTIATE_TEST_SUITE_P(Models, DcjReducedEnumeration, ::testing::ValuesIn(kModels),
                          [](const auto& info) { return info.param; });
 
+// Pairs built so that each reduction fires, with what the builder must have
+// decided; CBC's optimum is still the least distance.
+struct ReductionCase {
+    const char* what;
+    const char* a;
+    const char* b;
+    const char* model;  // a kind, or "F:lo:hi" bounds for one family on top of maximum
+    std::size_t fixedPairs, freeZ, fixedCycles, fixedPaths;
+};
+
+const ReductionCase kReductions[] = {
+    // One free family x amid a long conserved stretch: everything else is
+    // decided, the stretch collapses into two segments and a decided path.
+    {"long decided chain", "L:+a.1+b.1+c.1+d.1+e.1+x.1+x.2+f.1+g.1+h.1+i.1",
+     "L:+a.1+b.1+c.1+d.1+e.1+x.1+f.1+g.1+h.1+i.1", "maximum", 9, 2, 7, 2},
+    // The circle a b has no choice: two cycles counted as constants.
+    {"component with no free choice", "C:+a.1+b.1 L:+x.1+c.1+x.2", "C:+a.1+b.1 L:+x.1+c.1", "maximum", 3, 2, 2, 0},
+    // Circular chromosomes of genes B lacks: singletons decided, and one
+    // with a gene that may stay unmatched (bounds 0 to 1) left to the solver.
+    {"all-singular circular chromosomes", "L:+a.1+b.1 C:+u.1+v.1 C:+w.1 C:+y.1-u.2",
+     "L:+a.1+y.1+b.1", "y:0:1", 2, 1, 2, 2},
+    // Many linear chromosomes: telomeres without capping, most paths decided.
+    {"many linear chromosomes",
+     "L:+a.1 L:+b.1 L:+c.1 L:+d.1 L:+e.1 L:+f.1 L:+g.1 L:+x.1+h.1 L:+x.2 L:+i.1 L:+j.1 L:+k.1",
+     "L:+a.1+b.1+c.1 L:+d.1 L:-e.1 L:+f.1+g.1 L:+h.1+x.1 L:+i.1+j.1+k.1", "maximum", 11, 2, 0, 15},
+    // A family the bounds leave unmatched: its indel edges are decided.
+    {"family forced unmatched", "L:+a.1+x.1+b.1", "L:+a.1+x.1+b.1", "x:0:0", 2, 0, 1, 2},
+    // Exemplar: a 2-by-2 family with every copy free to stay unmatched.
+    {"exemplar, copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+x.1+a.1+x.2+b.1", "exemplar", 2, 4, 0, 0},
+};
+
+MatchingModel parseCaseModel(const std::string& text) {
+    MatchingModel model;
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        model.kind = parseModelKind(text);
+        return model;
+    }
+    const auto second = text.find(':', colon + 1);
+    model.bounds.push_back(FamilyBound{text.substr(0, colon),
+                                       PairRange{static_cast<std::uint32_t>(std::stoul(text.substr(colon + 1))),
+                                                 static_cast<std::uint32_t>(std::stoul(text.substr(second + 1)))},
+                                       1});
+    return model;
+}
+
+TEST(DcjReducedProgram, EveryReductionFiresAndKeepsTheDistance) {
+    const bool cbc = test::onPath("cbc");
+    for (const ReductionCase& c : kReductions) {
+        const std::vector<Structure> pair = throughTheReader({test::genome(c.a, "A"), test::genome(c.b, "B")});
+        const MatchingModel model = parseCaseModel(c.model);
+        const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), model);
+        EXPECT_EQ(program.counts.fixedPairs, c.fixedPairs) << c.what;
+        EXPECT_EQ(program.counts.freeZ, c.freeZ) << c.what;
+        EXPECT_EQ(program.counts.fixedCycles, c.fixedCycles) << c.what;
+        EXPECT_EQ(program.counts.fixedPaths, c.fixedPaths) << c.what;
+        if (cbc) checkWithSolvers(pair, model, test::onPath("glpsol"), c.what);
+    }
+}
+
+// The decided pairs reach resolve-paralogs: a 1:1 family whose copy indices
+// differ (b.3 in A, b.5 in B) is renamed by its fixed z, and the resolved
+// genomes have the solver's distance.
+TEST(DcjReducedProgram, DecidedPairsTravelTheWholeRoad) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
+    test::TempDir dir;
+    dir.write("structs.txt", test::structuresFile({test::genome("L:+a.1+b.3+c.2+c.4+d.1 C:+e.7", "A"),
+                                                   test::genome("L:+a.1+c.1-b.5+c.3+d.1 C:+e.2", "B")}));
+    const auto run = [&](const std::string& program, const std::vector<std::string>& args) {
+        const test::ProcessResult result = test::runProcess(program, args, dir.path());
+        EXPECT_EQ(result.status, 0) << program << "\n" << result.err;
+        return result;
+    };
+    run(RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj"});
+    const std::string lp = dir.read("model.lp");
+    EXPECT_NE(lp.find("\n z_b.3.5 = 1\n"), std::string::npos) << lp;
+    EXPECT_NE(lp.find("\n z_e.7.2 = 1\n"), std::string::npos) << lp;
+    const test::SolverAnswer cbc = test::runCbc(dir, "model.lp");
+    ASSERT_TRUE(cbc.optimal) << cbc.log;
+    EXPECT_EQ(cbc.values.count("z_b.3.5"), 1U);
+    run(RP_PARALOGS_PATH, {"solution", "-i", "cbc.sol", "-o", "solution.xml"});
+    run(RP_TOOL_PATH, {"-s", "structs.txt", "-i", "solution.xml", "-o", "result.txt"});
+    const test::ProcessResult score = run(RP_PARALOGS_PATH, {"score", "-s", "result.txt", "--distance", "dcj"});
+    const std::string last = score.out.substr(score.out.rfind('\t') + 1);
+    EXPECT_EQ(std::stod(last), cbc.objective) << score.out << dir.read("result.txt");
+    // Moving b and c.1 costs DCJs, so the distance is not 0: the check bites.
+    EXPECT_GT(cbc.objective, 0);
+}
+
+// The start: the greedy matching's values, which CBC reads and takes as its
+// first solution; it may or may not be optimal, the optimum is unchanged.
+TEST(DcjReducedProgram, CbcTakesTheStart) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
+    test::TempDir dir;
+    const std::vector<Structure> pair = throughTheReader(
+        {test::genome("L:+a.1+b.1+x.1+c.1+x.2+d.1 L:+e.1+x.3+f.1", "A"),
+         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1", "B")});
+    dir.write("structs.txt", test::structuresFile(pair));
+    const test::ProcessResult model = test::runProcess(
+        RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj", "--start", "start.sol"},
+        dir.path());
+    ASSERT_EQ(model.status, 0) << model.err;
+    const Matching greedy = greedyDcjMatching(selectPair(pair, 2), MatchingModel{});
+    const std::int64_t distance = scoreDcj(pair[0], pair[1], greedy).distance;
+    EXPECT_NE(model.err.find("a start of distance " + std::to_string(distance) + " ("), std::string::npos) << model.err;
+    const test::ProcessResult cbc =
+        test::runProcess(test::pathOf("cbc"), {"model.lp", "mipstart", "start.sol", "solve", "solu", "cbc.sol"}, dir.path());
+    ASSERT_EQ(cbc.status, 0) << cbc.err;
+    EXPECT_NE(cbc.out.find("MIPStart values read for "), std::string::npos) << cbc.out;
+    // CBC's own line for an accepted start (the cost it prints beside
+    // "MIPStart provided solution" is not the objective).
+    EXPECT_NE(cbc.out.find("Integer solution of " + std::to_string(distance) + " found by Reduced search"),
+              std::string::npos)
+        << cbc.out;
+    EXPECT_NE(dir.read("cbc.sol").find("Optimal - objective value " +
+                                       std::to_string(test::leastDcjDistance(pair[0], pair[1], MatchingModel{})) + "."),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace rp::model
