@@ -156,6 +156,105 @@ TEST_P(DcjReducedEnumeration, CbcOptimumIsTheLeastDistance) {
 INSTANTIATE_TEST_SUITE_P(Models, DcjReducedEnumeration, ::testing::ValuesIn(kModels),
                          [](const auto& info) { return info.param; });
 
+// The whole text for a tiny pair, A = a.1 b.1 b.2 | and B = a.1 b.1 |, maximum
+// model. a is decided (z_a.1.1 fixed to 1, in the objective as every pair is);
+// b has two copies in A for one in B: z_b.1.1 + z_b.2.1 = 1 (count_1; the
+// one copy of B needs no degree row), and only A's copies of b have indel
+// edges. The path from the telomeres at a's tail is decided and run-free from
+// A to B: pAB = 1, so q_1 has -1 on its right. The segments: 1 A's telomere
+// at b.2's head (f1 run-free path, a1/b1 the run it sees, g1 the credit of a
+// run-free path to B), 2 B's telomere at b.1's head, 3 a's head with b.1's
+// tail in both genomes (a cycle representative c3 when both its ends lead on
+// to larger labels: cyc_1, cyc_2), 4 b.1's head and b.2's tail in A (r4: the
+// parity may change in that adjacency, after a run of A). par_ rows carry
+// the parity along a chosen extremity edge, lab_ and k_ the label and k
+// between run-free segments, ind_ set the parity of an unmatched copy of A
+// to 0, zero_ make a label 0 unless the copy's pair leads on to a run-free
+// segment. CBC: 1 (b.2 deleted).
+TEST(DcjReducedProgram, GoldenTextOfATinyPair) {
+    const std::vector<Structure> pair =
+        throughTheReader({test::genome("L:+a.1+b.1+b.2", "A"), test::genome("L:+a.1+b.1", "B")});
+    const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{});
+    std::ostringstream text;
+    writeLpProgram(text, program.lp, {});
+    EXPECT_EQ(text.str(),
+        "Minimize\n"
+        " obj: z_b.1.1 + z_b.2.1 + z_a.1.1 - c3 + q\n"
+        "Subject To\n"
+        " count_1: z_b.1.1 + z_b.2.1 = 1\n"
+        " free_1: - y1 + f1 <= 0\n"
+        " free_2: - z_b.2.1 + f1 <= 0\n"
+        " sees_1: p1 + f1 + a1 >= 1\n"
+        " sees_2: - p1 + f1 + b1 >= 0\n"
+        " credit_1: - y1 + g1 <= 0\n"
+        " credit_2: - f1 + g1 <= 0\n"
+        " free_3: - y2 + f2 <= 0\n"
+        " free_4: - z_b.1.1 - z_b.2.1 + f2 <= 0\n"
+        " sees_3: p2 + f2 + a2 >= 1\n"
+        " sees_4: - p2 + f2 + b2 >= 0\n"
+        " chg_1: - p3 + p3e + r3 >= 0\n"
+        " chg_2: p3 - p3e + r3 >= 0\n"
+        " rep_1: - y3 + 3 c3 <= 0\n"
+        " cyc_1: - z_b.1.1 + c3 <= 0\n"
+        " cyc_2: - z_b.1.1 - z_b.2.1 + c3 <= 0\n"
+        " chg_3: - p4 + p4e + r4 >= 0\n"
+        " chg_4: p4 - p4e + r4 >= 0\n"
+        " par_1: z_b.1.1 + p3 - p3e <= 1\n"
+        " par_2: z_b.1.1 - p3 + p3e <= 1\n"
+        " par_3: z_b.1.1 - p2 + p4 <= 1\n"
+        " par_4: z_b.1.1 + p2 - p4 <= 1\n"
+        " lab_1: 4 z_b.1.1 - y2 + y4 <= 4\n"
+        " lab_2: 2 z_b.1.1 + y2 - y4 <= 2\n"
+        " k_1: z_b.1.1 + k4 <= 2\n"
+        " k_2: z_b.1.1 - k4 <= 0\n"
+        " par_5: z_b.2.1 - p3e + p4e <= 1\n"
+        " par_6: z_b.2.1 + p3e - p4e <= 1\n"
+        " lab_3: 4 z_b.2.1 - y3 + y4 <= 4\n"
+        " lab_4: 3 z_b.2.1 + y3 - y4 <= 3\n"
+        " k_3: z_b.2.1 - k3 + k4 <= 1\n"
+        " k_4: z_b.2.1 + k3 - k4 <= 1\n"
+        " par_7: z_b.2.1 + p1 - p2 <= 1\n"
+        " par_8: z_b.2.1 - p1 + p2 <= 1\n"
+        " lab_5: z_b.2.1 + y1 - y2 <= 1\n"
+        " lab_6: 2 z_b.2.1 - y1 + y2 <= 2\n"
+        " k_5: z_b.2.1 + g1 <= 2\n"
+        " k_6: z_b.2.1 - g1 <= 0\n"
+        " ind_1: - z_b.1.1 + p3 <= 0\n"
+        " zero_1: - 3 z_b.1.1 + y3 <= 0\n"
+        " ind_2: - z_b.1.1 + p4 <= 0\n"
+        " zero_2: - 4 z_b.1.1 + y4 <= 0\n"
+        " ind_3: - z_b.2.1 + p4e <= 0\n"
+        " zero_3: - 4 z_b.2.1 + y4 <= 0\n"
+        " ind_4: - z_b.2.1 + p1 <= 0\n"
+        " zero_4: - z_b.2.1 + y1 <= 0\n"
+        " ends_1: - a1 + Pa >= 0\n"
+        " ends_2: - b1 + Pb >= 0\n"
+        " ends_3: - a2 + Pa >= 0\n"
+        " ends_4: - b2 + Pb >= 0\n"
+        " q_1: g1 - r3 - r4 - Pa - Pb + 2 q >= -1\n"
+        "Bounds\n"
+        " z_a.1.1 = 1\n"
+        " y1 <= 1\n"
+        " a1 <= 1\n"
+        " b1 <= 1\n"
+        " y2 <= 2\n"
+        " a2 <= 1\n"
+        " b2 <= 1\n"
+        " y3 <= 3\n"
+        " r3 <= 1\n"
+        " y4 <= 4\n"
+        " r4 <= 1\n"
+        " 0 <= Pa <= +inf\n"
+        " 0 <= Pb <= +inf\n"
+        " -inf <= q <= +inf\n"
+        "General\n"
+        " y1 y2 y3 y4 q\n"
+        "Binary\n"
+        " z_b.1.1 z_b.2.1 p1 f1 g1 p2 f2 p3 p3e k3 c3 p4 p4e k4\n"
+        "End\n");
+    EXPECT_EQ(test::leastDcjDistance(pair[0], pair[1], MatchingModel{}), 1);
+}
+
 // Pairs built so that each reduction fires, with what the builder must have
 // decided; CBC's optimum is still the least distance.
 struct ReductionCase {
