@@ -1,5 +1,7 @@
 #include "model/dcj_reduced_program.hpp"
 
+#include "model/dcj_score.hpp"
+
 #include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
@@ -837,6 +839,36 @@ std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const
 
 namespace rp::model {
 
+namespace {
+
+// One pass over the families with two pairs or more: two pairs exchange
+// their genes of B when that lowers the distance (at most kTries exchanges
+// tried per family).
+void improveBySwaps(const GenomePair& pair, Matching& matching) {
+    constexpr std::size_t kTries = 64;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byFamily;
+    for (std::size_t k = 0; k < matching.size(); ++k)
+        byFamily[pair.a->chromosomes[matching[k].a.chromosome].genes[matching[k].a.position].name].push_back(k);
+    std::int64_t best = scoreDcj(*pair.a, *pair.b, matching).distance;
+    for (const Chromosome& c : pair.a->chromosomes)
+        for (const Gene& g : c.genes) {
+            const auto found = byFamily.find(g.name);
+            if (found == byFamily.end()) continue;
+            const std::vector<std::size_t> pairs = std::move(found->second);
+            byFamily.erase(found);  // each family once
+            std::size_t tries = 0;
+            for (std::size_t x = 0; x < pairs.size() && tries < kTries; ++x)
+                for (std::size_t y = x + 1; y < pairs.size() && tries < kTries; ++y, ++tries) {
+                    std::swap(matching[pairs[x]].b, matching[pairs[y]].b);
+                    const std::int64_t distance = scoreDcj(*pair.a, *pair.b, matching).distance;
+                    if (distance < best) best = distance;
+                    else std::swap(matching[pairs[x]].b, matching[pairs[y]].b);
+                }
+        }
+}
+
+}  // namespace
+
 Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
     // Every gene with its place and the families of its neighbours, read
     // left to right as the gene reads (so a reversed gene swaps them).
@@ -899,6 +931,7 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
                 ++made;
             }
         }
+    improveBySwaps(pair, matching);
     return matching;
 }
 

@@ -66,7 +66,9 @@ std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const
                                          const Matching& matching);
 
 // A good matching of the model computed directly: in each family the pairs
-// whose neighbours agree first (greedy), as many as the model allows.
+// whose neighbours agree first (greedy), as many as the model allows; then
+// one pass in which two pairs of a family exchange partners when that lowers
+// the distance (scoreDcj).
 Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model);
 
 }  // namespace rp::model
