@@ -50,9 +50,11 @@ void checkFamily(std::string_view name, const FamilyCount& count) {
 }
 
 // Adds the genes and adjacency edges of one genome; returns its linear chromosomes.
+// An edge to a telomere is added with kNoFamily for the telomere and, in
+// `ref`, the telomere's number in its genome; placeTelomeres sets the vertex.
 std::uint32_t addGenome(DcjDiagram& d, const Structure& s, bool isA,
                         const std::unordered_map<std::string_view, FamilyCount>& counts,
-                        std::vector<std::uint32_t>& rank, std::vector<std::pair<std::uint32_t, std::uint32_t>>& ends) {
+                        std::vector<std::uint32_t>& rank) {
     std::uint32_t linear = 0;
     for (const Chromosome& c : s.chromosomes) {
         const auto first = static_cast<std::uint32_t>(d.genes.size());
@@ -75,19 +77,83 @@ std::uint32_t addGenome(DcjDiagram& d, const Structure& s, bool isA,
             d.circles.push_back(std::move(circle));
             continue;
         }
-        // Telomere ends, numbered later: (telomere number, extremity or kNoFamily).
-        ++linear;
-        ends.emplace_back(kNoFamily, first == last ? kNoFamily : left(first));
-        ends.emplace_back(kNoFamily, first == last ? kNoFamily : right(last - 1));
-        // The edges to telomeres are added once T is known: placeholder.
+        const std::uint32_t telomere = 2 * linear++;  // its left end; telomere + 1 its right end
         if (first == last) {
-            d.edges.push_back(DcjEdge{kNoFamily, kNoFamily, kind, static_cast<std::uint32_t>(ends.size() - 2)});
+            d.edges.push_back(DcjEdge{kNoFamily, kNoFamily, kind, telomere});
         } else {
-            d.edges.push_back(DcjEdge{kNoFamily, left(first), kind, static_cast<std::uint32_t>(ends.size() - 2)});
-            d.edges.push_back(DcjEdge{right(last - 1), kNoFamily, kind, static_cast<std::uint32_t>(ends.size() - 1)});
+            d.edges.push_back(DcjEdge{kNoFamily, left(first), kind, telomere});
+            d.edges.push_back(DcjEdge{right(last - 1), kNoFamily, kind, telomere + 1});
         }
     }
     return linear;
+}
+
+// Sets the telomere vertices of genome A's (B's) adjacency edges from begin
+// to end, and adds a padding chromosome (one edge between two telomeres) per
+// missing pair of telomeres after them. Returns the padding edges added.
+std::uint32_t placeTelomeres(DcjDiagram& d, std::uint32_t begin, std::uint32_t end, bool isA, std::uint32_t linear) {
+    const auto vertexOf = [&](std::uint32_t telomere) { return isA ? d.telomereA(telomere) : d.telomereB(telomere); };
+    for (std::uint32_t e = begin; e < end; ++e) {
+        DcjEdge& edge = d.edges[e];
+        if (edge.u == kNoFamily && edge.v == kNoFamily) {
+            edge.u = vertexOf(edge.ref);
+            edge.v = vertexOf(edge.ref + 1);
+        } else if (edge.u == kNoFamily) {
+            edge.u = vertexOf(edge.ref);
+        } else if (edge.v == kNoFamily) {
+            edge.v = vertexOf(edge.ref);
+        }
+        edge.ref = 0;
+    }
+    const DcjEdgeKind kind = isA ? DcjEdgeKind::adjacencyA : DcjEdgeKind::adjacencyB;
+    std::vector<DcjEdge> padding;
+    for (std::uint32_t k = 2 * linear; k < d.telomeres; k += 2)
+        padding.push_back(DcjEdge{vertexOf(k), vertexOf(k + 1), kind, 0});
+    d.edges.insert(d.edges.begin() + end, padding.begin(), padding.end());
+    return static_cast<std::uint32_t>(padding.size());
+}
+
+// The pairs of each family, A's copies by B's, with their z names (each label
+// of a family in both genomes once per genome) and their sibling edges.
+void addPairs(DcjDiagram& d, const GenomePair& pair) {
+    std::vector<std::vector<std::int32_t>> copiesA(d.families.size()), copiesB(d.families.size());
+    std::vector<std::vector<std::uint32_t>> genesOfA(d.families.size()), genesOfB(d.families.size());
+    std::uint32_t k = 0;
+    for (const Structure* s : {pair.a, pair.b})
+        for (const Chromosome& c : s->chromosomes)
+            for (const Gene& g : c.genes) {
+                const DcjGene& gene = d.genes[k];
+                if (gene.family != kNoFamily) {
+                    (gene.inA ? copiesA : copiesB)[gene.family].push_back(g.copy);
+                    (gene.inA ? genesOfA : genesOfB)[gene.family].push_back(k);
+                }
+                ++k;
+            }
+    for (std::size_t f = 0; f < d.families.size(); ++f)
+        for (const bool isA : {true, false}) {
+            std::unordered_set<std::int32_t> seen;
+            for (const std::int32_t copy : (isA ? copiesA : copiesB)[f])
+                if (!seen.insert(copy).second)
+                    throw std::runtime_error("label " + std::string(d.families[f].name) + "." + std::to_string(copy) +
+                                             " occurs twice in " + describeGenome(pair, isA));
+        }
+    for (std::size_t f = 0; f < d.families.size(); ++f)
+        for (std::size_t i = 0; i < genesOfA[f].size(); ++i)
+            for (std::size_t j = 0; j < genesOfB[f].size(); ++j) {
+                std::string name = "z_";
+                name.append(d.families[f].name);
+                name.push_back('.');
+                name.append(std::to_string(copiesA[f][i]));
+                name.push_back('.');
+                name.append(std::to_string(copiesB[f][j]));
+                d.pairNames.push_back(std::move(name));
+                d.pairs.emplace_back(genesOfA[f][i], genesOfB[f][j]);
+            }
+    for (std::uint32_t p = 0; p < d.pairs.size(); ++p) {
+        const auto [a, b] = d.pairs[p];
+        d.edges.push_back(DcjEdge{2 * a, 2 * b, DcjEdgeKind::sibling, p});
+        d.edges.push_back(DcjEdge{2 * a + 1, 2 * b + 1, DcjEdgeKind::sibling, p});
+    }
 }
 
 }  // namespace
@@ -142,12 +208,11 @@ DcjDiagram buildDcjDiagram(const GenomePair& pair, const MatchingModel& model) {
     }
 
     std::vector<std::uint32_t> rank(d.families.size(), 0);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> endsA, endsB;
-    const std::uint32_t linearA = addGenome(d, *pair.a, true, counts, rank, endsA);
+    const std::uint32_t linearA = addGenome(d, *pair.a, true, counts, rank);
     d.genesA = static_cast<std::uint32_t>(d.genes.size());
     d.adjacenciesA = static_cast<std::uint32_t>(d.edges.size());
     std::fill(rank.begin(), rank.end(), 0);
-    const std::uint32_t linearB = addGenome(d, *pair.b, false, counts, rank, endsB);
+    const std::uint32_t linearB = addGenome(d, *pair.b, false, counts, rank);
     d.adjacenciesB = static_cast<std::uint32_t>(d.edges.size()) - d.adjacenciesA;
     const std::uint64_t telomeres = 2 * std::uint64_t{std::max(linearA, linearB)};
     if (telomeres * telomeres > kMaxItems)
@@ -155,81 +220,11 @@ DcjDiagram buildDcjDiagram(const GenomePair& pair, const MatchingModel& model) {
                                  " telomeres per genome give " + std::to_string(telomeres * telomeres) +
                                  " capping edges (at most " + std::to_string(kMaxItems) + ")");
     d.telomeres = static_cast<std::uint32_t>(telomeres);
-
-    // Telomere vertices, and padding chromosomes (one adjacency edge each).
-    const auto placeTelomeres = [&](std::uint32_t begin, std::uint32_t end, bool isA, std::uint32_t linear) {
-        for (std::uint32_t e = begin; e < end; ++e) {
-            DcjEdge& edge = d.edges[e];
-            const auto vertexOf = [&](std::uint32_t end) {
-                return isA ? d.telomereA(end) : d.telomereB(end);
-            };
-            if (edge.u == kNoFamily && edge.v == kNoFamily) {
-                edge.u = vertexOf(edge.ref);
-                edge.v = vertexOf(edge.ref + 1);
-            } else if (edge.u == kNoFamily) {
-                edge.u = vertexOf(edge.ref);
-            } else if (edge.v == kNoFamily) {
-                edge.v = vertexOf(edge.ref);
-            }
-            edge.ref = 0;
-        }
-        const DcjEdgeKind kind = isA ? DcjEdgeKind::adjacencyA : DcjEdgeKind::adjacencyB;
-        std::vector<DcjEdge> padding;
-        for (std::uint32_t k = 2 * linear; k < d.telomeres; k += 2)
-            padding.push_back(DcjEdge{isA ? d.telomereA(k) : d.telomereB(k), isA ? d.telomereA(k + 1) : d.telomereB(k + 1),
-                                      kind, 0});
-        d.edges.insert(d.edges.begin() + end, padding.begin(), padding.end());
-        return static_cast<std::uint32_t>(padding.size());
-    };
-    const std::uint32_t padA = placeTelomeres(0, d.adjacenciesA, true, linearA);
-    d.adjacenciesA += padA;
-    d.adjacenciesB += placeTelomeres(d.adjacenciesA, d.adjacenciesA + d.adjacenciesB, false, linearB);
-
-    // Labels of families in both genomes are z names: each once per genome.
-    std::vector<std::vector<std::int32_t>> copiesA(d.families.size()), copiesB(d.families.size());
-    std::vector<std::vector<std::uint32_t>> genesOfA(d.families.size()), genesOfB(d.families.size());
-    {
-        std::uint32_t k = 0;
-        for (const Structure* s : {pair.a, pair.b})
-            for (const Chromosome& c : s->chromosomes)
-                for (const Gene& g : c.genes) {
-                    const DcjGene& gene = d.genes[k];
-                    if (gene.family != kNoFamily) {
-                        (gene.inA ? copiesA : copiesB)[gene.family].push_back(g.copy);
-                        (gene.inA ? genesOfA : genesOfB)[gene.family].push_back(k);
-                    }
-                    ++k;
-                }
-    }
-    for (std::size_t f = 0; f < d.families.size(); ++f)
-        for (const bool isA : {true, false}) {
-            std::unordered_set<std::int32_t> seen;
-            for (const std::int32_t copy : (isA ? copiesA : copiesB)[f])
-                if (!seen.insert(copy).second)
-                    throw std::runtime_error("label " + std::string(d.families[f].name) + "." + std::to_string(copy) +
-                                             " occurs twice in " + describeGenome(pair, isA));
-        }
-
-    // Pairs and their sibling edges, family by family, A's copies by B's.
+    d.adjacenciesA += placeTelomeres(d, 0, d.adjacenciesA, true, linearA);
+    d.adjacenciesB += placeTelomeres(d, d.adjacenciesA, d.adjacenciesA + d.adjacenciesB, false, linearB);
     d.pairs.reserve(pairTotal);
     d.pairNames.reserve(pairTotal);
-    for (std::size_t f = 0; f < d.families.size(); ++f)
-        for (std::size_t i = 0; i < genesOfA[f].size(); ++i)
-            for (std::size_t j = 0; j < genesOfB[f].size(); ++j) {
-                std::string name = "z_";
-                name.append(d.families[f].name);
-                name.push_back('.');
-                name.append(std::to_string(copiesA[f][i]));
-                name.push_back('.');
-                name.append(std::to_string(copiesB[f][j]));
-                d.pairNames.push_back(std::move(name));
-                d.pairs.emplace_back(genesOfA[f][i], genesOfB[f][j]);
-            }
-    for (std::uint32_t p = 0; p < d.pairs.size(); ++p) {
-        const auto [a, b] = d.pairs[p];
-        d.edges.push_back(DcjEdge{2 * a, 2 * b, DcjEdgeKind::sibling, p});
-        d.edges.push_back(DcjEdge{2 * a + 1, 2 * b + 1, DcjEdgeKind::sibling, p});
-    }
+    addPairs(d, pair);
     for (std::uint32_t k = 0; k < d.genes.size(); ++k) d.edges.push_back(DcjEdge{2 * k, 2 * k + 1, DcjEdgeKind::indel, k});
     for (std::uint32_t i = 0; i < d.telomeres; ++i)
         for (std::uint32_t j = 0; j < d.telomeres; ++j)

@@ -163,9 +163,9 @@ struct ModelRun {
 
 void PrintTo(const ModelRun& run, std::ostream* out) { *out << run.name; }
 
-class DcjBruteForce : public ::testing::TestWithParam<ModelRun> {};
+class DcjProgramSolved : public ::testing::TestWithParam<ModelRun> {};
 
-TEST_P(DcjBruteForce, CbcOptimumIsTheLeastDistanceOverTheModelsMatchings) {
+TEST_P(DcjProgramSolved, CbcOptimumIsTheLeastDistanceOverTheModelsMatchings) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
     const ModelRun run = GetParam();
     const bool glpk = test::onPath("glpsol");
@@ -209,12 +209,47 @@ TEST_P(DcjBruteForce, CbcOptimumIsTheLeastDistanceOverTheModelsMatchings) {
     EXPECT_GT(circular, kPairs / 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, DcjBruteForce,
+INSTANTIATE_TEST_SUITE_P(Models, DcjProgramSolved,
                          ::testing::Values(ModelRun{"maximum", ModelKind::maximum, false},
                                            ModelRun{"exemplar", ModelKind::exemplar, false},
                                            ModelRun{"intermediate", ModelKind::intermediate, false},
                                            ModelRun{"bounds", ModelKind::maximum, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The pipeline checks itself: resolve-paralogs applies CBC's optimum of the
+// DCJ program (given as a CPLEX solution document), and paralogs score
+// --distance dcj of its result, matching genes by label, gives the optimum.
+TEST(DcjPipeline, DistanceOfTheResolvedGenomesIsTheOptimum) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
+    for (int seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(5000 + seed));
+        const std::vector<Structure> structures = randomPair(rng);
+        test::TempDir dir;
+        dir.write("structs.txt", test::structuresFile(structures));
+        const auto model = test::runProcess(
+            RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj", "--model",
+                               seed % 2 == 0 ? "maximum" : "intermediate"},
+            dir.path());
+        ASSERT_EQ(model.status, 0) << model.err;
+        const test::SolverAnswer cbc = test::runCbc(dir, "model.lp", {"-cuts", "off"});
+        ASSERT_TRUE(cbc.optimal) << cbc.log;
+        std::string xml = "<?xml version=\"1.0\"?>\n<CPLEXSolution version=\"1.2\">\n <variables>\n";
+        int index = 0;
+        for (const auto& [name, value] : cbc.values)
+            xml += "  <variable name=\"" + name + "\" index=\"" + std::to_string(index++) + "\" value=\"" +
+                   std::to_string(static_cast<long long>(value + 0.5)) + "\"/>\n";
+        xml += " </variables>\n</CPLEXSolution>\n";
+        dir.write("solution.xml", xml);
+        const auto resolve = test::runProcess(RP_TOOL_PATH, {"-s", "structs.txt", "-i", "solution.xml", "-o", "result.txt"},
+                                              dir.path());
+        ASSERT_EQ(resolve.status, 0) << resolve.err;
+        const auto score = test::runProcess(RP_PARALOGS_PATH, {"score", "-s", "result.txt", "--distance", "dcj"}, dir.path());
+        ASSERT_EQ(score.status, 0) << score.err;
+        const std::string last = score.out.substr(score.out.find_last_of('\t', score.out.size() - 2) + 1);
+        EXPECT_EQ(std::stod(last), cbc.objective)
+            << "seed " << seed << "\n" << dir.read("structs.txt") << dir.read("result.txt") << score.out;
+    }
+}
 
 }  // namespace
 }  // namespace rp::model
