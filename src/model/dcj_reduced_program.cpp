@@ -310,6 +310,17 @@ struct RowWriter {
 // Stage 4: z columns (free pairs as binaries, decided pairs fixed to 1) and
 // the family and degree rows.
 void addMatching(Diagram& d, LpProgram& lp, RowWriter& rows, DcjReducedCounts& counts) {
+    // Beyond this many candidate pairs the program would take gigabytes:
+    // families with very many copies in both genomes.
+    constexpr std::uint64_t kMaxPairs = 20'000'000;
+    std::uint64_t candidates = 0;
+    for (const Diagram::FamilyInfo& f : d.families)
+        if (!f.genesA.empty() && d.genes[f.genesA[0]].state == GeneState::free)
+            candidates += std::uint64_t{f.genesA.size()} * f.genesB.size();
+    if (candidates > kMaxPairs)
+        throw std::runtime_error("the program would be too large: " + std::to_string(candidates) +
+                                 " candidate pairs (at most " + std::to_string(kMaxPairs) +
+                                 "); families with very many copies in both genomes?");
     for (Diagram::FamilyInfo& f : d.families) {
         if (f.genesA.empty() || f.genesB.empty()) continue;
         ++counts.families;
