@@ -5,6 +5,7 @@
 
 #include "checks.hpp"
 #include "model/dcj_program.hpp"
+#include "model/dcj_reduced_program.hpp"
 #include "model/dcj_score.hpp"
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
@@ -48,6 +49,35 @@ void checkDcjProgram(const model::GenomePair& pair) {
     std::string line;
     while (std::getline(lines, line))
         if (line.size() > model::kMaxLpLineBytes) fail("DCJ LP line of " + std::to_string(line.size()) + " bytes");
+}
+
+// The reduced DCJ-indel program refuses only with its messages, its lines
+// stay within the LP limit, and the greedy start is a feasible point whose
+// objective is its matching's distance.
+void checkReducedDcjProgram(const model::GenomePair& pair) {
+    const model::MatchingModel intermediate{model::ModelKind::intermediate, {}, ""};
+    model::DcjReducedProgram program;
+    try {
+        program = model::buildDcjReducedProgram(pair, intermediate);
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        if (message.rfind("label ", 0) != 0 && message.rfind("family \"", 0) != 0 &&
+            message.rfind("the program would be too large", 0) != 0)
+            fail("reduced DCJ program: " + message);
+        return;
+    }
+    std::ostringstream out;
+    model::writeLpProgram(out, program.lp, {"fuzz"});
+    std::istringstream lines(out.str());
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.size() > 255) fail("reduced DCJ LP line of " + std::to_string(line.size()) + " bytes");
+    const model::Matching greedy = model::greedyDcjMatching(pair, intermediate);
+    const std::vector<std::int64_t> start = model::dcjStartValues(program, pair, greedy);
+    const std::string broken = model::firstViolation(program.lp, start);
+    if (!broken.empty()) fail("reduced DCJ start breaks " + broken);
+    if (model::objectiveAt(program.lp, start) != model::scoreDcj(*pair.a, *pair.b, greedy).distance)
+        fail("reduced DCJ start's objective is not its distance");
 }
 
 // The DCJ-indel distance: each genome with singular genes needs an indel, and
@@ -96,6 +126,7 @@ void checkPair(const std::vector<Structure>& structures) {
             if (line.size() > model::kMaxLpLine) fail("LP line of " + std::to_string(line.size()) + " bytes");
     }
     checkDcjProgram(pair);
+    checkReducedDcjProgram(pair);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
-#include "model/dcj_program.hpp"
+#include "model/dcj_reduced_program.hpp"
 #include "model/dcj_score.hpp"
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
@@ -167,13 +167,16 @@ void Road::writeModel() {
             "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B");
         io::writeOutputFile(path(files::model), [&](std::ostream& out) { model::writeLp(out, program, comment); });
     } else {
-        const model::DcjProgram program = model::buildDcjProgram(pair, matching);
-        pairs_ = program.lowerPairs;
-        counts = model::describeDcjCounts(program);
+        const model::DcjReducedProgram program = model::buildDcjReducedProgram(pair, matching);
+        counts = std::to_string(program.lp.columns.size()) + " variables (" +
+                 std::to_string(program.counts.freeZ) + " z free, " + std::to_string(program.counts.fixedPairs) +
+                 " pairs decided), " + std::to_string(program.lp.rows.size()) + " constraints";
         comment.push_back(counts);
-        comment.push_back("minimise the DCJ-indel distance; z_F.I.J = 1: copy I of A is copy J of B");
+        comment.push_back(
+            "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J "
+            "of B");
         io::writeOutputFile(path(files::model),
-                            [&](std::ostream& out) { model::writeLinearProgram(out, program.lp, comment); });
+                            [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +

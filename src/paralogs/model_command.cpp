@@ -9,6 +9,7 @@
 #include "io/output_file.hpp"
 #include "model/genome_pair.hpp"
 #include "model/dcj_program.hpp"
+#include "model/dcj_reduced_program.hpp"
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "paralogs/command.hpp"
@@ -48,13 +49,58 @@ model::MatchingModel readModel(const po::variables_map& values) {
     return matchingModel;
 }
 
+enum class Form { plain, reduced };
+
+Form parseForm(const std::string& text) {
+    if (text == "plain") return Form::plain;
+    if (text == "reduced") return Form::reduced;
+    throw UsageError("unknown form " + quoteInput(text) + " (plain or reduced)");
+}
+
+// The reduced DCJ-indel program: what no choice changes decided, without
+// capping. Writes it, sets the summary lines, and with a start path writes
+// the greedy matching's values beside it as a start CBC reads (mipstart).
+void writeReducedDcj(const model::GenomePair& pair, const model::MatchingModel& matchingModel,
+                     const std::string& inputName, const std::vector<std::string>& head, const std::string& outputPath,
+                     const std::string& startPath, std::string& modelLine, std::string& counts,
+                     std::string& startLine) {
+    model::DcjReducedProgram program;
+    try {
+        program = model::buildDcjReducedProgram(pair, matchingModel);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(inputName + ": " + e.what());
+    }
+    const model::DcjReducedCounts& c = program.counts;
+    modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " + std::to_string(c.families) +
+                " families in both genomes, " + std::to_string(c.fixedPairs) +
+                (c.fixedPairs == 1 ? " pair" : " pairs") + " decided, " + std::to_string(c.freeZ) +
+                " z left to the solver";
+    counts = std::to_string(program.lp.columns.size()) + " variables, " + std::to_string(program.lp.rows.size()) +
+             " constraints (reduced: " + std::to_string(c.segments) + " segments, " +
+             std::to_string(c.fixedCycles) + " decided cycles, " + std::to_string(c.fixedPaths) + " decided paths)";
+    std::vector<std::string> comment = head;
+    comment.push_back(modelLine);
+    comment.push_back(counts);
+    comment.push_back(
+        "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J of B");
+    io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
+    if (startPath.empty()) return;
+    const model::Matching matching = model::greedyDcjMatching(pair, matchingModel);
+    const std::vector<std::int64_t> start = model::dcjStartValues(program, pair, matching);
+    const std::int64_t distance = model::objectiveAt(program.lp, start);
+    io::writeOutputFile(startPath, [&](std::ostream& out) { model::writeCbcStart(out, program.lp, start, distance); });
+    startLine = "wrote " + (startPath == "-" ? std::string("standard output") : startPath) + ": a start of distance " +
+                std::to_string(distance) + " (" + std::to_string(matching.size()) +
+                " pairs), for cbc MODEL mipstart START solve";
+}
+
 }  // namespace
 
 int runModel(int argc, const char* const argv[]) {
     static constexpr CommandInfo kInfo{
         "model",
         "-s STRUCTS -o MODEL.lp [--second N] [--distance breakpoint|dcj] [--model maximum|exemplar|intermediate] "
-        "[--bounds FILE]",
+        "[--bounds FILE] [--form reduced|plain] [--start START]",
         "Writes the integer program (CPLEX LP format) whose optimum is the best matching of the\n"
         "genes of genome A (the first structure) and genome B (the N-th): 2 x conserved\n"
         "adjacencies + conserved telomeres, z_FAMILY.I.J at 1 matching copy I of A to copy J of B."};
@@ -68,13 +114,23 @@ int runModel(int argc, const char* const argv[]) {
         "distance", po::value<std::string>()->default_value("breakpoint"),
         "breakpoint: maximise 2 x conserved adjacencies + telomeres; dcj: minimise the DCJ-indel distance")(
         "bounds", po::value<std::string>(),
-        "pairs per family: lines FAMILY<TAB>LOWER<TAB>UPPER (input, - for standard input), overriding the model");
+        "pairs per family: lines FAMILY<TAB>LOWER<TAB>UPPER (input, - for standard input), overriding the model")(
+        "form", po::value<std::string>()->default_value("reduced"),
+        "dcj: reduced (decided parts as constants, no capping) or plain (the capped program)")(
+        "start", po::value<std::string>(),
+        "dcj, reduced: also write a greedy matching's values as a start for CBC (cbc MODEL mipstart START solve)");
     std::string commandLine = "paralogs";
     for (int i = 0; i < argc; ++i) commandLine += std::string(" ") + argv[i];
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const Distance distance = parseDistance(values["distance"].as<std::string>());
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const model::MatchingModel matchingModel = readModel(values);
+        const Form form = parseForm(values["form"].as<std::string>());
+        const std::string startPath = values.count("start") != 0 ? values["start"].as<std::string>() : "";
+        if (values.count("start") != 0 && (distance != Distance::dcj || form != Form::reduced))
+            throw UsageError("--start goes with --distance dcj and the reduced form");
+        if (values["form"].defaulted() == false && distance != Distance::dcj)
+            throw UsageError("--form goes with --distance dcj");
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
@@ -92,6 +148,7 @@ int runModel(int argc, const char* const argv[]) {
         const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
         std::string modelLine;
         std::string counts;
+        std::string startLine;
         if (distance == Distance::breakpoint) {
             model::MatchingProgram program;
             try {
@@ -113,6 +170,9 @@ int runModel(int argc, const char* const argv[]) {
                 "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B",
             };
             io::writeOutputFile(outputPath, [&](std::ostream& out) { model::writeLp(out, program, comment); });
+        } else if (form == Form::reduced) {
+            writeReducedDcj(pair, matchingModel, input.name, {commandLine, "input: " + input.name + ": " + genomesLine},
+                            outputPath, startPath, modelLine, counts, startLine);
         } else {
             model::DcjProgram program;
             try {
@@ -144,6 +204,7 @@ int runModel(int argc, const char* const argv[]) {
         printSummary(kInfo, modelLine);
         printSummary(kInfo, "wrote " + (outputPath == "-" ? std::string("standard output") : outputPath) + ": " +
                                 counts);
+        if (!startLine.empty()) printSummary(kInfo, startLine);
     });
 }
 

@@ -38,7 +38,7 @@ check "convert" paralogs con
 check "model" paralogs mo
 check "--help --version" paralogs --
 check "score solution" paralogs s
-check "--second --structs" paralogs model -o m.lp --s
+check "--second --start --structs" paralogs model -o m.lp --s
 check "--tolerance" paralogs solution --t
 check "--families" paralogs unimog --f
 check "exemplar intermediate maximum" paralogs model --model ""

@@ -35,7 +35,7 @@ TEST(DcjModelCommand, WritesTheProgramNamingDistanceModelAndBounds) {
     dir.write("structs.txt", kPair);
     dir.write("bounds.tsv", "# family\tlower\tupper\na\t1\t2\n");
     const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj",
-                                             "--model", "exemplar", "--bounds", "bounds.tsv"});
+                                             "--model", "exemplar", "--bounds", "bounds.tsv", "--form", "plain"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = linesOf(run.err);
     ASSERT_EQ(lines.size(), 3u) << run.err;
@@ -65,7 +65,7 @@ TEST(DcjModelCommand, ReadsCompressedBoundsFromStandardInput) {
     const ProcessResult run = runProcess(
         "/bin/sh",
         {"-c", std::string("gzip -c bounds.tsv | ") + RP_PARALOGS_PATH +
-                   " model -s structs.txt -o model.lp --distance dcj --bounds -"},
+                   " model -s structs.txt -o model.lp --distance dcj --form plain --bounds -"},
         dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("bounds from standard input (1 family)"), std::string::npos) << run.err;
