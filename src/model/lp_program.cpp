@@ -1,4 +1,5 @@
 #include "model/lp_program.hpp"
+#include "model/lp_text.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -41,61 +42,6 @@ void appendNumber(std::string& s, std::int64_t value) {
     s.append(digits, end);
 }
 
-// LP text in blocks, a long row wrapped before a term would pass the width.
-class LpWriter {
-public:
-    explicit LpWriter(std::ostream& out) : out_(out) {}
-    ~LpWriter() { flush(); }
-
-    void line(std::string_view s) {
-        text_.append(s);
-        newline();
-    }
-    void begin(std::string_view name) {
-        text_.push_back(' ');
-        text_.append(name);
-        text_.push_back(':');
-        column_ = name.size() + 2;
-    }
-    void term(std::int64_t coefficient, std::string_view name, bool first) {
-        std::string piece = " ";
-        if (!first || coefficient < 0) piece += coefficient < 0 ? "- " : "+ ";
-        const std::int64_t magnitude = coefficient < 0 ? -coefficient : coefficient;
-        if (magnitude != 1) {
-            appendNumber(piece, magnitude);
-            piece.push_back(' ');
-        }
-        piece.append(name);
-        word(piece);
-    }
-    // A piece that starts with its own blank.
-    void word(std::string_view piece) {
-        if (column_ + piece.size() > kWrap) {
-            newline();
-            text_.push_back(' ');
-            column_ = 1;
-        }
-        text_.append(piece);
-        column_ += piece.size();
-    }
-    void newline() {
-        text_.push_back('\n');
-        column_ = 0;
-        if (text_.size() >= kBlock) flush();
-    }
-    void flush() {
-        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        text_.clear();
-    }
-
-private:
-    static constexpr std::size_t kWrap = 200;  // a term is at most ~130 bytes: lines stay under 255
-    static constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::ostream& out_;
-    std::string text_;
-    std::size_t column_ = 0;
-};
-
 std::string senseText(LpProgram::Sense sense) {
     switch (sense) {
         case LpProgram::Sense::lessEqual: return " <= ";
@@ -105,7 +51,7 @@ std::string senseText(LpProgram::Sense sense) {
     return " = ";
 }
 
-void writeBounds(LpWriter& lp, const LpProgram& program) {
+void writeBounds(LpText& lp, const LpProgram& program) {
     lp.line("Bounds");
     for (const LpProgram::Column& c : program.columns) {
         if (c.type == LpProgram::Type::binary) continue;
@@ -129,13 +75,13 @@ void writeBounds(LpWriter& lp, const LpProgram& program) {
     }
 }
 
-void writeTypeSection(LpWriter& lp, const LpProgram& program, LpProgram::Type type, std::string_view heading) {
+void writeTypeSection(LpText& lp, const LpProgram& program, LpProgram::Type type, std::string_view heading) {
     bool any = false;
     for (const LpProgram::Column& c : program.columns) {
         if (c.type != type || (type == LpProgram::Type::integer && c.lower == c.upper)) continue;
         if (!any) lp.line(heading);
         any = true;
-        lp.word(" " + c.name);
+        lp.word(c.name);
     }
     if (any) lp.newline();
 }
@@ -143,14 +89,8 @@ void writeTypeSection(LpWriter& lp, const LpProgram& program, LpProgram::Type ty
 }  // namespace
 
 void writeLpProgram(std::ostream& out, const LpProgram& program, const std::vector<std::string>& comment) {
-    LpWriter lp(out);
-    for (const std::string& c : comment) {
-        std::string text = "\\ " + c;
-        if (text.size() > 255) text.resize(255);
-        for (char& ch : text)
-            if (ch == '\n' || ch == '\r') ch = ' ';
-        lp.line(text);
-    }
+    LpText lp(out);
+    lp.comments(comment);
     lp.line(program.minimize ? "Minimize" : "Maximize");
     lp.begin("obj");
     if (program.objective.empty() && !program.columns.empty()) lp.term(0, program.columns[0].name, true);
@@ -166,8 +106,7 @@ void writeLpProgram(std::ostream& out, const LpProgram& program, const std::vect
                     program.columns[program.termColumns[row.firstTerm + i]].name, i == 0);
         std::string tail = senseText(row.sense);
         appendNumber(tail, row.rhs);
-        lp.word(tail);
-        lp.newline();
+        lp.end(tail);
     }
     writeBounds(lp, program);
     writeTypeSection(lp, program, LpProgram::Type::integer, "General");

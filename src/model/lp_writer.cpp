@@ -59,85 +59,6 @@ void RowBuilder::addObjective(std::uint32_t variable, double coefficient) {
 
 namespace {
 
-// Integers as integers (never "1e+06"), others in their shortest exact form.
-std::size_t formatNumber(char* out, std::size_t size, double value) {
-    if (std::fabs(value) < 9e15 && value == std::trunc(value))
-        return static_cast<std::size_t>(std::to_chars(out, out + size, static_cast<std::int64_t>(value)).ptr - out);
-    return static_cast<std::size_t>(std::to_chars(out, out + size, value, std::chars_format::fixed).ptr - out);
-}
-
-// Writes LP text in blocks, wrapping a long row before a term would pass the width.
-class LpLines {
-public:
-    explicit LpLines(std::ostream& out) : out_(out) { text_.reserve(kBlock + 1024); }
-    ~LpLines() = default;
-    LpLines(const LpLines&) = delete;
-    LpLines& operator=(const LpLines&) = delete;
-
-    void line(std::string_view s) {
-        text_.append(s);
-        newline();
-    }
-    void begin(std::string_view name) {
-        text_.push_back(' ');
-        text_.append(name);
-        text_.push_back(':');
-        column_ = name.size() + 2;
-    }
-    void term(double coefficient, std::string_view name, bool first) {
-        char number[400];
-        const double magnitude = std::fabs(coefficient);
-        const std::size_t digits =
-            magnitude == 1 ? 0 : formatNumber(number, sizeof number, magnitude);
-        const std::size_t width = 3 + (digits == 0 ? 0 : digits + 1) + name.size();
-        if (column_ + width > kWrap) wrap();
-        text_.push_back(' ');
-        if (!first || coefficient < 0) {
-            text_.push_back(coefficient < 0 ? '-' : '+');
-            text_.push_back(' ');
-        }
-        if (digits != 0) {
-            text_.append(number, digits);
-            text_.push_back(' ');
-        }
-        text_.append(name);
-        column_ += width;
-    }
-    void number(double value) {
-        char digits[400];
-        text_.append(digits, formatNumber(digits, sizeof digits, value));
-    }
-    void append(std::string_view s) { text_.append(s); }
-    void word(std::string_view name) {
-        if (column_ + 1 + name.size() > kWrap) newline();
-        text_.push_back(' ');
-        text_.append(name);
-        column_ += 1 + name.size();
-    }
-    void wrap() {
-        newline();
-        text_.push_back(' ');
-        column_ = 1;
-    }
-    void newline() {
-        text_.push_back('\n');
-        column_ = 0;
-        if (text_.size() >= kBlock) flush();
-    }
-    void flush() {
-        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        text_.clear();
-    }
-
-private:
-    // A term is at most 3 + 25 + a name; a row's tail at most 30 bytes.
-    static constexpr std::size_t kWrap = 200;
-    static constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::ostream& out_;
-    std::string text_;
-    std::size_t column_ = 0;
-};
-
 std::string_view senseText(LinearProgram::Sense sense) {
     switch (sense) {
         case LinearProgram::Sense::lessEqual: return " <= ";
@@ -152,14 +73,8 @@ std::string_view senseText(LinearProgram::Sense sense) {
 void writeLinearProgram(std::ostream& out, const LinearProgram& program, const std::vector<std::string>& comment) {
     for (const LinearProgram::Variable& v : program.variables)
         if (v.name.size() > 100) throw std::logic_error("LP name too long: " + v.name.substr(0, 100));
-    LpLines lp(out);
-    for (const std::string& c : comment) {
-        std::string text = "\\ " + c;
-        if (text.size() > kMaxLpLineBytes) text.resize(kMaxLpLineBytes);
-        for (char& ch : text)
-            if (ch == '\n' || ch == '\r') ch = ' ';
-        lp.line(text);
-    }
+    LpText lp(out);
+    lp.comments(comment);
     const bool empty = program.variables.empty();
     const auto nameOf = [&](std::uint32_t v) -> std::string_view { return program.variables[v].name; };
     lp.line(program.direction == LinearProgram::Direction::minimize ? "Minimize" : "Maximize");

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/lp_text.hpp"
+
 namespace rp::model {
 
 struct LinearProgram {
@@ -79,7 +81,5 @@ private:
 // line limit), then the sections. No line is longer than kMaxLpLineBytes;
 // a program with no variable gets one, "none", so that readers accept it.
 void writeLinearProgram(std::ostream& out, const LinearProgram& program, const std::vector<std::string>& comment);
-
-inline constexpr std::size_t kMaxLpLineBytes = 255;
 
 }  // namespace rp::model

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "model/lp_text.hpp"
 #include "model/program_stages.hpp"
 
 namespace rp::model {
@@ -74,90 +75,10 @@ std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& st
     return past;
 }
 
-namespace {
-
-// Writes LP text, wrapping a long row before a term would pass the width.
-class LpText {
-public:
-    explicit LpText(std::ostream& out) : out_(out) { text_.reserve(kBlock + 512); }
-    ~LpText() { flush(); }
-
-    void line(std::string_view s) {
-        text_.append(s);
-        newline();
-    }
-    void begin(std::string_view name) {
-        text_.push_back(' ');
-        text_.append(name);
-        text_.push_back(':');
-        column_ = name.size() + 2;
-    }
-    void term(std::int64_t coefficient, std::string_view name, bool first) {
-        char number[24];
-        const std::uint64_t magnitude = static_cast<std::uint64_t>(coefficient < 0 ? -coefficient : coefficient);
-        const std::size_t digits =
-            magnitude == 1 ? 0
-                           : static_cast<std::size_t>(std::to_chars(number, number + sizeof number, magnitude).ptr - number);
-        const std::size_t width = 3 + (digits == 0 ? 0 : digits + 1) + name.size();
-        if (column_ + width > kWrap) {
-            newline();
-            text_.push_back(' ');
-            column_ = 1;
-        }
-        text_.push_back(' ');
-        if (!first || coefficient < 0) {
-            text_.push_back(coefficient < 0 ? '-' : '+');
-            text_.push_back(' ');
-        }
-        if (digits != 0) {
-            text_.append(number, digits);
-            text_.push_back(' ');
-        }
-        text_.append(name);
-        column_ += width;
-    }
-    void end(std::string_view tail) {
-        text_.append(tail);
-        newline();
-    }
-    void word(std::string_view name) {
-        if (column_ + 1 + name.size() > kWrap) newline();
-        text_.push_back(' ');
-        text_.append(name);
-        column_ += 1 + name.size();
-    }
-    void newline() {
-        text_.push_back('\n');
-        column_ = 0;
-        if (text_.size() >= kBlock) flush();
-    }
-    void flush() {
-        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        text_.clear();
-    }
-
-private:
-    // Every term is at most 3 + 12 + kMaxLpName bytes, the tail of a row 16.
-    static constexpr std::size_t kWrap = 200;
-    static constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::ostream& out_;
-    std::string text_;
-    std::size_t column_ = 0;
-};
-
-}  // namespace
-
 void writeLp(std::ostream& out, const MatchingProgram& program, const std::vector<std::string>& comment) {
     static_assert(3 + 12 + kMaxLpName + 200 <= kMaxLpLine + 60);
     LpText lp(out);
-    for (const std::string& c : comment) {
-        std::string text = "\\ " + c;
-        // A comment runs to the end of its line: cut, never wrap.
-        if (text.size() > kMaxLpLine) text.resize(kMaxLpLine);
-        for (char& ch : text)
-            if (ch == '\n' || ch == '\r') ch = ' ';
-        lp.line(text);
-    }
+    lp.comments(comment);
     const std::size_t zCount = program.zNames.size();
     using stages::appendNumber;
     std::string scratch;

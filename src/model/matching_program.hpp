@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
+#include "model/lp_text.hpp"
 #include "model/matching_model.hpp"
 
 namespace rp::model {
@@ -90,6 +91,6 @@ std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& st
 void writeLp(std::ostream& out, const MatchingProgram& program, const std::vector<std::string>& comment);
 
 // The longest line writeLp writes.
-inline constexpr std::size_t kMaxLpLine = 255;
+inline constexpr std::size_t kMaxLpLine = kMaxLpLineBytes;
 
 }  // namespace rp::model
