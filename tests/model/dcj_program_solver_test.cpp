@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 
+#include "dcj_enumeration.hpp"
 #include "support/genomes.hpp"
 #include "model/dcj_program.hpp"
 #include "model/dcj_score.hpp"
@@ -67,47 +68,6 @@ std::map<std::string, Places> familyPlaces(const Structure& a, const Structure& 
         for (std::uint32_t p = 0; p < b.chromosomes[c].genes.size(); ++p)
             families[b.chromosomes[c].genes[p].name].second.push_back({c, p});
     return families;
-}
-
-// The least distance over every matching the model allows, by enumeration:
-// per family every set of pairs whose size lies in the family's range.
-std::int64_t leastDistance(const Structure& a, const Structure& b, const MatchingModel& model) {
-    std::vector<std::pair<Places, PairRange>> shared;
-    for (const auto& [name, places] : familyPlaces(a, b))
-        if (!places.first.empty() && !places.second.empty())
-            shared.emplace_back(places, familyRange(model, name, static_cast<std::uint32_t>(places.first.size()),
-                                                    static_cast<std::uint32_t>(places.second.size())));
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
-    Matching matching;
-    std::vector<bool> used;
-    const auto recurse = [&](auto&& self, std::size_t f, std::size_t i, std::uint32_t made) -> void {
-        if (f == shared.size()) {
-            best = std::min(best, scoreDcj(a, b, matching).distance);
-            return;
-        }
-        const auto& [places, range] = shared[f];
-        if (i == places.first.size()) {
-            if (made < range.lower || made > range.upper) return;
-            std::vector<bool> saved = std::move(used);
-            used.clear();
-            self(self, f + 1, 0, 0);
-            used = std::move(saved);
-            return;
-        }
-        if (used.empty()) used.assign(places.second.size(), false);
-        self(self, f, i + 1, made);  // A's copy i unmatched
-        if (made == range.upper) return;
-        for (std::size_t j = 0; j < places.second.size(); ++j) {
-            if (used[j]) continue;
-            used[j] = true;
-            matching.push_back({places.first[i], places.second[j]});
-            self(self, f, i + 1, made + 1);
-            matching.pop_back();
-            used[j] = false;
-        }
-    };
-    recurse(recurse, 0, 0, 0);
-    return best;
 }
 
 // The matching the z variables at 1 say, checked to be one of the model.
@@ -182,7 +142,7 @@ TEST_P(DcjProgramSolved, CbcOptimumIsTheLeastDistanceOverTheModelsMatchings) {
             model.bounds = randomBounds(a, b, rng);
             model.boundsSource = "bounds";
         }
-        const std::int64_t least = leastDistance(a, b, model);
+        const std::int64_t least = test::leastDcjDistance(a, b, model);
         const DcjProgram program = buildDcjProgram(selectPair(structures, 2), model);
         test::TempDir dir;
         {
