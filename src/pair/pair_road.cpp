@@ -86,6 +86,8 @@ private:
     void readGenomes();
     model::MatchingModel matchingModel() const;
     void writeModel();
+    void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
+                    const model::MatchingModel& matching);
     void solve();
     void convertAnswer();
     void resolve();
@@ -110,7 +112,7 @@ void Road::prepareDirectory() {
     if (error) throw std::runtime_error("cannot create the directory " + dir_ + ": " + error.message());
     // What an earlier run left must not pass for this run's: the solver's
     // answer above all, which a failing solver might not write again.
-    for (const char* file : {files::pair, files::model, files::solverLog, files::solverOut, files::solution,
+    for (const char* file : {files::pair, files::model, files::start, files::solverLog, files::solverOut, files::solution,
                              files::resolved, files::resolvedUnimog}) {
         fs::remove(path(file), error);
         if (error) throw std::runtime_error("cannot remove " + path(file) + ": " + error.message());
@@ -149,6 +151,18 @@ model::MatchingModel Road::matchingModel() const {
     return result;
 }
 
+// A greedy matching's values beside the reduced program, for CBC's
+// mipstart: every run then has an answer and an upper bound from its start.
+void Road::writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
+                      const model::MatchingModel& matching) {
+    const model::Matching start = model::greedyDcjMatching(pair, matching);
+    const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, start);
+    const std::int64_t distance = model::objectiveAt(program.lp, values);
+    io::writeOutputFile(path(files::start),
+                        [&](std::ostream& out) { model::writeCbcStart(out, program.lp, values, distance); });
+    say("start: a greedy matching of distance " + std::to_string(distance) + " for CBC");
+}
+
 void Road::writeModel() {
     const model::MatchingModel matching = matchingModel();
     const model::GenomePair pair = model::selectPair(genomes_, 2);
@@ -177,6 +191,7 @@ void Road::writeModel() {
             "of B");
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
+        if (request_.solver.kind == SolverKind::cbc) writeStart(program, pair, matching);
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
@@ -192,6 +207,7 @@ void Road::solve() {
     job.timeLimit = request_.timeLimit;
     job.threads = request_.threads;
     job.highsScript = request_.highsScript;
+    if (fs::exists(path(files::start))) job.start = path(files::start);
     if (request_.solver.kind == SolverKind::highs && !fs::exists(request_.highsScript))
         throw StageError("the HiGHS script " + request_.highsScript + " is missing (make deps installs HiGHS)");
     ChildLimits limits;

@@ -45,6 +45,7 @@ struct PairRequest {
 namespace files {
 inline constexpr const char* pair = "pair.txt";
 inline constexpr const char* model = "model.lp";
+inline constexpr const char* start = "start.sol";  // dcj with CBC: the greedy matching's values
 inline constexpr const char* solverLog = "solver.log";
 inline constexpr const char* solverOut = "solver.out";
 inline constexpr const char* solution = "solution.xml";

@@ -64,6 +64,10 @@ std::vector<std::string> solverArguments(const Solver& solver, const SolverJob& 
                 args.push_back("threads");
                 args.push_back(std::to_string(job.threads));
             }
+            if (!job.start.empty()) {
+                args.push_back("mipstart");
+                args.push_back(asArgument(job.start));
+            }
             for (const char* word : {"solve", "solu"}) args.push_back(word);
             args.push_back(asArgument(job.solution));
             return args;

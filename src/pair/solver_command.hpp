@@ -30,10 +30,11 @@ struct SolverJob {
     unsigned timeLimit = 600;
     unsigned threads = 1;
     std::string highsScript;  // the HiGHS script (highs-solve.mjs)
+    std::string start;        // CBC: a start it reads with mipstart, or empty
 };
 
-// The argument vector that runs the solver: `cbc LP sec T [threads N] solve
-// solu OUT`, `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP
+// The argument vector that runs the solver: `cbc LP sec T [threads N]
+// [mipstart START] solve solu OUT`, `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP
 // --solution OUT --time-limit T --threads N`, or `/bin/sh -c COMMAND` with
 // the template's placeholders replaced (paths quoted for the shell).
 std::vector<std::string> solverArguments(const Solver& solver, const SolverJob& job);

@@ -27,6 +27,8 @@ SolverJob job() {
 TEST(SolverCommand, EachSolversArguments) {
     SolverJob threaded = job();
     threaded.threads = 4;
+    SolverJob started = job();
+    started.start = "d/start.sol";
     SolverJob dashed = job();
     dashed.lp = "-odd.lp";
     struct Case {
@@ -38,6 +40,8 @@ TEST(SolverCommand, EachSolversArguments) {
         {"cbc", job(), {"cbc", "d/model.lp", "sec", "30", "solve", "solu", "d/solver.out"}},
         {"cbc", threaded, {"cbc", "d/model.lp", "sec", "30", "threads", "4", "solve", "solu", "d/solver.out"}},
         {"cbc", dashed, {"cbc", "./-odd.lp", "sec", "30", "solve", "solu", "d/solver.out"}},
+        {"cbc", started,
+         {"cbc", "d/model.lp", "sec", "30", "mipstart", "d/start.sol", "solve", "solu", "d/solver.out"}},
         {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"highs", threaded,
          {"node", "/x/highs-solve.mjs", "--model", "d/model.lp", "--solution", "d/solver.out", "--time-limit", "30",
