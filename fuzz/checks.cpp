@@ -460,9 +460,14 @@ bool isUnimogMessage(std::string_view message, std::string_view input) {
     message.remove_prefix(2);
     if ((message == "sign '-' without a marker") || (message == "sign '+' without a marker")) return true;
     if (!message.starts_with("marker '") && !message.starts_with("genome '")) return false;
-    if (message.starts_with("marker '") && message.ends_with("': copy number out of range")) return true;
+    // A name past 60 bytes is cut, and "..." follows its closing quote.
+    const auto endsWithReason = [&](std::string_view reason) {
+        return message.ends_with(std::string("'").append(reason)) ||
+               message.ends_with(std::string("'...").append(reason));
+    };
+    if (message.starts_with("marker '") && endsWithReason(": copy number out of range")) return true;
     for (std::string_view problem : kUnimogProblems)
-        if (message.ends_with(std::string("': the structures format cannot carry ").append(problem))) return true;
+        if (endsWithReason(std::string(": the structures format cannot carry ").append(problem))) return true;
     return false;
 }
 
