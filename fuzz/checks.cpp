@@ -459,13 +459,16 @@ bool isUnimogMessage(std::string_view message, std::string_view input) {
     if (!message.starts_with(": ")) return false;
     message.remove_prefix(2);
     if ((message == "sign '-' without a marker") || (message == "sign '+' without a marker")) return true;
-    if (!message.starts_with("marker '") && !message.starts_with("genome '")) return false;
-    // A name past 60 bytes is cut, and "..." follows its closing quote.
+    // A name is quoted with ' or, when it holds one, with "; past 60 bytes it
+    // is cut, and "..." follows its closing quote.
+    const bool marker = message.starts_with("marker '") || message.starts_with("marker \"");
+    if (!marker && !message.starts_with("genome '") && !message.starts_with("genome \"")) return false;
     const auto endsWithReason = [&](std::string_view reason) {
-        return message.ends_with(std::string("'").append(reason)) ||
-               message.ends_with(std::string("'...").append(reason));
+        for (const char* close : {"'", "'...", "\"", "\"..."})
+            if (message.ends_with(std::string(close).append(reason))) return true;
+        return false;
     };
-    if (message.starts_with("marker '") && endsWithReason(": copy number out of range")) return true;
+    if (marker && endsWithReason(": copy number out of range")) return true;
     for (std::string_view problem : kUnimogProblems)
         if (endsWithReason(std::string(": the structures format cannot carry ").append(problem))) return true;
     return false;
