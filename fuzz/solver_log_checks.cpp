@@ -5,16 +5,16 @@
 #include <string>
 
 #include "checks.hpp"
-#include "pair/solver_log.hpp"
+#include "solving/solver_log.hpp"
 
 namespace rp::fuzz {
 
 void checkSolverLog(std::string_view input) {
-    using pair::Sense;
+    using solving::Sense;
     using solvers::Format;
     for (const Format format : {Format::cbc, Format::glpk, Format::highs, Format::gurobi}) {
-        const std::optional<double> most = pair::reportedBound(format, input, Sense::maximise);
-        const std::optional<double> least = pair::reportedBound(format, input, Sense::minimise);
+        const std::optional<double> most = solving::reportedBound(format, input, Sense::maximise);
+        const std::optional<double> least = solving::reportedBound(format, input, Sense::minimise);
         for (const std::optional<double>& bound : {most, least})
             if (bound && !std::isfinite(*bound))
                 throw CheckFailure("an infinite bound from the log of " + std::string(solvers::formatName(format)));

@@ -13,12 +13,14 @@
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
-#include "pair/child_process.hpp"
 #include "pair/genome_selection.hpp"
-#include "pair/solver_log.hpp"
 #include "resolve/renumber.hpp"
 #include "solution/solution_reader.hpp"
 #include "solvers/conversion.hpp"
+#include "solvers/solution_writer.hpp"
+#include "solving/child_process.hpp"
+#include "solving/helper_script.hpp"
+#include "solving/solver_log.hpp"
 #include "structs/result_writer.hpp"
 #include "structs/structs_reader.hpp"
 #include "genomes/structures_writer.hpp"
@@ -27,6 +29,7 @@
 namespace rp::pair {
 
 namespace fs = std::filesystem;
+using solving::SolverDescriptor;
 
 namespace {
 
@@ -88,20 +91,29 @@ private:
     void writeModel();
     void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
                     const model::MatchingModel& matching);
-    void solve();
+    // How the solver's runs ended: with an answer, ended by us past its
+    // limit, or crashed (a signal not ours, after its cautious rerun if it
+    // has one).
+    enum class SolverEnd { answered, endedByUs, crashed };
+    solving::ChildResult runSolver(const solving::SolverJob& job, double grace);
+    SolverEnd solve();
     void convertAnswer();
+    void startAsAnswer(SolverEnd end);
     void resolve();
     void scoreResolved();
-    void judge();
+    void judge(bool crashed);
 
     const PairRequest& request_;
     const Progress& progress_;
     std::string dir_;
-    PairSummary summary_;
+    const SolverDescriptor& solver_ = solving::describe(request_.solver.kind);
+    PairResult result_;
     std::vector<Structure> genomes_;   // A and B
     std::vector<Structure> resolved_;  // after the matching
     std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
     std::vector<std::string> warnings_;
+    std::optional<model::Matching> start_;  // the greedy matching, once made
+    std::string solverEnding_;              // how a solver without an answer ended
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -112,8 +124,8 @@ void Road::prepareDirectory() {
     if (error) throw std::runtime_error("cannot create the directory " + dir_ + ": " + error.message());
     // What an earlier run left must not pass for this run's: the solver's
     // answer above all, which a failing solver might not write again.
-    for (const char* file : {files::pair, files::model, files::start, files::solverLog, files::solverOut, files::solution,
-                             files::resolved, files::resolvedUnimog}) {
+    for (const char* file : {files::pair, files::model, files::start, files::solverLog, files::crashedLog,
+                             files::solverOut, files::solution, files::resolved, files::resolvedUnimog}) {
         fs::remove(path(file), error);
         if (error) throw std::runtime_error("cannot remove " + path(file) + ": " + error.message());
     }
@@ -122,21 +134,22 @@ void Road::prepareDirectory() {
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
     genomes_ = selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source);
-    summary_["a"] = genomes_[0].name;
-    summary_["b"] = genomes_[1].name;
-    summary_["genes_a"] = std::to_string(geneCount(genomes_[0]));
-    summary_["genes_b"] = std::to_string(geneCount(genomes_[1]));
+    result_.a = genomes_[0].name;
+    result_.b = genomes_[1].name;
+    result_.genesA = geneCount(genomes_[0]);
+    result_.genesB = geneCount(genomes_[1]);
     const std::set<std::string> inA = familiesOf(genomes_[0]);
     std::size_t both = 0;
     for (const std::string& f : familiesOf(genomes_[1])) both += inA.count(f);
-    summary_["families_both"] = std::to_string(both);
+    result_.familiesBoth = both;
     try {
         io::writeOutputFile(path(files::pair), [&](std::ostream& out) { writeStructures(out, genomes_); });
     } catch (const std::invalid_argument& e) {
         throw StageError(source + ": " + e.what());
     }
-    say("genomes " + genomes_[0].name + " (" + summary_["genes_a"] + " genes) and " + genomes_[1].name + " (" +
-        summary_["genes_b"] + " genes) from " + source + ", " + summary_["families_both"] + " families in both");
+    say("genomes " + genomes_[0].name + " (" + std::to_string(*result_.genesA) + " genes) and " + genomes_[1].name +
+        " (" + std::to_string(*result_.genesB) + " genes) from " + source + ", " + std::to_string(both) +
+        " families in both");
 }
 
 // The model of the request, its bounds file read.
@@ -155,12 +168,12 @@ model::MatchingModel Road::matchingModel() const {
 // mipstart: every run then has an answer and an upper bound from its start.
 void Road::writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
                       const model::MatchingModel& matching) {
-    const model::Matching start = model::greedyDcjMatching(pair, matching);
-    const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, start);
+    start_ = model::greedyDcjMatching(pair, matching);
+    const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, *start_);
     const std::int64_t distance = model::objectiveAt(program.lp, values);
     io::writeOutputFile(path(files::start),
                         [&](std::ostream& out) { model::writeCbcStart(out, program.lp, values, distance); });
-    say("start: a greedy matching of distance " + std::to_string(distance) + " for CBC");
+    say("start: a greedy matching of distance " + std::to_string(distance) + " for " + std::string(solver_.name));
 }
 
 void Road::writeModel() {
@@ -168,7 +181,7 @@ void Road::writeModel() {
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     model::checkBounds(matching, pair);
     std::vector<std::string> comment{
-        "paralogs pair " + summary_["pair"] + ": " + genomes_[0].name + " and " + genomes_[1].name,
+        "paralogs pair " + result_.pair + ": " + genomes_[0].name + " and " + genomes_[1].name,
         "distance " + std::string(measureName(request_.measure)) + ", model " + model::describeModel(matching)};
     std::string counts;
     if (request_.measure == Measure::breakpoint) {
@@ -191,46 +204,67 @@ void Road::writeModel() {
             "of B");
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-        if (request_.solver.kind == SolverKind::cbc) writeStart(program, pair, matching);
+        if (solver_.readsStart) writeStart(program, pair, matching);
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
-    say("model " + summary_["model"] + " (" + std::string(measureName(request_.measure)) + "): " + counts);
+    say("model " + result_.model + " (" + std::string(measureName(request_.measure)) + "): " + counts);
 }
 
-void Road::solve() {
-    SolverJob job;
+solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace) {
+    solving::ChildLimits limits;
+    limits.killAfterSeconds = request_.timeLimit + grace;
+    limits.termGraceSeconds = request_.termGrace;
+    const solving::ChildResult run =
+        solving::runChild(solving::solverArguments(request_.solver, job), path(files::solverLog), limits);
+    result_.wallSeconds = result_.wallSeconds.value_or(0) + run.wallSeconds;
+    return run;
+}
+
+Road::SolverEnd Road::solve() {
+    solving::SolverJob job;
     job.lp = path(files::model);
     job.solution = path(files::solverOut);
     job.timeLimit = request_.timeLimit;
     job.threads = request_.threads;
-    job.highsScript = request_.highsScript;
+    job.script = solving::findHelperScript(solver_);
     if (fs::exists(path(files::start))) job.start = path(files::start);
-    if (request_.solver.kind == SolverKind::highs && !fs::exists(request_.highsScript))
-        throw StageError("the HiGHS script " + request_.highsScript + " is missing (make deps installs HiGHS)");
-    ChildLimits limits;
+    if (!solver_.script.empty() && !fs::exists(job.script))
+        throw StageError("the " + std::string(solver_.name) + " script " + job.script + " is missing (" +
+                         std::string(solver_.scriptInstall) + ")");
     const double grace = request_.grace >= 0 ? request_.grace : 0.1 * request_.timeLimit + 10;
-    limits.killAfterSeconds = request_.timeLimit + grace;
-    limits.termGraceSeconds = request_.termGrace;
-    say("solver " + summary_["solver"] + ": time limit " + std::to_string(request_.timeLimit) + " s, log in " +
+    say("solver " + result_.solver + ": time limit " + std::to_string(request_.timeLimit) + " s, log in " +
         path(files::solverLog));
-    const ChildResult run = runChild(solverArguments(request_.solver, job), path(files::solverLog), limits);
-    char wall[32];
-    std::snprintf(wall, sizeof wall, "%.3f", run.wallSeconds);
-    summary_["wall_s"] = wall;
-    if (run.killedByUs)
-        throw StageError("the solver ran past its time limit of " + std::to_string(request_.timeLimit) +
-                         " s by more than " + formatG(grace) + " s and was ended");
-    if (!run.exited || run.exitStatus != 0) {
+    solving::ChildResult run = runSolver(job, grace);
+    if (!run.exited && !run.killedByUs && solver_.retriesCautiously) {
+        say("solver crashed with " + solving::describeEnding(run) + ": once more without its heuristics");
+        fs::rename(path(files::solverLog), path(files::crashedLog));
+        job.cautious = true;
+        run = runSolver(job, grace);
+    }
+    const std::string wall = formatFixed(*result_.wallSeconds, 3);
+    if (run.killedByUs) {
+        solverEnding_ = "the solver ran past its time limit of " + std::to_string(request_.timeLimit) +
+                        " s by more than " + formatG(grace) + " s and was ended";
+        return SolverEnd::endedByUs;
+    }
+    if (!run.exited) {
         const std::string last = lastLine(path(files::solverLog));
-        throw StageError("the solver ended with " + describeEnding(run) +
+        solverEnding_ = "the solver crashed with " + solving::describeEnding(run) +
+                        (last.empty() ? std::string() : " (" + path(files::solverLog) + " ends: " + last + ")");
+        return SolverEnd::crashed;
+    }
+    if (run.exitStatus != 0) {
+        const std::string last = lastLine(path(files::solverLog));
+        throw StageError("the solver ended with " + solving::describeEnding(run) +
                          (last.empty() ? std::string() : " (" + path(files::solverLog) + " ends: " + last + ")"));
     }
     if (!fs::exists(path(files::solverOut)))
         throw StageError("the solver wrote no answer to " + path(files::solverOut));
-    say(std::string("solver ended after ") + wall + " s");
+    say("solver ended after " + wall + " s");
+    return SolverEnd::answered;
 }
 
 void Road::convertAnswer() {
@@ -244,12 +278,34 @@ void Road::convertAnswer() {
         throw StageError(input.name() + ": " + e.what());
     }
     output.commit();
-    summary_["status"] = std::string(solvers::outcomeName(answer_.header.outcome));
-    summary_["solver_status"] = answer_.header.status;
-    if (answer_.objective) summary_["objective"] = formatG(*answer_.objective);
-    say("answer: " + summary_["status"] + " (" + std::string(solvers::formatName(answer_.header.format)) +
+    result_.solverStatus = answer_.header.status;
+    result_.objective = answer_.objective;
+    say("answer: " + std::string(solvers::outcomeName(answer_.header.outcome)) + " (" +
+        std::string(solvers::formatName(answer_.header.format)) +
         (answer_.header.status.empty() ? "" : ", \"" + answer_.header.status + "\"") + "), objective " +
-        (summary_["objective"].empty() ? std::string("not given") : summary_["objective"]));
+        (answer_.objective ? formatG(*answer_.objective) : std::string("not given")));
+}
+
+// Without the solver's answer, the start's matching (made now when the road
+// has not made it for the solver) is the answer, at status limit.
+void Road::startAsAnswer(SolverEnd end) {
+    const model::GenomePair pair = model::selectPair(genomes_, 2);
+    if (!start_) start_ = model::greedyDcjMatching(pair, matchingModel());
+    answer_ = {};
+    answer_.header.status = end == SolverEnd::crashed ? "crashed" : "ended after its time limit";
+    answer_.header.outcome = solvers::Outcome::limit;
+    result_.solverStatus = answer_.header.status;
+    io::writeOutputFile(path(files::solution), [&](std::ostream& out) {
+        solvers::SolutionWriter writer(out);
+        writer.begin(answer_.header, nullptr);
+        for (const model::MatchedPair& m : *start_) {
+            const Gene& a = pair.a->chromosomes[m.a.chromosome].genes[m.a.position];
+            const Gene& b = pair.b->chromosomes[m.b.chromosome].genes[m.b.position];
+            writer.variable("z_" + a.name + "." + std::to_string(a.copy) + "." + std::to_string(b.copy), 1);
+        }
+        writer.finish();
+    });
+    say(solverEnding_ + ": the answer is the start's matching (" + std::to_string(start_->size()) + " pairs)");
 }
 
 // The matching applied as resolve-paralogs applies it: its readers of the
@@ -270,71 +326,84 @@ void Road::resolve() {
 void Road::scoreResolved() {
     const model::GenomePair pair = model::selectPair(resolved_, 2);
     score_ = model::scoreMatching(*pair.a, *pair.b, model::matchByLabels(pair));
-    summary_["matched"] = std::to_string(score_.matched);
-    summary_["adjacencies"] = std::to_string(score_.adjacencies);
-    summary_["telomeres"] = std::to_string(score_.telomeres);
-    summary_["breakpoint_distance"] = model::formatDistance(score_);
+    result_.matched = score_.matched;
+    result_.adjacencies = score_.adjacencies;
+    result_.telomeres = score_.telomeres;
+    result_.breakpointDistance = score_.distance();
     double scored = static_cast<double>(score_.objective());
     if (request_.measure == Measure::dcj) {
         const model::DcjScore dcj = model::scoreDcj(*pair.a, *pair.b, model::matchByLabels(pair));
         scored = static_cast<double>(dcj.distance);
-        summary_["score"] = std::to_string(dcj.distance);
-        summary_["distance"] = summary_["score"];
+        result_.score = dcj.distance;
+        result_.distance = static_cast<double>(dcj.distance);
+        result_.distanceDigits = 0;
     } else {
-        summary_["score"] = std::to_string(score_.objective());
-        summary_["distance"] = summary_["breakpoint_distance"];
+        result_.score = static_cast<std::int64_t>(score_.objective());
+        result_.distance = score_.distance();
     }
-    std::string equal = "unknown";
+    result_.scoreEqualsObjective = ScoreCheck::unknown;
     if (answer_.objective) {
         const double objective = *answer_.objective;
-        equal = std::fabs(scored - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? "yes" : "no";
+        result_.scoreEqualsObjective =
+            std::fabs(scored - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? ScoreCheck::yes : ScoreCheck::no;
     }
-    summary_["score_equals_objective"] = equal;
-    say("resolved: score " + summary_["score"] + ", " + summary_["measure"] + " distance " + summary_["distance"]);
+    say("resolved: score " + std::to_string(*result_.score) + ", " + result_.measure + " distance " +
+        formatFixed(*result_.distance, result_.distanceDigits));
 }
 
 // The status's note, the lower bound, and the check that an optimal answer
-// scores its objective.
-void Road::judge() {
-    const std::string& status = summary_["status"];
+// scores its objective. At a limit the bound is the solver's when its log
+// gives one (not after a crash), else 0, which every distance has.
+void Road::judge(bool crashed) {
+    const solvers::Outcome outcome = answer_.header.outcome;
     std::vector<std::string> notes;
-    if (status == "optimal") {
-        summary_["lower_bound"] = summary_["distance"];
-    } else if (status == "limit") {
+    if (outcome == solvers::Outcome::optimal) {
+        result_.status = PairStatus::optimal;
+        result_.lowerBound = result_.distance;
+    } else if (outcome == solvers::Outcome::limit) {
+        result_.status = PairStatus::limit;
         notes.push_back("the solver stopped on a limit: the matching may not be optimal");
         const bool dcj = request_.measure == Measure::dcj;
-        const std::optional<double> bound = reportedBound(answer_.header.format, readText(path(files::solverLog)),
-                                                          dcj ? Sense::minimise : Sense::maximise);
-        if (bound) summary_["lower_bound"] = dcj ? dcjLowerBound(*bound) : breakpointLowerBound(*bound, pairs_);
+        const solvers::Format grammar = solver_.logGrammar.value_or(answer_.header.format);
+        const std::optional<double> bound =
+            crashed ? std::nullopt
+                    : solving::reportedBound(grammar, readText(path(files::solverLog)),
+                                             dcj ? solving::Sense::minimise : solving::Sense::maximise);
+        result_.lowerBound = !bound ? 0.0 : dcj ? dcjLowerBound(*bound) : breakpointLowerBound(*bound, pairs_);
     } else {
+        result_.status = PairStatus::unknown;
         notes.push_back("the solver's answer says nothing of optimality");
     }
+    if (!solverEnding_.empty()) notes.push_back(solverEnding_ + ": the answer is the start's matching");
     if (!warnings_.empty()) notes.push_back(warnings_.front());
     std::string note;
     for (const std::string& n : notes) note += (note.empty() ? "" : "; ") + n;
-    summary_["note"] = note;
-    if (status == "optimal" && summary_["score_equals_objective"] == "no" && warnings_.empty())
-        throw StageError("the resolved genomes score " + summary_["score"] +
-                         ", the solver's optimal objective is " + summary_["objective"]);
+    result_.note = note;
+    if (outcome == solvers::Outcome::optimal && result_.scoreEqualsObjective == ScoreCheck::no && warnings_.empty())
+        throw StageError("the resolved genomes score " + std::to_string(*result_.score) +
+                         ", the solver's optimal objective is " + formatG(*answer_.objective));
 }
 
 PairOutcome Road::run() {
-    summary_["pair"] = request_.name.empty() ? defaultPairName(dir_) : request_.name;
-    summary_["a"] = request_.a;
-    summary_["b"] = request_.b;
-    summary_["solver"] = std::string(solverName(request_.solver.kind));
-    summary_["measure"] = std::string(measureName(request_.measure));
-    summary_["model"] = std::string(model::modelName(request_.model)) + (request_.bounds.empty() ? "" : "+bounds");
+    result_.pair = request_.name.empty() ? defaultPairName(dir_) : request_.name;
+    result_.a = request_.a;
+    result_.b = request_.b;
+    result_.solver = std::string(solver_.name);
+    result_.measure = std::string(measureName(request_.measure));
+    result_.model = std::string(model::modelName(request_.model)) + (request_.bounds.empty() ? "" : "+bounds");
     prepareDirectory();
     PairOutcome outcome;
     try {
         readGenomes();
         writeModel();
-        solve();
-        convertAnswer();
+        const SolverEnd end = solve();
+        if (end == SolverEnd::answered)
+            convertAnswer();
+        else
+            startAsAnswer(end);
         resolve();
         scoreResolved();
-        judge();
+        judge(end == SolverEnd::crashed);
     } catch (const std::bad_alloc&) {
         outcome.failed = true;
         outcome.error = "out of memory";
@@ -343,13 +412,13 @@ PairOutcome Road::run() {
         outcome.error = e.what();
     }
     if (outcome.failed) {
-        summary_["status"] = "failed";
-        summary_["distance"].clear();
-        summary_["lower_bound"].clear();
-        summary_["note"] = outcome.error;
+        result_.status = PairStatus::failed;
+        result_.distance.reset();
+        result_.lowerBound.reset();
+        result_.note = outcome.error;
     }
-    io::writeOutputFile(path(files::summary), [&](std::ostream& out) { writeSummary(out, summary_); });
-    outcome.summary = summary_;
+    io::writeOutputFile(path(files::summary), [&](std::ostream& out) { writeSummary(out, result_); });
+    outcome.result = result_;
     return outcome;
 }
 
@@ -369,20 +438,19 @@ std::string defaultPairName(const std::string& directory) {
     return p.filename().string();
 }
 
-std::string breakpointLowerBound(double bound, std::size_t pairs) {
+double breakpointLowerBound(double bound, std::size_t pairs) {
     // The objective is whole: a bound printed a hair above a whole number
     // proves that number.
     const double whole = std::floor(bound + 1e-6 * std::max(1.0, std::fabs(bound)));
     const double twice = std::max(0.0, 2.0 * static_cast<double>(pairs) - whole);
-    const auto halves = static_cast<long long>(twice);
-    return std::to_string(halves / 2) + (halves % 2 != 0 ? ".5" : ".0");
+    return std::floor(twice) / 2;
 }
 
-std::string dcjLowerBound(double bound) {
+double dcjLowerBound(double bound) {
     // The distance is whole: a bound printed a hair below a whole number
     // proves that number.
     const double whole = std::ceil(bound - 1e-6 * std::max(1.0, std::fabs(bound)));
-    return std::to_string(static_cast<long long>(std::max(0.0, whole)));
+    return std::max(0.0, whole);
 }
 
 PairOutcome runPair(const PairRequest& request, const Progress& progress) {

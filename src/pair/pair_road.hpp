@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "model/matching_model.hpp"
-#include "pair/pair_summary.hpp"
-#include "pair/solver_command.hpp"
+#include "pair/pair_result.hpp"
+#include "solving/solver_table.hpp"
 
 namespace rp::pair {
 
@@ -31,22 +31,22 @@ struct PairRequest {
     Measure measure = Measure::breakpoint;
     model::ModelKind model = model::ModelKind::maximum;
     std::string bounds;  // a bounds file, or empty
-    Solver solver;
-    unsigned timeLimit = 600;  // seconds, passed to the solver
+    solving::Solver solver;
+    unsigned timeLimit = 600;  // seconds of wall time, passed to the solver
     unsigned threads = 1;
     // Seconds past the time limit after which the solver is ended; below 0:
     // 10% of the limit + 10 s.
     double grace = -1;
     double termGrace = 5;  // seconds between SIGTERM and SIGKILL
-    std::string highsScript = highsScriptPath();
 };
 
 // The files of a pair's directory.
 namespace files {
 inline constexpr const char* pair = "pair.txt";
 inline constexpr const char* model = "model.lp";
-inline constexpr const char* start = "start.sol";  // dcj with CBC: the greedy matching's values
+inline constexpr const char* start = "start.sol";  // dcj, a solver that reads a start: the greedy matching's values
 inline constexpr const char* solverLog = "solver.log";
+inline constexpr const char* crashedLog = "solver.log.crashed";  // the log of a run that crashed, before its rerun
 inline constexpr const char* solverOut = "solver.out";
 inline constexpr const char* solution = "solution.xml";
 inline constexpr const char* resolved = "resolved.txt";
@@ -55,7 +55,7 @@ inline constexpr const char* summary = "summary.tsv";
 }  // namespace files
 
 struct PairOutcome {
-    PairSummary summary;
+    PairResult result;
     bool failed = false;
     std::string error;  // why, when failed (also the summary's note)
 };
@@ -73,11 +73,11 @@ std::string defaultPairName(const std::string& directory);
 // The lower bound of the breakpoint distance that an upper bound `bound` of
 // the program's objective (2 x adjacencies + telomeres) proves when every
 // matching has at least `pairs` pairs: pairs - floor(bound) / 2, at least 0,
-// with one digit after the point.
-std::string breakpointLowerBound(double bound, std::size_t pairs);
+// in halves.
+double breakpointLowerBound(double bound, std::size_t pairs);
 
 // The lower bound of the DCJ-indel distance that a lower bound `bound` of the
 // program's objective (the distance itself) proves: ceil(bound), at least 0.
-std::string dcjLowerBound(double bound);
+double dcjLowerBound(double bound);
 
 }  // namespace rp::pair

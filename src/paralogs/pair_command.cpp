@@ -36,7 +36,7 @@ pair::PairRequest requestOf(const po::variables_map& values) {
     try {
         request.measure = pair::parseMeasure(values["distance"].as<std::string>());
         request.model = model::parseModelKind(values["model"].as<std::string>());
-        request.solver = pair::parseSolver(values["solver"].as<std::string>());
+        request.solver = solving::parseSolver(values["solver"].as<std::string>());
     } catch (const std::invalid_argument& e) {
         throw UsageError(e.what());
     }
@@ -74,10 +74,12 @@ int runPair(int argc, const char* const argv[]) {
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
         const pair::PairRequest request = requestOf(values);
         const pair::PairOutcome outcome = pair::runPair(request, [](std::string_view line) { printSummary(kInfo, line); });
-        const pair::PairSummary& s = outcome.summary;
-        if (outcome.failed) throw std::runtime_error(s["pair"] + ": " + outcome.error);
-        printSummary(kInfo, s["pair"] + ": " + s["status"] + ", " + s["measure"] + " distance " + s["distance"] +
-                                (s["lower_bound"].empty() ? std::string() : " (lower bound " + s["lower_bound"] + ")"));
+        const pair::PairResult& r = outcome.result;
+        if (outcome.failed) throw std::runtime_error(r.pair + ": " + outcome.error);
+        const auto number = [&r](double value) { return pair::formatFixed(value, r.distanceDigits); };
+        printSummary(kInfo, r.pair + ": " + std::string(pair::statusName(r.status)) + ", " + r.measure +
+                                " distance " + (r.distance ? number(*r.distance) : std::string()) +
+                                (r.lowerBound ? " (lower bound " + number(*r.lowerBound) + ")" : std::string()));
     });
 }
 

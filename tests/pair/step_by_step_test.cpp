@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/solvers.hpp"
-#include "pair/pair_summary.hpp"
+#include "pair/pair_result.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 

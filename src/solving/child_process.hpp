@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace rp::pair {
+namespace rp::solving {
 
 struct ChildLimits {
     double killAfterSeconds = 0;  // the child is sent SIGTERM this long after its start; <= 0: never
@@ -33,4 +33,4 @@ ChildResult runChild(const std::vector<std::string>& argv, const std::string& lo
 // "exit status 1", "signal 9 (Killed)", ...: how the child ended.
 std::string describeEnding(const ChildResult& result);
 
-}  // namespace rp::pair
+}  // namespace rp::solving

@@ -1,4 +1,4 @@
-#include "pair/child_process.hpp"
+#include "solving/child_process.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace rp::pair {
+namespace rp::solving {
 
 namespace {
 
@@ -186,4 +186,4 @@ std::string describeEnding(const ChildResult& result) {
     return "an unknown ending";
 }
 
-}  // namespace rp::pair
+}  // namespace rp::solving

@@ -7,10 +7,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "pair/child_process.hpp"
+#include "solving/child_process.hpp"
 #include "support/temp_dir.hpp"
 
-namespace rp::pair {
+namespace rp::solving {
 namespace {
 
 ChildResult shell(const test::TempDir& dir, const std::string& command, ChildLimits limits = {}) {
@@ -71,4 +71,4 @@ TEST(ChildProcess, WhatCannotStartIsAnError) {
 }
 
 }  // namespace
-}  // namespace rp::pair
+}  // namespace rp::solving

@@ -1,9 +1,9 @@
-#include "pair/solver_log.hpp"
+#include "solving/solver_log.hpp"
 
 #include <charconv>
 #include <cmath>
 
-namespace rp::pair {
+namespace rp::solving {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::optional<double> reportedBound(solvers::Format format, std::string_view log
     }
 }
 
-}  // namespace rp::pair
+}  // namespace rp::solving

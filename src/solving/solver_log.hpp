@@ -8,7 +8,7 @@
 
 #include "solvers/variable_sink.hpp"
 
-namespace rp::pair {
+namespace rp::solving {
 
 enum class Sense { minimise, maximise };
 
@@ -21,4 +21,4 @@ enum class Sense { minimise, maximise };
 // reports none or an infinite one.
 std::optional<double> reportedBound(solvers::Format format, std::string_view log, Sense sense);
 
-}  // namespace rp::pair
+}  // namespace rp::solving
