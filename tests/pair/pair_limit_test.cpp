@@ -1,0 +1,197 @@
+// A limit is never a failure: through the paralogs binary, a pair whose
+// solver stops at its time limit, is ended by us past it, or crashes ends at
+// status limit with a matching whose distance `paralogs score` recomputes
+// from the resolved genomes, and a lower bound no greater than it. CBC's
+// crash on the program of ../shared/solver-crash is retried without its
+// heuristics.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/process.hpp"
+#include "support/solvers.hpp"
+#include "support/temp_dir.hpp"
+
+namespace rp::pair {
+namespace {
+
+using test::ProcessResult;
+using test::TempDir;
+using Summary = std::map<std::string, std::string>;
+
+const std::string kData = RP_SOURCE_DIR "/tests/pair/data/";
+const std::string kExample = RP_SOURCE_DIR "/examples/structs.txt";
+const std::string kCrash = RP_SHARED_DIR "/solver-crash/";
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// A header line and one line, by the header's names.
+Summary readTable(const std::string& text) {
+    std::istringstream in(text);
+    std::string header, line;
+    std::getline(in, header);
+    std::getline(in, line);
+    const std::vector<std::string> names = splitTabs(header), values = splitTabs(line);
+    EXPECT_EQ(names.size(), values.size()) << text;
+    Summary row;
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) row[names[i]] = values[i];
+    return row;
+}
+
+ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
+    return test::runProcess(RP_PARALOGS_PATH, args, dir.path());
+}
+
+// The distance of the resolved genomes by `paralogs score`, a road apart
+// from the pair's own.
+std::string scoredDistance(const TempDir& dir, const std::string& pairDir, const std::string& measure) {
+    const ProcessResult r = paralogs(dir, {"score", "-s", pairDir + "/resolved.txt", "--distance", measure});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return readTable(r.out).at(measure == "dcj" ? "distance" : "breakpoint_distance");
+}
+
+// What every pair stopped short of a proof must show.
+void expectALimit(const TempDir& dir, const std::string& pairDir, const std::string& measure, const ProcessResult& r) {
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Summary s = readTable(test::readFile(dir.file(pairDir + "/summary.tsv")));
+    EXPECT_EQ(s.at("status"), "limit") << pairDir;
+    ASSERT_FALSE(s.at("distance").empty()) << pairDir;
+    EXPECT_EQ(s.at("distance"), scoredDistance(dir, pairDir, measure)) << pairDir;
+    ASSERT_FALSE(s.at("lower_bound").empty()) << pairDir;
+    EXPECT_LE(std::stod(s.at("lower_bound")), std::stod(s.at("distance"))) << pairDir;
+    EXPECT_NE(s.at("note").find("the solver stopped on a limit"), std::string::npos) << s.at("note");
+}
+
+TEST(PairLimit, ASolverEndedPastItsLimitLeavesTheStartsMatching) {
+    // A stand-in that never answers: ended at once past its limit of 1 s.
+    for (const char* measure : {"breakpoint", "dcj"}) {
+        TempDir dir;
+        const ProcessResult r = paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", measure, "--solver",
+                                               "sleep 60 # {lp} {solution}", "--time-limit", "1", "--grace", "0"});
+        expectALimit(dir, "p", measure, r);
+        const Summary s = readTable(dir.read("p/summary.tsv"));
+        EXPECT_EQ(s.at("solver_status"), "ended after its time limit") << measure;
+        EXPECT_EQ(s.at("objective"), "") << measure;
+        EXPECT_EQ(s.at("score_equals_objective"), "unknown") << measure;
+        EXPECT_EQ(s.at("lower_bound"), std::string(measure) == "dcj" ? "0" : "0.0") << measure;  // ours: 0
+        EXPECT_NE(s.at("note").find("ran past its time limit of 1 s by more than 0 s and was ended: the answer is the "
+                                    "start's matching"),
+                  std::string::npos)
+            << s.at("note");
+        EXPECT_NE(r.err.find("paralogs pair: p: limit, " + std::string(measure) + " distance " + s.at("distance")),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+TEST(PairLimit, ASolverThatCrashesLeavesTheStartsMatching) {
+    // A template has no cautious rerun: its crash is reported as such.
+    TempDir dir;
+    const ProcessResult r =
+        paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", "dcj", "--solver", "kill -SEGV $$ # {lp} {solution}"});
+    expectALimit(dir, "p", "dcj", r);
+    const Summary s = readTable(dir.read("p/summary.tsv"));
+    EXPECT_EQ(s.at("solver_status"), "crashed");
+    EXPECT_NE(s.at("note").find("the solver crashed with signal 11"), std::string::npos) << s.at("note");
+    EXPECT_FALSE(dir.exists("p/solver.log.crashed"));
+}
+
+TEST(PairLimit, RealCbcStoppedByATinyLimit) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    // 40 single-copy genes and a family of 19 copies in A, 15 in B on one
+    // circular chromosome: far from proven in a second.
+    TempDir dir;
+    const ProcessResult r = paralogs(
+        dir, {"pair", "-s", kData + "symmetric-19-15.unimog", "-d", "p", "--distance", "dcj", "--time-limit", "1"});
+    expectALimit(dir, "p", "dcj", r);
+}
+
+// A directory holding a `cbc` that stands in front of the real one: it runs
+// `body` (a shell script's text) with the real cbc as $REAL and the
+// arguments as given.
+std::string fakeCbc(const TempDir& dir, const std::string& body) {
+    const ProcessResult where = test::runProcess("/bin/sh", {"-c", "command -v cbc"}, dir.path());
+    std::string real = where.out;
+    while (!real.empty() && real.back() == '\n') real.pop_back();
+    std::filesystem::create_directories(dir.file("bin"));
+    dir.write("bin/cbc", "#!/bin/sh\nREAL='" + real + "'\n" + body + "\n");
+    EXPECT_EQ(std::system(("chmod +x '" + dir.file("bin/cbc") + "'").c_str()), 0);
+    return dir.file("bin");
+}
+
+// Runs `paralogs pair` with `bin` first on PATH.
+ProcessResult pairWithPath(const TempDir& dir, const std::string& bin, const std::vector<std::string>& args) {
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin + ":" + path).c_str(), 1);
+    std::vector<std::string> all{"pair"};
+    all.insert(all.end(), args.begin(), args.end());
+    const ProcessResult r = paralogs(dir, all);
+    setenv("PATH", path.c_str(), 1);
+    return r;
+}
+
+TEST(PairLimit, CbcsCrashIsRetriedWithoutItsHeuristics) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    if (std::system(("test -f '" + kCrash + "pair.txt'").c_str()) != 0)
+        GTEST_SKIP() << "no " << kCrash << " (the shared data beside the repository)";
+    // With the road's start CBC proves the program at once.
+    TempDir dir;
+    const std::vector<std::string> args{"-s", kCrash + "pair.txt", "-d", "p", "--distance", "dcj", "--model", "exemplar"};
+    std::vector<std::string> all{"pair"};
+    all.insert(all.end(), args.begin(), args.end());
+    ProcessResult r = paralogs(dir, all);
+    ASSERT_EQ(r.status, 0) << r.err;
+    Summary s = readTable(dir.read("p/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "optimal");
+    EXPECT_EQ(s.at("distance"), "6");
+    // Without its start the real CBC aborts in its feasibility pump; the
+    // road runs it once more without heuristics, and it proves 6.
+    const std::string bin = fakeCbc(dir,
+                                    "for a; do shift; if [ \"$skip\" ]; then skip=; continue; fi\n"
+                                    "  if [ \"$a\" = mipstart ]; then skip=1; continue; fi; set -- \"$@\" \"$a\"; done\n"
+                                    "exec \"$REAL\" \"$@\"");
+    r = pairWithPath(dir, bin, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    s = readTable(dir.read("p/summary.tsv"));
+    EXPECT_EQ(s.at("status"), "optimal");
+    EXPECT_EQ(s.at("distance"), "6");
+    EXPECT_EQ(s.at("distance"), scoredDistance(dir, "p", "dcj"));
+    EXPECT_NE(r.err.find("paralogs pair: solver crashed with signal 6 (Aborted): once more without its heuristics"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(dir.read("p/solver.log.crashed").find("Assertion"), std::string::npos);
+    EXPECT_NE(dir.read("p/solver.log").find("heuristicsOnOff"), std::string::npos);
+}
+
+TEST(PairLimit, ACbcThatAlwaysCrashesLeavesTheStartsMatching) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    TempDir dir;
+    const std::string bin = fakeCbc(dir, "echo \"run: $*\"; kill -ABRT $$");
+    const ProcessResult r = pairWithPath(dir, bin, {"-s", kExample, "-d", "p", "--distance", "dcj"});
+    expectALimit(dir, "p", "dcj", r);
+    const Summary s = readTable(dir.read("p/summary.tsv"));
+    EXPECT_EQ(s.at("solver_status"), "crashed");
+    EXPECT_EQ(s.at("lower_bound"), "0");
+    EXPECT_NE(s.at("note").find("the solver crashed with signal 6 (Aborted) (p/solver.log ends: run: "),
+              std::string::npos)
+        << s.at("note");
+    // Two runs, the second without heuristics.
+    EXPECT_EQ(dir.read("p/solver.log.crashed").find("heuristicsOnOff"), std::string::npos);
+    EXPECT_NE(dir.read("p/solver.log").find("heuristicsOnOff off"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rp::pair
