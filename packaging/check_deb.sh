@@ -1,7 +1,9 @@
 #!/bin/bash
 # Checks the Debian package that `make deb` built in BUILD/package: its
 # metadata (dpkg-deb -f), its contents, and the demo run from the programs
-# extracted from it (dpkg-deb -x) into a temporary directory.
+# extracted from it (dpkg-deb -x) into a temporary directory, and a pair
+# solved there by HiGHS from the package's own script, the source tree out of
+# reach.
 # Usage: packaging/check_deb.sh BUILD_DIR
 set -u
 build=${1:-build}
@@ -19,7 +21,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 expect_eq "$(field Package)" "resolve-paralogs" "Package"
 expect_eq "$(field Version)" "$version" "Version"
 expect_eq "$(field Architecture)" "$arch" "Architecture"
-expect_eq "$(field Recommends)" "coinor-cbc, glpk-utils" "Recommends"
+expect_eq "$(field Recommends)" "coinor-cbc, glpk-utils, nodejs" "Recommends"
 expect_eq "$(field Section)" "science" "Section"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Description)" ] || fail "no Description"
@@ -32,7 +34,8 @@ done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/paralogs ./usr/bin/resolve-paralogs ./usr/share/man/man1/paralogs.1 \
     ./usr/share/man/man1/resolve-paralogs.1 ./usr/share/bash-completion/completions/paralogs \
-    ./usr/share/paralogs/workflow/Snakefile ./usr/share/paralogs/examples/structs.txt; do
+    ./usr/share/paralogs/workflow/Snakefile ./usr/share/paralogs/examples/structs.txt \
+    ./usr/share/paralogs/highs/highs-solve.mjs ./usr/share/paralogs/highs/node_modules/highs/build/highs.wasm; do
   grep -qxF "$path" <<< "$contents" || fail "the package lacks $path"
 done
 
@@ -53,6 +56,23 @@ if command -v cbc > /dev/null; then
   (cd "$root/demo" && "$usr/bin/paralogs" model -s structs.txt -o model.lp 2> /dev/null &&
     cbc model.lp solve solu model.sol > /dev/null && "$usr/bin/paralogs" solution -i model.sol -o s.xml 2> /dev/null &&
     "$usr/bin/resolve-paralogs" -s structs.txt -i s.xml -o r.txt > /dev/null) || fail "the whole road with cbc"
+fi
+
+# HiGHS from the extracted package, the source tree (this script's parent)
+# hidden under an empty directory where a private mount can be had.
+if command -v node > /dev/null; then
+  source_tree=$(cd "$(dirname "$0")/.." && pwd -P)
+  run=(env -u PARALOGS_HIGHS_SCRIPT "$usr/bin/paralogs" pair -s structs.txt --a g1 --b g2 -d h --solver highs)
+  mkdir "$root/empty"
+  if unshare --mount true 2> /dev/null; then
+    hide=$(printf 'mount --bind %q %q && cd %q && exec "$@"' "$root/empty" "$source_tree" "$root/demo")
+    unshare --mount sh -c "$hide" sh "${run[@]}" > "$root/highs.log" 2>&1
+  else
+    echo "note: no private mount here; the source tree stays in reach"
+    (cd "$root/demo" && "${run[@]}") > "$root/highs.log" 2>&1
+  fi
+  expect_eq "$(cut -f 12,20 "$root/demo/h/summary.tsv" 2> /dev/null | tail -1)" "$(printf 'optimal\t4.0')" \
+    "paralogs pair --solver highs from the package ($(tail -1 "$root/highs.log"))"
 fi
 
 [ $failures -eq 0 ] && echo "package $deb: all checks passed"

@@ -2,7 +2,10 @@
 # The install tree: `cmake --install` into a temporary prefix holds the two
 # programs, a man page for each carrying the programs' version and every
 # command and option of their help, the workflow (configured for the
-# installed programs), the examples and bash completion; nothing else.
+# installed programs), the examples, bash completion, and HiGHS' script with
+# the npm package it runs; nothing else. The installed paralogs, moved
+# elsewhere, solves a pair with HiGHS from its own share/paralogs/highs
+# while the source tree (and the build tree within) is out of reach.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -u
 build=$1 source=$2 version=$3
@@ -21,6 +24,10 @@ expected=$( {
     share/bash-completion/completions/paralogs share/paralogs/examples/structs.txt share/paralogs/examples/solution.xml
   (cd "$source" && find workflow config -type f ! -name .gitignore ! -path '*/results/*' ! -path '*/.snakemake/*' \
     ! -path '*/__pycache__/*' | sed 's|^|share/paralogs/|')
+  printf '%s\n' share/paralogs/highs/highs-solve.mjs share/paralogs/highs/package.json
+  if [ -d "$source/solvers/highs/node_modules/highs" ]; then
+    (cd "$source/solvers/highs" && find node_modules/highs -type f | sed 's|^|share/paralogs/highs/|')
+  fi
 } | sort)
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 expect_eq "$actual" "$expected" "installed files"
@@ -67,6 +74,27 @@ expect_eq "$(head -1 "$root/result.txt")" "3;" "the example's result"
 # DESTDIR stages under a directory, as a package build does.
 DESTDIR=$root/stage cmake --install "$build" --prefix /usr > /dev/null 2>&1 || fail "install with DESTDIR"
 [ -x "$root/stage/usr/bin/paralogs" ] || fail "DESTDIR install has no usr/bin/paralogs"
+
+# HiGHS from the installed tree, moved to another prefix, the source tree
+# hidden under an empty directory where a private mount can be had.
+if command -v node > /dev/null && [ -f "$source/solvers/highs/node_modules/highs/package.json" ]; then
+  mv "$prefix" "$root/moved"
+  mkdir "$root/empty" "$root/pair" && cp "$source/examples/structs.txt" "$root/pair/"
+  run=(env -u PARALOGS_HIGHS_SCRIPT "$root/moved/bin/paralogs" pair -s structs.txt --a g1 --b g2 -d h --solver highs)
+  hide=$(printf 'mount --bind %q %q && cd %q && exec "$@"' "$root/empty" "$(cd "$source" && pwd -P)" "$root/pair")
+  if unshare --mount true 2> /dev/null; then
+    unshare --mount sh -c "$hide" sh "${run[@]}" > "$root/highs.log" 2>&1 || fail "pair --solver highs: $(tail -1 "$root/highs.log")"
+    grep -q "^mount" "$root/highs.log" && fail "the source tree could not be hidden: $(cat "$root/highs.log")"
+  else
+    echo "note: no private mount here; the source tree stays in reach"
+    (cd "$root/pair" && "${run[@]}") > "$root/highs.log" 2>&1 || fail "pair --solver highs: $(tail -1 "$root/highs.log")"
+  fi
+  grep -q "solver highs" "$root/highs.log" || fail "pair --solver highs did not run HiGHS: $(cat "$root/highs.log")"
+  status=$(cut -f 12,20 "$root/pair/h/summary.tsv" 2> /dev/null | tail -1)
+  expect_eq "$status" "$(printf 'optimal\t4.0')" "HiGHS from the moved install: status and distance"
+else
+  echo "note: HiGHS not installed (make deps): its run from the install tree is not checked"
+fi
 
 [ $failures -eq 0 ] && echo "install tree: all checks passed"
 exit $((failures > 0))
