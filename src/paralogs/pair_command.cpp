@@ -1,5 +1,6 @@
 // paralogs pair: the whole road of one pair of genomes in one process, from
 // the genomes file to the resolved genomes and the pair's summary.
+#include <iostream>
 #include <string>
 
 #include "pair/pair_road.hpp"
@@ -14,16 +15,20 @@ constexpr CommandInfo kInfo{
     "pair",
     "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] [--distance breakpoint|dcj] "
     "[--model maximum|exemplar|intermediate] [--bounds FILE] [--solver cbc|glpsol|highs|'TEMPLATE'] "
-    "[--time-limit S] [--threads N] [--grace S]",
+    "[--time-limit S] [--threads N] [--grace S] | --columns",
     "Takes two genomes of a genomes file (UniMoG, structures or result file, compressed or not)\n"
     "through the whole road in one process: pair.txt, the matching program model.lp, the solver\n"
     "(its log solver.log, its answer solver.out) under its time limit, solution.xml, the genomes\n"
     "resolved by the matching (resolved.txt, resolved.unimog) and summary.tsv, all in DIR.\n"
     "Exit 0 when the pair has an answer (optimal or stopped at a limit), 1 when it failed (the\n"
     "reason is the summary's note). A TEMPLATE is a shell command with {lp}, {solution},\n"
-    "{threads} and {time_limit}."};
+    "{threads} and {time_limit}. A pair stopped by its time limit, ended past it or whose solver\n"
+    "crashed ends at status limit with the best matching known (the solver's, else a greedy one).\n"
+    "--columns prints summary.tsv's header line (the columns the workflow reads) and exits."};
 
 pair::PairRequest requestOf(const po::variables_map& values) {
+    for (const char* option : {"genomes", "dir"})
+        if (values.count(option) == 0) throw UsageError(std::string("the option '--") + option + "' is required but missing");
     pair::PairRequest request;
     request.genomes = values["genomes"].as<std::string>();
     request.directory = values["dir"].as<std::string>();
@@ -59,10 +64,10 @@ pair::PairRequest requestOf(const po::variables_map& values) {
 int runPair(int argc, const char* const argv[]) {
     po::options_description options;
     options.add_options()
-        ("genomes,s", po::value<std::string>()->required(), "genomes file: UniMoG, structures or result file (- for standard input)")
+        ("genomes,s", po::value<std::string>(), "genomes file: UniMoG, structures or result file (- for standard input)")
         ("a", po::value<std::string>(), "the name of genome A (with --b; neither: the file's first two genomes)")
         ("b", po::value<std::string>(), "the name of genome B")
-        ("dir,d", po::value<std::string>()->required(), "the pair's directory (created if missing)")
+        ("dir,d", po::value<std::string>(), "the pair's directory (created if missing)")
         ("name", po::value<std::string>(), "the pair's name in the summary (default: DIR's last component)")
         ("distance", po::value<std::string>()->default_value("breakpoint"), "breakpoint or dcj")
         ("model", po::value<std::string>()->default_value("maximum"), "maximum, exemplar or intermediate")
@@ -70,8 +75,13 @@ int runPair(int argc, const char* const argv[]) {
         ("solver", po::value<std::string>()->default_value("cbc"), "cbc, glpsol, highs or a shell command template")
         ("time-limit", po::value<long long>()->default_value(600), "seconds the solver may take (given to it)")
         ("threads", po::value<long long>()->default_value(1), "threads of the solver ({threads}; cbc: threads N above 1)")
-        ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)");
+        ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)")
+        ("columns", "print the summary's header line and exit");
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
+        if (values.count("columns") != 0) {
+            std::cout << pair::summaryHeader() << std::flush;
+            return;
+        }
         const pair::PairRequest request = requestOf(values);
         const pair::PairOutcome outcome = pair::runPair(request, [](std::string_view line) { printSummary(kInfo, line); });
         const pair::PairResult& r = outcome.result;

@@ -9,6 +9,7 @@ import argparse
 import itertools
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -18,9 +19,13 @@ WORKFLOW = ""
 PARALOGS = ""
 
 
-def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4"):
+def columns():
     import batch
-    values = {column: "" for column in batch.COLUMNS}
+    return batch.summary_columns(PARALOGS)
+
+
+def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4"):
+    values = {column: "" for column in columns()}
     values.update(pair=pair, a=a, b=b, distance=distance, status=status, score_equals_objective=equal,
                   note=note, score=score, objective=objective)
     return values
@@ -187,9 +192,11 @@ class Summary(unittest.TestCase):
         paths = []
         for name, rows in (("2", [row("y", "a", "c"), row("z", "b", "c")]), ("1", [row("x", "a", "b")])):
             paths.append(os.path.join(folder, f"{name}.tsv"))
-            distances.write_rows(paths[-1], rows)
-        self.assertEqual([r["pair"] for r in distances.join(paths)], ["y", "z", "x"])
-        distances.write_rows(paths[1], [row("x", "a", "b", equal="no", score="3", objective="5")])
+            distances.write_rows(paths[-1], columns(), rows)
+        joined_columns, joined = distances.join(paths)
+        self.assertEqual(joined_columns, columns())
+        self.assertEqual([r["pair"] for r in joined], ["y", "z", "x"])
+        distances.write_rows(paths[1], columns(), [row("x", "a", "b", equal="no", score="3", objective="5")])
         with self.assertRaisesRegex(distances.Failure,
                                     "pair x: the resolved genomes score 3, the solver's optimal objective is 5"):
             distances.join(paths)
@@ -199,10 +206,36 @@ class Summary(unittest.TestCase):
         self.assertIn("pair x", done.stderr)
         self.assertFalse(os.path.exists(os.path.join(folder, "all.tsv")))
 
+    def test_columns_are_the_programs(self):
+        import batch
+        import distances
+        done = subprocess.run([PARALOGS, "pair", "--columns"], stdout=subprocess.PIPE, text=True, check=True)
+        self.assertEqual(columns(), done.stdout.rstrip("\n").split("\t"))
+        self.assertEqual(columns()[:3], ["pair", "a", "b"])
+        with self.assertRaisesRegex(batch.collection.Failure, "pair --columns: exit"):
+            batch.summary_columns(sys.executable)
+        # A column the workflow does not read passes through the join; batches
+        # of two column lists, or without a column it reads, are refused.
+        folder = tempfile.mkdtemp(prefix="rp-columns-")
+        self.addCleanup(shutil.rmtree, folder)
+        more = columns() + ["index_limit"]
+        fewer = [c for c in columns() if c != "wall_s"]
+        lacking = [c for c in columns() if c != "distance"]
+        for name, names in (("more", more), ("more2", more), ("fewer", fewer), ("lacking", lacking)):
+            distances.write_rows(os.path.join(folder, f"{name}.tsv"), names,
+                                 [dict({c: "" for c in names}, pair=name, status="limit", index_limit="x")
+                                  if "index_limit" in names else {c: "" for c in names}])
+        joined_columns, joined = distances.join([os.path.join(folder, n) for n in ("more.tsv", "more2.tsv")])
+        self.assertEqual((joined_columns, [r["index_limit"] for r in joined]), (more, ["x", "x"]))
+        with self.assertRaisesRegex(distances.Failure, "differ from the first batch's"):
+            distances.join([os.path.join(folder, "more.tsv"), os.path.join(folder, "fewer.tsv")])
+        with self.assertRaisesRegex(distances.Failure, "not a summary of pairs"):
+            distances.read_rows(os.path.join(folder, "lacking.tsv"))
+
     def test_failed_row_keeps_names_and_reason(self):
         import batch
-        failed = batch.failed_row("p", "a", "b", "genome b:\tcannot\nbe read", "12")
-        self.assertEqual(list(failed), batch.COLUMNS)
+        failed = batch.failed_row(columns(), "p", "a", "b", "genome b:\tcannot\nbe read", "12")
+        self.assertEqual(list(failed), columns())
         self.assertEqual((failed["status"], failed["note"], failed["genes_a"], failed["distance"]),
                          ("failed", "genome b: cannot be read", "12", ""))
 

@@ -8,7 +8,8 @@ reason in `note`; the batch itself fails only when it cannot write.
            [--collection GENOMES.unimog --collection-failed FAILED.tsv]
            -o BATCH.tsv --times BATCH.times.tsv -- PAIR OPTIONS...
 
-PAIR OPTIONS go to every `paralogs pair` (--distance, --model, --solver, ...)."""
+PAIR OPTIONS go to every `paralogs pair` (--distance, --model, --solver, ...).
+The columns are the program's own: `paralogs pair --columns` prints them."""
 
 import argparse
 import csv
@@ -20,25 +21,30 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import collection  # noqa: E402
 
-COLUMNS = ["pair", "a", "b", "genes_a", "genes_b", "families_both", "matched", "adjacencies",
-           "telomeres", "breakpoint_distance", "solver", "status", "solver_status", "objective",
-           "score", "wall_s", "score_equals_objective", "measure", "model", "distance",
-           "lower_bound", "note"]
+def summary_columns(paralogs):
+    """The columns of a pair's summary line, as `paralogs pair --columns` names them."""
+    done = subprocess.run([paralogs, "pair", "--columns"], stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True)
+    columns = done.stdout.rstrip("\n").split("\t")
+    if done.returncode != 0 or "pair" not in columns or "status" not in columns:
+        raise collection.Failure(f"{paralogs} pair --columns: exit {done.returncode}: "
+                                 f"{done.stderr.strip() or done.stdout.strip()}")
+    return columns
 
 
-def failed_row(pair, a, b, reason, genes_a="", genes_b=""):
-    row = {column: "" for column in COLUMNS}
+def failed_row(columns, pair, a, b, reason, genes_a="", genes_b=""):
+    row = {column: "" for column in columns}
     row.update(pair=pair, a=a, b=b, genes_a=genes_a, genes_b=genes_b, status="failed",
                note=" ".join(str(reason).split()))
     return row
 
 
-def read_summary(path, pair):
+def read_summary(path, pair, columns):
     """The one line of a pair's summary.tsv, checked against the columns."""
     with open(path, newline="") as table:
         reader = csv.DictReader(table, delimiter="\t")
         rows = list(reader)
-    if reader.fieldnames != COLUMNS or len(rows) != 1:
+    if reader.fieldnames != columns or len(rows) != 1:
         raise collection.Failure(f"{path}: not one summary line with the pair's columns")
     if rows[0]["pair"] != pair:
         raise collection.Failure(f"{path}: the line is of pair {rows[0]['pair']}, not {pair}")
@@ -96,7 +102,7 @@ def run_pair(args, sources, pair, a, b, genomes, options):
         elif not a:
             a, b = sources.first_two(genomes)
     except collection.Failure as failure:
-        return failed_row(pair, a, b, failure)
+        return failed_row(args.columns, pair, a, b, failure)
     command = [args.paralogs, "pair", "-s", "-" if text is not None else genomes, "--a", a, "--b", b,
                "-d", folder, "--name", pair, *options]
     done = subprocess.run(command, input=text, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
@@ -105,13 +111,13 @@ def run_pair(args, sources, pair, a, b, genomes, options):
         log.write(done.stderr)
     lines = done.stderr.strip().splitlines()
     try:
-        row = read_summary(summary, pair)
+        row = read_summary(summary, pair, args.columns)
     except (collection.Failure, OSError) as failure:
         reason = lines[-1] if lines else str(failure)
-        return failed_row(pair, a, b, f"{reason} (paralogs pair exited with {done.returncode})")
+        return failed_row(args.columns, pair, a, b, f"{reason} (paralogs pair exited with {done.returncode})")
     if done.returncode not in (0, 1) or (done.returncode == 1) != (row["status"] == "failed"):
         reason = lines[-1] if lines else "no message"
-        return failed_row(pair, a, b, f"paralogs pair exited with {done.returncode}: {reason}",
+        return failed_row(args.columns, pair, a, b, f"paralogs pair exited with {done.returncode}: {reason}",
                           row["genes_a"], row["genes_b"])
     return row
 
@@ -133,6 +139,11 @@ def main():
     parser.add_argument("options", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     options = args.options[1:] if args.options[:1] == ["--"] else args.options
+    try:
+        args.columns = summary_columns(args.paralogs)
+    except (collection.Failure, OSError) as failure:
+        print(f"batch: {failure}", file=sys.stderr)
+        return 1
     sources = Sources(args.paralogs, args.collection, args.collection_failed)
     pairs = collection.read_pair_list(args.list, args.batch)
     rows, times = [], []
@@ -145,7 +156,7 @@ def main():
         print(f"batch: {number}/{len(pairs)} {pair}: {row['status']} in {seconds:.1f} s"
               + (f" ({row['note']})" if row["status"] == "failed" else ""), file=sys.stderr)
     write_tsv(args.times, ["pair", "seconds"], times)
-    write_tsv(args.o, COLUMNS, rows)
+    write_tsv(args.o, args.columns, rows)
     return 0
 
 

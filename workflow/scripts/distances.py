@@ -2,7 +2,8 @@
 """The workflow's summary of all pairs and the distance matrix drawn from it.
 
   distances.py summary -o SUMMARY.tsv BATCH.tsv...
-      the batches' lines under one header, in the order given; exit 1 (after
+      the batches' lines under their one header (the columns `paralogs pair`
+      wrote, the same in every batch), in the order given; exit 1 (after
       writing nothing) when an optimal pair's resolved genomes do not score
       the solver's objective: a step of the tools went wrong.
   distances.py matrix --summary SUMMARY.tsv --tsv DISTANCES.tsv --phylip DISTANCES.phy
@@ -18,25 +19,34 @@ import csv
 import os
 import sys
 
-from batch import COLUMNS
-
 MISSING_TSV = "NA"
 MISSING_PHYLIP = "-1"
 # The model's warning that excuses a score other than the objective: copies
 # of A that keep an index B uses.
 EXCUSE = "keep an index"
+# The columns read here; the others pass through as the program wrote them.
+NEEDED = ["pair", "a", "b", "status", "objective", "score", "score_equals_objective", "distance", "note"]
 
 
 class Failure(Exception):
     pass
 
 
-def read_rows(path):
+def read_table(path):
+    """The columns and the lines of a summary of pairs."""
     with open(path, newline="") as table:
         reader = csv.DictReader(table, delimiter="\t")
-        if reader.fieldnames != COLUMNS:
+        columns = reader.fieldnames or []
+        if any(column not in columns for column in NEEDED) or len(set(columns)) != len(columns):
             raise Failure(f"{path}: not a summary of pairs (columns {reader.fieldnames})")
-        return list(reader)
+        rows = list(reader)
+    if any(None in row or None in row.values() for row in rows):
+        raise Failure(f"{path}: a line without the header's columns")
+    return columns, rows
+
+
+def read_rows(path):
+    return read_table(path)[1]
 
 
 def unmet_optima(rows):
@@ -49,15 +59,20 @@ def unmet_optima(rows):
 
 
 def join(paths):
-    rows = []
+    """The columns the batches share and all their lines."""
+    columns, rows = None, []
     for path in paths:
-        rows.extend(read_rows(path))
+        these, lines = read_table(path)
+        if columns is not None and these != columns:
+            raise Failure(f"{path}: columns {these} differ from the first batch's {columns}")
+        columns = these
+        rows.extend(lines)
     bad = unmet_optima(rows)
     if bad:
         listed = "; ".join(f"pair {row['pair']}: the resolved genomes score {row['score']}, "
                            f"the solver's optimal objective is {row['objective']}" for row in bad)
         raise Failure(f"{len(bad)} optimal pair(s) not reached: {listed}")
-    return rows
+    return columns, rows
 
 
 def genome_order(rows):
@@ -152,9 +167,9 @@ def write_text(path, text):
     os.replace(path + ".tmp", path)
 
 
-def write_rows(path, rows):
+def write_rows(path, columns, rows):
     with open(path + ".tmp", "w", newline="") as out:
-        table = csv.DictWriter(out, COLUMNS, delimiter="\t", lineterminator="\n")
+        table = csv.DictWriter(out, columns, delimiter="\t", lineterminator="\n")
         table.writeheader()
         table.writerows(rows)
     os.replace(path + ".tmp", path)
@@ -172,8 +187,8 @@ def main():
     args = parser.parse_args()
     try:
         if args.command == "summary":
-            rows = join(args.inputs)
-            write_rows(args.o, rows)
+            columns, rows = join(args.inputs)
+            write_rows(args.o, columns, rows)
             failed = sum(1 for row in rows if row["status"] == "failed")
             print(f"summary: {len(rows)} pairs, {failed} failed", file=sys.stderr)
         else:
