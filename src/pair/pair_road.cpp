@@ -94,10 +94,11 @@ private:
     // How the solver's runs ended: with an answer, ended by us past its
     // limit, or crashed (a signal not ours, after its cautious rerun if it
     // has one).
-    enum class SolverEnd { answered, endedByUs, crashed };
+    enum class SolverEnd { answered, endedByUs, crashed, noAnswerInTime };
     solving::ChildResult runSolver(const solving::SolverJob& job, double grace);
     SolverEnd solve();
     void convertAnswer();
+    void answerOrLimit(SolverEnd& end);
     void startAsAnswer(SolverEnd end);
     void resolve();
     void scoreResolved();
@@ -114,6 +115,7 @@ private:
     std::vector<std::string> warnings_;
     std::optional<model::Matching> start_;  // the greedy matching, once made
     std::string solverEnding_;              // how a solver without an answer ended
+    double lastWallSeconds_ = 0;            // the wall time of the solver's last run
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -220,6 +222,7 @@ solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace
     const solving::ChildResult run =
         solving::runChild(solving::solverArguments(request_.solver, job), path(files::solverLog), limits);
     result_.wallSeconds = result_.wallSeconds.value_or(0) + run.wallSeconds;
+    lastWallSeconds_ = run.wallSeconds;
     return run;
 }
 
@@ -286,13 +289,30 @@ void Road::convertAnswer() {
         (answer_.objective ? formatG(*answer_.objective) : std::string("not given")));
 }
 
+// The solver's answer, converted; an answer that cannot be had (no
+// solution in it, above all) from a solver that used its whole time limit
+// is a limit reached before any solution.
+void Road::answerOrLimit(SolverEnd& end) {
+    try {
+        convertAnswer();
+    } catch (const StageError& e) {
+        if (lastWallSeconds_ < request_.timeLimit) throw;
+        solverEnding_ = "the solver gave no answer within its time limit of " + std::to_string(request_.timeLimit) +
+                        " s (" + e.what() + ")";
+        end = SolverEnd::noAnswerInTime;
+        startAsAnswer(end);
+    }
+}
+
 // Without the solver's answer, the start's matching (made now when the road
 // has not made it for the solver) is the answer, at status limit.
 void Road::startAsAnswer(SolverEnd end) {
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     if (!start_) start_ = model::greedyDcjMatching(pair, matchingModel());
     answer_ = {};
-    answer_.header.status = end == SolverEnd::crashed ? "crashed" : "ended after its time limit";
+    answer_.header.status = end == SolverEnd::crashed      ? "crashed"
+                            : end == SolverEnd::endedByUs ? "ended after its time limit"
+                                                          : "no answer within its time limit";
     answer_.header.outcome = solvers::Outcome::limit;
     result_.solverStatus = answer_.header.status;
     io::writeOutputFile(path(files::solution), [&](std::ostream& out) {
@@ -396,9 +416,9 @@ PairOutcome Road::run() {
     try {
         readGenomes();
         writeModel();
-        const SolverEnd end = solve();
+        SolverEnd end = solve();
         if (end == SolverEnd::answered)
-            convertAnswer();
+            answerOrLimit(end);
         else
             startAsAnswer(end);
         resolve();

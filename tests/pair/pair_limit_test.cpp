@@ -75,26 +75,40 @@ void expectALimit(const TempDir& dir, const std::string& pairDir, const std::str
     EXPECT_NE(s.at("note").find("the solver stopped on a limit"), std::string::npos) << s.at("note");
 }
 
-TEST(PairLimit, ASolverEndedPastItsLimitLeavesTheStartsMatching) {
-    // A stand-in that never answers: ended at once past its limit of 1 s.
-    for (const char* measure : {"breakpoint", "dcj"}) {
-        TempDir dir;
-        const ProcessResult r = paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", measure, "--solver",
-                                               "sleep 60 # {lp} {solution}", "--time-limit", "1", "--grace", "0"});
-        expectALimit(dir, "p", measure, r);
-        const Summary s = readTable(dir.read("p/summary.tsv"));
-        EXPECT_EQ(s.at("solver_status"), "ended after its time limit") << measure;
-        EXPECT_EQ(s.at("objective"), "") << measure;
-        EXPECT_EQ(s.at("score_equals_objective"), "unknown") << measure;
-        EXPECT_EQ(s.at("lower_bound"), std::string(measure) == "dcj" ? "0" : "0.0") << measure;  // ours: 0
-        EXPECT_NE(s.at("note").find("ran past its time limit of 1 s by more than 0 s and was ended: the answer is the "
-                                    "start's matching"),
-                  std::string::npos)
-            << s.at("note");
-        EXPECT_NE(r.err.find("paralogs pair: p: limit, " + std::string(measure) + " distance " + s.at("distance")),
-                  std::string::npos)
-            << r.err;
-    }
+TEST(PairLimit, ASolverWithoutAnAnswerInTimeLeavesTheStartsMatching) {
+    // Stand-ins: one that never answers, ended at once past its limit of
+    // 1 s; one that uses its second and answers without a solution.
+    struct Case {
+        const char* solver;
+        const char* grace;
+        const char* solverStatus;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"sleep 60 # {lp} {solution}", "0", "ended after its time limit",
+         "the solver ran past its time limit of 1 s by more than 0 s and was ended: the answer is the start's "
+         "matching"},
+        {"sleep 1; echo 'Stopped on time (no integer solution - continuous used) - objective value 35' > {solution} "
+         "# {lp}",
+         "600", "no answer within its time limit",
+         "the solver gave no answer within its time limit of 1 s (p/solver.out: no solution in the file"},
+    };
+    for (const Case& c : cases)
+        for (const char* measure : {"breakpoint", "dcj"}) {
+            TempDir dir;
+            const ProcessResult r = paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", measure,
+                                                   "--solver", c.solver, "--time-limit", "1", "--grace", c.grace});
+            expectALimit(dir, "p", measure, r);
+            const Summary s = readTable(dir.read("p/summary.tsv"));
+            EXPECT_EQ(s.at("solver_status"), c.solverStatus) << measure;
+            EXPECT_EQ(s.at("objective"), "") << measure;
+            EXPECT_EQ(s.at("score_equals_objective"), "unknown") << measure;
+            EXPECT_EQ(s.at("lower_bound"), std::string(measure) == "dcj" ? "0" : "0.0") << measure;  // ours: 0
+            EXPECT_NE(s.at("note").find(c.note), std::string::npos) << s.at("note");
+            EXPECT_NE(r.err.find("paralogs pair: p: limit, " + std::string(measure) + " distance " + s.at("distance")),
+                      std::string::npos)
+                << r.err;
+        }
 }
 
 TEST(PairLimit, ASolverThatCrashesLeavesTheStartsMatching) {
