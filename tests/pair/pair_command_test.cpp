@@ -279,6 +279,18 @@ TEST(PairCommand, GenomesThatCannotBeHadFailThePair) {
     }
 }
 
+TEST(PairCommand, ColumnsPrintsTheSummarysHeader) {
+    // The header the workflow reads its columns from, and that of every
+    // summary.tsv, alone on standard output; nothing is made.
+    TempDir dir;
+    const ProcessResult r = pairRun(dir, {"--columns"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, summaryHeader());
+    EXPECT_EQ(r.out.substr(0, 7), "pair\ta\t");
+    ASSERT_EQ(pairRun(dir, {"-s", kExample, "-d", "p", "--solver", "true {lp} {solution}"}).status, 1);
+    EXPECT_EQ(test::readFile(dir.file("p/summary.tsv")).substr(0, r.out.size()), r.out);
+}
+
 TEST(PairCommand, UnusableCommandLinesExitTwoAndTouchNothing) {
     const std::vector<std::vector<std::string>> cases = {
         {"-s", kExample},
