@@ -99,6 +99,7 @@ private:
     SolverEnd solve();
     void convertAnswer();
     void answerOrLimit(SolverEnd& end);
+    bool answerOfACrash();
     void startAsAnswer(SolverEnd end);
     void resolve();
     void scoreResolved();
@@ -115,6 +116,7 @@ private:
     std::vector<std::string> warnings_;
     std::optional<model::Matching> start_;  // the greedy matching, once made
     std::string solverEnding_;              // how a solver without an answer ended
+    std::string answerNote_;                // where the answer came from, when not from a solver that ended well
     double lastWallSeconds_ = 0;            // the wall time of the solver's last run
     solvers::ConversionSummary answer_;
     model::Score score_;
@@ -296,7 +298,8 @@ void Road::answerOrLimit(SolverEnd& end) {
     try {
         convertAnswer();
     } catch (const StageError& e) {
-        if (lastWallSeconds_ < request_.timeLimit) throw;
+        // A solver stopping on its limit may stop a little short of it.
+        if (lastWallSeconds_ < 0.9 * request_.timeLimit) throw;
         solverEnding_ = "the solver gave no answer within its time limit of " + std::to_string(request_.timeLimit) +
                         " s (" + e.what() + ")";
         end = SolverEnd::noAnswerInTime;
@@ -325,7 +328,24 @@ void Road::startAsAnswer(SolverEnd end) {
         }
         writer.finish();
     });
-    say(solverEnding_ + ": the answer is the start's matching (" + std::to_string(start_->size()) + " pairs)");
+    answerNote_ = solverEnding_ + ": the answer is the start's matching";
+    say(answerNote_ + " (" + std::to_string(start_->size()) + " pairs)");
+}
+
+// A solver that crashed after writing its answer (CBC can, on its way
+// out): the answer when it can be read, at status limit at best, since
+// nothing the crashed run said is taken as proven.
+bool Road::answerOfACrash() {
+    if (!fs::exists(path(files::solverOut))) return false;
+    try {
+        convertAnswer();
+    } catch (const StageError&) {
+        return false;
+    }
+    if (answer_.header.outcome == solvers::Outcome::optimal) answer_.header.outcome = solvers::Outcome::limit;
+    answerNote_ = solverEnding_ + ": the answer is the one it wrote before";
+    say(answerNote_);
+    return true;
 }
 
 // The matching applied as resolve-paralogs applies it: its readers of the
@@ -394,7 +414,7 @@ void Road::judge(bool crashed) {
         result_.status = PairStatus::unknown;
         notes.push_back("the solver's answer says nothing of optimality");
     }
-    if (!solverEnding_.empty()) notes.push_back(solverEnding_ + ": the answer is the start's matching");
+    if (!answerNote_.empty()) notes.push_back(answerNote_);
     if (!warnings_.empty()) notes.push_back(warnings_.front());
     std::string note;
     for (const std::string& n : notes) note += (note.empty() ? "" : "; ") + n;
@@ -419,7 +439,7 @@ PairOutcome Road::run() {
         SolverEnd end = solve();
         if (end == SolverEnd::answered)
             answerOrLimit(end);
-        else
+        else if (end != SolverEnd::crashed || !answerOfACrash())
             startAsAnswer(end);
         resolve();
         scoreResolved();

@@ -111,16 +111,40 @@ TEST(PairLimit, ASolverWithoutAnAnswerInTimeLeavesTheStartsMatching) {
         }
 }
 
-TEST(PairLimit, ASolverThatCrashesLeavesTheStartsMatching) {
-    // A template has no cautious rerun: its crash is reported as such.
-    TempDir dir;
-    const ProcessResult r =
-        paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", "dcj", "--solver", "kill -SEGV $$ # {lp} {solution}"});
-    expectALimit(dir, "p", "dcj", r);
-    const Summary s = readTable(dir.read("p/summary.tsv"));
-    EXPECT_EQ(s.at("solver_status"), "crashed");
-    EXPECT_NE(s.at("note").find("the solver crashed with signal 11"), std::string::npos) << s.at("note");
-    EXPECT_FALSE(dir.exists("p/solver.log.crashed"));
+TEST(PairLimit, ASolverThatCrashesLeavesItsAnswerOrTheStarts) {
+    // Templates have no cautious rerun: a crash is reported as such. An
+    // answer written before the crash is taken, at status limit even when
+    // it says optimal; without one, the start's matching.
+    const std::string answer = "'" + kData + "example-g1-g2-limit.cbc'";
+    struct Case {
+        std::string solver;
+        const char* measure;
+        const char* distance;  // empty: the start's, whatever it is
+        const char* note;
+    };
+    const Case cases[] = {
+        {"kill -SEGV $$ # {lp} {solution}", "dcj", "", "the answer is the start's matching"},
+        {"kill -SEGV $$ # {lp} {solution}", "breakpoint", "", "the answer is the start's matching"},
+        {"cp " + answer + " {solution}; kill -SEGV $$ # {lp}", "breakpoint", "4.0",
+         "the answer is the one it wrote before"},
+        {"sed 's/Stopped on time/Optimal/' " + answer + " > {solution}; kill -SEGV $$ # {lp}", "breakpoint", "4.0",
+         "the answer is the one it wrote before"},
+        {"echo garbage > {solution}; kill -SEGV $$ # {lp}", "breakpoint", "", "the answer is the start's matching"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const ProcessResult r =
+            paralogs(dir, {"pair", "-s", kExample, "-d", "p", "--distance", c.measure, "--solver", c.solver});
+        expectALimit(dir, "p", c.measure, r);
+        const Summary s = readTable(dir.read("p/summary.tsv"));
+        if (*c.distance != '\0') {
+            EXPECT_EQ(s.at("distance"), c.distance) << c.solver;
+        }
+        EXPECT_EQ(s.at("lower_bound"), std::string(c.measure) == "dcj" ? "0" : "0.0") << c.solver;
+        EXPECT_NE(s.at("note").find("the solver crashed with signal 11"), std::string::npos) << s.at("note");
+        EXPECT_NE(s.at("note").find(c.note), std::string::npos) << s.at("note");
+        EXPECT_FALSE(dir.exists("p/solver.log.crashed"));
+    }
 }
 
 TEST(PairLimit, RealCbcStoppedByATinyLimit) {
