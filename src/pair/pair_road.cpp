@@ -121,7 +121,8 @@ void Road::prepareDirectory() {
 
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
-    genomes_ = selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source);
+    genomes_ = request_.given.empty() ? selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source)
+                                      : request_.given;
     summary_["a"] = genomes_[0].name;
     summary_["b"] = genomes_[1].name;
     summary_["genes_a"] = std::to_string(geneCount(genomes_[0]));
