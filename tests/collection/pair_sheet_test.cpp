@@ -52,6 +52,7 @@ TEST(PairSheet, RefusesWithTheLine) {
         {"# only\n\n", "s.tsv: empty; a sheet of pairs starts with a header line"},
         {"\npair\ta\tb\n", "s.tsv line 2: the header has no column \"genomes\""},
         {"genomes\ta\tb\n", "s.tsv line 1: the header has no column \"pair\""},
+        {"pair\tgenomes\tb\n", "s.tsv line 1: the header has the column \"b\" without the column \"a\""},
         {"pair\tgenomes\tpair\n", "s.tsv line 1: the header names column \"pair\" twice"},
         {"pair\tgenomes\nx\tf\ty\n", "s.tsv line 2: 3 fields, the header has 2"},
         {"pair\tgenomes\n\tf\n", "s.tsv line 2: pair name \"\" must be"},
