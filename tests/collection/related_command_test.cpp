@@ -55,6 +55,12 @@ TEST(RelatedCommand, WritesTheSheetOfTheCollection) {
     EXPECT_NE(run.err.find("4 genomes in 2 file(s), 10 families; 3 pairs share a family, 3 with containment at least 0.25"),
               std::string::npos)
         << run.err;
+    // Leaving out "a" (in three of the four genomes) leaves p1-p2 with b, c of 3 and 3.
+    const ProcessResult common =
+        related(dir, {"-s", "one.unimog", "-s", "two.unimog", "--max-family-share", "0.6", "--min-containment", "0"});
+    EXPECT_EQ(common.out, "pair\tgenomes\ta\tb\tcontainment\tjaccard\np1__p2\tone.unimog\tp1\tp2\t0.666667\t0.500000\n");
+    EXPECT_NE(common.err.find("1 of 10 families are found in more than 0.6 of the genomes and left out"), std::string::npos)
+        << common.err;
     // The default keeps only p1-p2.
     const ProcessResult byDefault = related(dir, {"-s", "one.unimog", "-s", "two.unimog"});
     EXPECT_EQ(byDefault.out, "pair\tgenomes\ta\tb\tcontainment\tjaccard\np1__p2\tone.unimog\tp1\tp2\t0.750000\t0.600000\n");
@@ -112,6 +118,8 @@ TEST(RelatedCommand, RefusesBadInput) {
         {{"-s", "one.unimog", "--min-containment", "nan"}, 2, "paralogs related: --min-containment must be"},
         {{"-s", "one.unimog", "--min-containment", "half"}, 2, "paralogs related: the argument ('half')"},
         {{}, 2, "paralogs related: the option '--genomes' is required"},
+        {{"-s", "one.unimog", "--max-family-share", "0"}, 2, "paralogs related: --max-family-share must be"},
+        {{"-s", "one.unimog", "--max-family-share", "1.01"}, 2, "paralogs related: --max-family-share must be"},
         {{"-s", "one.unimog", "-o", "no/such/dir/sheet.tsv"}, 1, "paralogs related: cannot create no/such/dir/sheet.tsv"},
     };
     for (const auto& c : cases) {

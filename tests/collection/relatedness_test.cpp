@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -32,9 +33,9 @@ std::vector<Structure> randomCollection(std::mt19937& random, std::size_t count,
     std::bernoulli_distribution mobile(0.7);
     for (std::size_t g = 0; g < count; ++g) {
         std::vector<std::string> genes;
-        for (int k = size(random); k > 0; --k) genes.push_back("f" + std::to_string(family(random)));
+        for (int k = size(random); k > 0; --k) genes.push_back(std::string("f").append(std::to_string(family(random))));
         if (mobile(random)) genes.push_back("mobile");
-        genomes.push_back(genomeOf("g" + std::to_string(g), genes));
+        genomes.push_back(genomeOf(std::string("g").append(std::to_string(g)), genes));
     }
     return genomes;
 }
@@ -45,37 +46,71 @@ std::set<std::string> distinctFamilies(const Structure& genome) {
     return families;
 }
 
+// The families of each genome held by at most `maxShare` of the genomes,
+// counted over all genomes, as sets of names.
+std::vector<std::set<std::string>> bruteFamilies(const std::vector<Structure>& genomes, double maxShare) {
+    std::vector<std::set<std::string>> sets;
+    std::map<std::string, std::size_t> holders;
+    for (const Structure& genome : genomes) {
+        sets.push_back(distinctFamilies(genome));
+        for (const std::string& f : sets.back()) ++holders[f];
+    }
+    for (auto& set : sets)
+        std::erase_if(set, [&](const std::string& f) { return double(holders[f]) > maxShare * double(genomes.size()); });
+    return sets;
+}
+
 TEST(Relatedness, EqualsTheBruteForceOverAllPairs) {
     std::mt19937 random(25);
     for (int round = 0; round < 30; ++round) {
         const std::vector<Structure> genomes = randomCollection(random, 2 + round % 40, 3 + round, 8);
-        const FamilySets sets = familySets(genomes);
-        for (const double minimum : {0.0, 0.25, 0.5, 2.0 / 3.0, 1.0}) {
-            std::vector<RelatedPair> expected;
-            std::size_t sharing = 0;
-            for (std::uint32_t a = 0; a < genomes.size(); ++a)
-                for (std::uint32_t b = a + 1; b < genomes.size(); ++b) {
-                    const auto inA = distinctFamilies(genomes[a]), inB = distinctFamilies(genomes[b]);
-                    std::vector<std::string> both;
-                    std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(both));
-                    if (both.empty()) continue;
-                    ++sharing;
-                    const double containment = double(both.size()) / double(std::min(inA.size(), inB.size()));
-                    const double jaccard = double(both.size()) / double(inA.size() + inB.size() - both.size());
-                    if (containment >= minimum)
-                        expected.push_back({a, b, std::uint32_t(both.size()), containment, jaccard});
+        for (const double share : {1.0, 0.6, 0.2}) {
+            FamilySets sets = familySets(genomes);
+            dropCommonFamilies(sets, share);
+            const std::vector<std::set<std::string>> families = bruteFamilies(genomes, share);
+            for (const double minimum : {0.0, 0.25, 0.5, 2.0 / 3.0, 1.0}) {
+                std::vector<RelatedPair> expected;
+                std::size_t sharing = 0;
+                for (std::uint32_t a = 0; a < genomes.size(); ++a)
+                    for (std::uint32_t b = a + 1; b < genomes.size(); ++b) {
+                        const auto &inA = families[a], &inB = families[b];
+                        std::vector<std::string> both;
+                        std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(),
+                                              std::back_inserter(both));
+                        if (both.empty()) continue;
+                        ++sharing;
+                        const double containment = double(both.size()) / double(std::min(inA.size(), inB.size()));
+                        const double jaccard = double(both.size()) / double(inA.size() + inB.size() - both.size());
+                        if (containment >= minimum)
+                            expected.push_back({a, b, std::uint32_t(both.size()), containment, jaccard});
+                    }
+                const Relatedness found = relatedPairs(sets, minimum);
+                EXPECT_EQ(found.sharing, sharing);
+                ASSERT_EQ(found.kept.size(), expected.size())
+                    << "round " << round << ", share " << share << ", at least " << minimum;
+                for (std::size_t k = 0; k < expected.size(); ++k) {
+                    EXPECT_EQ(found.kept[k].a, expected[k].a);
+                    EXPECT_EQ(found.kept[k].b, expected[k].b);
+                    EXPECT_EQ(found.kept[k].shared, expected[k].shared);
+                    EXPECT_DOUBLE_EQ(found.kept[k].containment, expected[k].containment);
+                    EXPECT_DOUBLE_EQ(found.kept[k].jaccard, expected[k].jaccard);
                 }
-            const Relatedness found = relatedPairs(sets, minimum);
-            EXPECT_EQ(found.sharing, sharing);
-            ASSERT_EQ(found.kept.size(), expected.size()) << "round " << round << ", at least " << minimum;
-            for (std::size_t k = 0; k < expected.size(); ++k) {
-                EXPECT_EQ(found.kept[k].a, expected[k].a);
-                EXPECT_EQ(found.kept[k].b, expected[k].b);
-                EXPECT_EQ(found.kept[k].shared, expected[k].shared);
-                EXPECT_DOUBLE_EQ(found.kept[k].containment, expected[k].containment);
-                EXPECT_DOUBLE_EQ(found.kept[k].jaccard, expected[k].jaccard);
             }
         }
+    }
+}
+
+TEST(Relatedness, CommonFamiliesLeftOut) {
+    // "m" in all four genomes, "x" in three, the others in one or two.
+    const std::vector<Structure> genomes{genomeOf("a", {"m", "x", "p"}), genomeOf("b", {"m", "x", "p", "m"}),
+                                         genomeOf("c", {"m", "x", "q"}), genomeOf("d", {"m"})};
+    const struct {
+        double share;
+        std::size_t dropped;
+    } cases[] = {{1.0, 0}, {0.99, 1}, {0.75, 1}, {0.74, 2}, {0.5, 2}, {0.49, 3}, {0.2, 4}};
+    for (const auto& c : cases) {
+        FamilySets sets = familySets(genomes);
+        EXPECT_EQ(dropCommonFamilies(sets, c.share), c.dropped) << c.share;
     }
 }
 
