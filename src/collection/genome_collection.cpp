@@ -23,9 +23,9 @@ void addGenomes(GenomeCollection& collection, const std::string& path, std::vect
         const auto [at, added] = collection.byName.emplace(genome.name, collection.genomes.size());
         if (!added) {
             const std::size_t first = collection.fileOf[at->second];
-            const std::string where = first == file ? "twice in " + collection.fileName(file)
-                                                    : "in both " + collection.fileName(first) + " and " +
-                                                          collection.fileName(file);
+            const std::string where =
+                first == file ? "twice in " + collection.fileName(file)
+                              : "in both " + collection.fileName(first) + " and " + collection.fileName(file);
             throw std::runtime_error("genome " + genome.name + " is " + where +
                                      "; genome names must be unique across the collection");
         }

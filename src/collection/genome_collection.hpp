@@ -15,9 +15,9 @@
 namespace rp::collection {
 
 struct GenomeCollection {
-    std::vector<std::string> files;      // as given, in order
-    std::vector<Structure> genomes;      // file order, then order in the file
-    std::vector<std::size_t> fileOf;     // index into files, one per genome
+    std::vector<std::string> files;   // as given, in order
+    std::vector<Structure> genomes;   // file order, then order in the file
+    std::vector<std::size_t> fileOf;  // index into files, one per genome
     std::unordered_map<std::string, std::size_t> byName;
 
     // The genome named `name`, or nothing.

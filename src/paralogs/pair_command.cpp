@@ -75,7 +75,8 @@ pair::PairRequest requestOf(const po::variables_map& values) {
 
 pair::BatchRequest batchOf(const po::variables_map& values) {
     for (const char* single : {"a", "b", "name"})
-        if (values.count(single) != 0) throw UsageError(std::string("--") + single + " names one pair; the sheet names them with --pairs");
+        if (values.count(single) != 0)
+            throw UsageError(std::string("--") + single + " names one pair; the sheet names them with --pairs");
     pair::BatchRequest batch;
     batch.sheet = values["pairs"].as<std::string>();
     batch.directory = values["dir"].as<std::string>();
