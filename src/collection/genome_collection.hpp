@@ -32,7 +32,7 @@ struct GenomeCollection {
 void addGenomes(GenomeCollection& collection, const std::string& path, std::vector<Structure> genomes);
 
 // Reads every file in order. Throws std::runtime_error naming the file and
-// where it fails, or a name that two genomes share.
+// where it fails, a file given twice, or a name that two genomes share.
 GenomeCollection readCollection(const std::vector<std::string>& paths);
 
 }  // namespace rp::collection
