@@ -85,6 +85,8 @@ const GenomesFile& Planner::file(const std::string& genomes, const std::string& 
 }
 
 PlannedPair Planner::fromFile(const SheetRow& row, const std::string& where) {
+    if (row.genomes == "-")
+        throw std::runtime_error(where + ": pair " + row.pair + ": a sheet names genomes files, not standard input");
     const GenomesFile& genomes = file(row.genomes, where);
     PlannedPair planned{&row, &genomes.genomes, 0, 1, genomes.name};
     if (row.a.empty()) {

@@ -1,5 +1,6 @@
 // paralogs pair: the whole road of one pair of genomes in one process, from
 // the genomes file to the resolved genomes and the pair's summary.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ pair::BatchRequest batchOf(const po::variables_map& values) {
     if (batch.sheet.empty()) throw UsageError("--pairs must not be empty");
     if (batch.directory.empty()) throw UsageError("--dir must not be empty");
     if (values.count("genomes") != 0) batch.collection = values["genomes"].as<std::vector<std::string>>();
+    if (batch.sheet == "-" && std::find(batch.collection.begin(), batch.collection.end(), "-") != batch.collection.end())
+        throw UsageError("standard input can be the sheet (--pairs -) or a genomes file (-s -), not both");
     try {
         if (values.count("keep") != 0) batch.keep = pair::parseKeep(values["keep"].as<std::string>());
     } catch (const std::invalid_argument& e) {

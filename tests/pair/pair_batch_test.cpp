@@ -179,6 +179,7 @@ TEST(PairBatch, RefusesSheetsItCannotUse) {
         {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg2\np\t../genomes/structs.txt\tg1\tg3\n",
          {},
          "paralogs pair: sheets/s.tsv line 3: pair p is listed twice (first on line 2)"},
+        {"pair\tgenomes\np\t-\n", {}, "paralogs pair: sheets/s.tsv line 2: pair p: a sheet names genomes files"},
         {"pair\tgenomes\np\tmissing.unimog\n",
          {},
          "paralogs pair: sheets/s.tsv line 2: cannot open sheets/missing.unimog"},
@@ -216,6 +217,7 @@ TEST(PairBatch, CommandLinesItRefuses) {
          2,
          "paralogs pair: one pair takes one genomes file"},
         {{"--pairs", "sheets/pairs.tsv"}, 2, "paralogs pair: the option '--dir' is required"},
+        {{"--pairs", "-", "-s", "-", "-d", "out"}, 2, "paralogs pair: standard input can be the sheet"},
     };
     for (const auto& c : cases) {
         const ProcessResult run = paralogs(dir, c.args);
