@@ -17,7 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr CommandInfo kInfo{"related", "-s GENOMES [-s GENOMES ...] [--min-containment C] [-o SHEET]",
+constexpr CommandInfo kInfo{"related",
+                            "-s GENOMES [-s GENOMES ...] [--min-containment C] [--max-family-share S] [-o SHEET]",
                             "Finds the pairs of a collection of genomes (every genome of every file given; UniMoG,\n"
                             "GRIMM, structures or result files, compressed or not) that share families, through an\n"
                             "index from families to genomes: containment = distinct families in both / distinct\n"
