@@ -76,6 +76,10 @@ std::string summaryHeader() {
 
 void writeSummary(std::ostream& out, const PairResult& result) {
     out << summaryHeader();
+    writeSummaryLine(out, result);
+}
+
+void writeSummaryLine(std::ostream& out, const PairResult& result) {
     bool first = true;
     for (const SummaryColumn& column : kColumns) {
         if (!first) out << '\t';

@@ -62,6 +62,9 @@ std::string summaryHeader();
 // breaks within a value become blanks.
 void writeSummary(std::ostream& out, const PairResult& result);
 
+// The result's line alone (a summary of many pairs writes the header once).
+void writeSummaryLine(std::ostream& out, const PairResult& result);
+
 // A number as Python's "{:g}" writes it (six significant digits).
 std::string formatG(double value);
 

@@ -13,6 +13,7 @@
 #include "model/matching_model.hpp"
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
+#include "pair/forced_answer.hpp"
 #include "pair/genome_selection.hpp"
 #include "resolve/renumber.hpp"
 #include "solution/solution_reader.hpp"
@@ -97,6 +98,7 @@ private:
     enum class SolverEnd { answered, endedByUs, crashed, noAnswerInTime };
     solving::ChildResult runSolver(const solving::SolverJob& job, double grace);
     SolverEnd solve();
+    void answerWithoutSolver(const model::GenomePair& pair, const model::Matching& matching, double objective);
     void convertAnswer();
     void answerOrLimit(SolverEnd& end);
     bool answerOfACrash();
@@ -118,6 +120,7 @@ private:
     std::string solverEnding_;              // how a solver without an answer ended
     std::string answerNote_;                // where the answer came from, when not from a solver that ended well
     double lastWallSeconds_ = 0;            // the wall time of the solver's last run
+    bool forced_ = false;                   // no free choice: answered without a solver
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -137,7 +140,8 @@ void Road::prepareDirectory() {
 
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
-    genomes_ = selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source);
+    genomes_ = request_.given.empty() ? selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source)
+                                      : request_.given;
     result_.a = genomes_[0].name;
     result_.b = genomes_[1].name;
     result_.genesA = geneCount(genomes_[0]);
@@ -191,6 +195,10 @@ void Road::writeModel() {
     if (request_.measure == Measure::breakpoint) {
         const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
         pairs_ = program.pairs;
+        if (const auto forced = forcedMatching(pair, matching)) {
+            const model::Score forcedScore = model::scoreMatching(*pair.a, *pair.b, *forced);
+            answerWithoutSolver(pair, *forced, static_cast<double>(forcedScore.objective()));
+        }
         counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
                  " z), " + std::to_string(program.rows.size()) + " constraints";
         comment.push_back(counts);
@@ -208,13 +216,30 @@ void Road::writeModel() {
             "of B");
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-        if (solver_.readsStart) writeStart(program, pair, matching);
+        const auto forced = program.counts.freeZ == 0 ? forcedMatching(pair, matching) : std::nullopt;
+        if (forced) {
+            const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, *forced);
+            answerWithoutSolver(pair, *forced, static_cast<double>(model::objectiveAt(program.lp, values)));
+        } else if (solver_.readsStart) {
+            writeStart(program, pair, matching);
+        }
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
     say("model " + result_.model + " (" + std::string(measureName(request_.measure)) + "): " + counts);
+}
+
+// A program without free choice: its one matching is written as the
+// solver's answer, and no solver runs.
+void Road::answerWithoutSolver(const model::GenomePair& pair, const model::Matching& matching, double objective) {
+    forced_ = true;
+    io::writeOutputFile(path(files::solverOut),
+                        [&](std::ostream& out) { writeForcedAnswer(out, pair, matching, objective); });
+    result_.solver = kNoSolver;
+    result_.wallSeconds = 0.0;
+    say("no free choice after the reductions: the forced matching is the answer, no solver started");
 }
 
 solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace) {
@@ -436,7 +461,7 @@ PairOutcome Road::run() {
     try {
         readGenomes();
         writeModel();
-        SolverEnd end = solve();
+        SolverEnd end = forced_ ? SolverEnd::answered : solve();
         if (end == SolverEnd::answered)
             answerOrLimit(end);
         else if (end != SolverEnd::crashed || !answerOfACrash())

@@ -10,9 +10,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/matching_model.hpp"
 #include "pair/pair_result.hpp"
+#include "structs/structure.hpp"
 #include "solving/solver_table.hpp"
 
 namespace rp::pair {
@@ -25,6 +27,9 @@ std::string_view measureName(Measure measure);
 
 struct PairRequest {
     std::string genomes;    // genomes file, "-" for standard input
+    // Genomes A and B already read (a sheet of pairs reads each file once);
+    // empty: read from `genomes`, which then only names their source.
+    std::vector<Structure> given;
     std::string a, b;       // genome names; both empty: the file's first two
     std::string directory;  // where every file of the pair goes (created)
     std::string name;       // the pair's name; empty: the directory's last component
