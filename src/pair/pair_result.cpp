@@ -70,8 +70,12 @@ std::span<const SummaryColumn> summaryColumns() { return kColumns; }
 
 std::string summaryHeader() {
     std::string line;
-    for (const SummaryColumn& column : kColumns) line += (line.empty() ? "" : "\t") + std::string(column.name);
-    return line + '\n';
+    for (const SummaryColumn& column : kColumns) {
+        if (!line.empty()) line += '\t';
+        line.append(column.name);
+    }
+    line += '\n';
+    return line;
 }
 
 void writeSummary(std::ostream& out, const PairResult& result) {
