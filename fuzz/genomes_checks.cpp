@@ -4,12 +4,12 @@
 #include <string>
 
 #include "checks.hpp"
-#include "model/dcj_program.hpp"
-#include "model/dcj_reduced_program.hpp"
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_program.hpp"
+#include "dcj/dcj_reduced_program.hpp"
+#include "dcj/dcj_score.hpp"
 #include "model/matching_model.hpp"
-#include "model/matching_program.hpp"
-#include "model/score.hpp"
+#include "breakpoint/matching_program.hpp"
+#include "breakpoint/score.hpp"
 #include "genomes/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "formats/genomes_formats.hpp"
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 #include "model/genome_pair.hpp"
-#include "model/score.hpp"
+#include "breakpoint/score.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
 #include "text/quoting.hpp"

@@ -1,4 +1,4 @@
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 
 #include <algorithm>
 #include <vector>

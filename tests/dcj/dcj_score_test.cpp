@@ -1,6 +1,6 @@
 // The DCJ-indel distance for a fixed matching: worked examples, the minimum
 // over matchings of the paralog cases, refusals and a long component.
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <map>
 #include <sstream>
 
-#include "dcj_score_print.hpp"
+#include "support/dcj_score_print.hpp"
 #include "support/genomes.hpp"
-#include "unimog_text.hpp"
+#include "support/unimog_text.hpp"
 
 namespace rp::model {
 namespace {

@@ -27,9 +27,9 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "model/lp_program.hpp"
+#include "lp/lp_program.hpp"
 #include "model/matching_model.hpp"
-#include "model/score.hpp"
+#include "breakpoint/score.hpp"
 
 namespace rp::model {
 

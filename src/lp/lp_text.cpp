@@ -1,4 +1,4 @@
-#include "model/lp_text.hpp"
+#include "lp/lp_text.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -13,7 +13,7 @@
 
 #include "model/genome_pair.hpp"
 #include "model/matching_model.hpp"
-#include "model/matching_program.hpp"
+#include "breakpoint/matching_program.hpp"
 
 namespace rp::model::stages {
 

@@ -49,7 +49,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "model/lp_writer.hpp"
+#include "lp/lp_writer.hpp"
 #include "model/matching_model.hpp"
 
 namespace rp::model {

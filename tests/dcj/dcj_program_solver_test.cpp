@@ -10,10 +10,10 @@
 #include <map>
 #include <random>
 
-#include "dcj_enumeration.hpp"
+#include "support/dcj_enumeration.hpp"
 #include "support/genomes.hpp"
-#include "model/dcj_program.hpp"
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_program.hpp"
+#include "dcj/dcj_score.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 

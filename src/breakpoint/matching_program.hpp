@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "model/lp_text.hpp"
+#include "lp/lp_text.hpp"
 #include "model/matching_model.hpp"
 
 namespace rp::model {

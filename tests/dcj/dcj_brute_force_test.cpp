@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "dcj_score_print.hpp"
-#include "model/dcj_score.hpp"
+#include "support/dcj_score_print.hpp"
+#include "dcj/dcj_score.hpp"
 
 namespace rp::model {
 namespace {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/lp_text.hpp"
+#include "lp/lp_text.hpp"
 
 namespace rp::model {
 

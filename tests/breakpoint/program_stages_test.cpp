@@ -1,6 +1,6 @@
 // The stages of the matching program one by one: families and their
 // counts, the stretches each genome allows, the candidates, the rows.
-#include "model/program_stages.hpp"
+#include "breakpoint/program_stages.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/genomes.hpp"
-#include "model_of.hpp"
+#include "support/model_of.hpp"
 
 namespace rp::model::stages {
 namespace {

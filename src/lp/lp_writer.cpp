@@ -1,4 +1,4 @@
-#include "model/lp_writer.hpp"
+#include "lp/lp_writer.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 #include "model/matching_model.hpp"
 #include "structs/structure.hpp"
 

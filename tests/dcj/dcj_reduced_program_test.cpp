@@ -11,9 +11,9 @@
 #include <random>
 #include <sstream>
 
-#include "dcj_enumeration.hpp"
+#include "support/dcj_enumeration.hpp"
 #include "support/genomes.hpp"
-#include "model/dcj_reduced_program.hpp"
+#include "dcj/dcj_reduced_program.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 

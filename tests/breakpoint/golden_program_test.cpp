@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "support/genomes.hpp"
-#include "model_of.hpp"
-#include "model/matching_program.hpp"
+#include "support/model_of.hpp"
+#include "breakpoint/matching_program.hpp"
 
 namespace rp::model {
 namespace {

@@ -1,5 +1,5 @@
-#include "model/lp_program.hpp"
-#include "model/lp_text.hpp"
+#include "lp/lp_program.hpp"
+#include "lp/lp_text.hpp"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 // The DCJ-indel program as text: two tiny pairs written out whole (each row
 // checked by hand against the rules of dcj_program.hpp), the row forms of a
 // family with two copies, the sizes by formula, the refusals, and the limits
-// of the LP text. tests/model/dcj_brute_force_test.cpp solves it.
-#include "model/dcj_program.hpp"
+// of the LP text. tests/dcj/dcj_brute_force_test.cpp solves it.
+#include "dcj/dcj_program.hpp"
 
 #include <gtest/gtest.h>
 

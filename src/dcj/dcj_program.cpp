@@ -1,4 +1,4 @@
-#include "model/dcj_program.hpp"
+#include "dcj/dcj_program.hpp"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "model/dcj_reduced_program.hpp"
+#include "dcj/dcj_reduced_program.hpp"
 
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 
 #include <algorithm>
 #include <stdexcept>

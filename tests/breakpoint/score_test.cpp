@@ -1,4 +1,4 @@
-#include "model/score.hpp"
+#include "breakpoint/score.hpp"
 
 #include <gtest/gtest.h>
 

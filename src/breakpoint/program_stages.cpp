@@ -1,4 +1,4 @@
-#include "model/program_stages.hpp"
+#include "breakpoint/program_stages.hpp"
 
 #include <algorithm>
 #include <charconv>

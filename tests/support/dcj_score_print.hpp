@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_score.hpp"
 
 namespace rp::model {
 

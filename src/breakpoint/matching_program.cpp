@@ -1,4 +1,4 @@
-#include "model/matching_program.hpp"
+#include "breakpoint/matching_program.hpp"
 #include "text/quoting.hpp"
 
 #include <algorithm>
@@ -6,8 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "model/lp_text.hpp"
-#include "model/program_stages.hpp"
+#include "lp/lp_text.hpp"
+#include "breakpoint/program_stages.hpp"
 
 namespace rp::model {
 

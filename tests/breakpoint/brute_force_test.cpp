@@ -14,9 +14,9 @@
 #include <sstream>
 
 #include "support/genomes.hpp"
-#include "model_of.hpp"
-#include "model/matching_program.hpp"
-#include "model/score.hpp"
+#include "support/model_of.hpp"
+#include "breakpoint/matching_program.hpp"
+#include "breakpoint/score.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 

@@ -1,4 +1,4 @@
-#include "model/matching_program.hpp"
+#include "breakpoint/matching_program.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "support/genomes.hpp"
-#include "model_of.hpp"
-#include "model/score.hpp"
+#include "support/model_of.hpp"
+#include "breakpoint/score.hpp"
 #include "support/solvers.hpp"
 
 namespace rp::model {
