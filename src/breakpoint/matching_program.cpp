@@ -6,10 +6,25 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "lp/lp_text.hpp"
 #include "breakpoint/program_stages.hpp"
 
 namespace rp::model {
+
+namespace {
+
+// a1 ... aN (objective 2 each) and t1 ... tM (objective 1 each).
+void addCandidateColumns(MatchingProgram& program) {
+    program.columns.reserve(program.zCount + program.adjacencyCandidates + program.telomereCandidates);
+    for (std::size_t k = 0; k < program.adjacencyCandidates + program.telomereCandidates; ++k) {
+        const bool adjacency = k < program.adjacencyCandidates;
+        std::string name(1, adjacency ? 'a' : 't');
+        stages::appendNumber(name, (adjacency ? k : k - program.adjacencyCandidates) + 1);
+        program.objective.emplace_back(program.addColumn(std::move(name), lp::Type::binary, 0, 1),
+                                       static_cast<std::int8_t>(adjacency ? 2 : 1));
+    }
+}
+
+}  // namespace
 
 MatchingProgram buildMatchingProgram(const GenomePair& pair, const MatchingModel& model) {
     using namespace stages;
@@ -22,16 +37,22 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, const MatchingModel
         program.pairs += f.lower;
         program.upperPairs += f.upper;
     }
-    program.zNames = nameZVariables(pf.families);
+    program.direction = lp::Direction::maximize;
+    program.layout.binaryAlways = true;
+    std::vector<std::string> zNames = nameZVariables(pf.families);
+    program.zCount = zNames.size();
+    program.columns.reserve(zNames.size());
+    for (std::string& name : zNames) program.addColumn(std::move(name), lp::Type::binary, 0, 1);
     const std::vector<Span> spansA = enumerateSpans(pf.a, pf.families, true);
     const std::vector<Span> spansB = enumerateSpans(pf.b, pf.families, false);
     const Candidates candidates =
-        findCandidates(pf, spansA, spansB, static_cast<std::uint32_t>(program.zNames.size()));
+        findCandidates(pf, spansA, spansB, static_cast<std::uint32_t>(program.zCount));
     const std::uint64_t variables =
-        program.zNames.size() + candidates.adjacencies.size() + candidates.telomeres.size();
+        program.zCount + candidates.adjacencies.size() + candidates.telomeres.size();
     if (variables > kMaxProgramItems) tooLarge(std::to_string(variables) + " variables");
     program.adjacencyCandidates = candidates.adjacencies.size();
     program.telomereCandidates = candidates.telomeres.size();
+    addCandidateColumns(program);
 
     addCountRows(program, pf.families);
     addDegreeRows(program, pf.a, pf.families, true);
@@ -73,56 +94,6 @@ std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& st
         if (const auto it = usedIndices.find(name); it != usedIndices.end() && it->second == kAll)
             past.emplace_back(name);
     return past;
-}
-
-void writeLp(std::ostream& out, const MatchingProgram& program, const std::vector<std::string>& comment) {
-    static_assert(3 + 12 + kMaxLpName + 200 <= kMaxLpLine + 60);
-    LpText lp(out);
-    lp.comments(comment);
-    const std::size_t zCount = program.zNames.size();
-    using stages::appendNumber;
-    std::string scratch;
-    const auto nameOf = [&](std::uint32_t variable) -> std::string_view {
-        if (variable < zCount) return program.zNames[variable];
-        const std::size_t k = variable - zCount;
-        scratch.clear();
-        scratch.push_back(k < program.adjacencyCandidates ? 'a' : 't');
-        appendNumber(scratch, (k < program.adjacencyCandidates ? k : k - program.adjacencyCandidates) + 1);
-        return scratch;
-    };
-    const bool empty = program.variables() == 0;
-    lp.line("Maximize");
-    lp.begin("obj");
-    if (program.adjacencyCandidates + program.telomereCandidates == 0) {
-        lp.term(0, empty ? std::string_view("none") : std::string_view(program.zNames[0]), true);
-    } else {
-        for (std::size_t k = 0; k < program.adjacencyCandidates + program.telomereCandidates; ++k) {
-            const auto variable = static_cast<std::uint32_t>(zCount + k);
-            lp.term(k < program.adjacencyCandidates ? 2 : 1, nameOf(variable), k == 0);
-        }
-    }
-    lp.end("");
-    lp.line("Subject To");
-    for (std::size_t r = 0; r < program.rows.size(); ++r) {
-        const MatchingProgram::Row& row = program.rows[r];
-        lp.begin(row.name);
-        const std::size_t terms = program.termsOf(r);
-        for (std::size_t i = 0; i < terms; ++i)
-            lp.term(program.termCoefficients[row.firstTerm + i], nameOf(program.termVariables[row.firstTerm + i]),
-                    i == 0);
-        std::string tail = row.sense == MatchingProgram::Sense::equal          ? " = "
-                           : row.sense == MatchingProgram::Sense::greaterEqual ? " >= "
-                                                                               : " <= ";
-        appendNumber(tail, static_cast<std::uint64_t>(row.rhs));
-        lp.end(tail);
-    }
-    // No pair at all: one empty variable keeps the program readable.
-    if (empty) lp.line(" none: none <= 0");
-    lp.line("Binary");
-    for (std::uint32_t v = 0; v < program.variables(); ++v) lp.word(nameOf(v));
-    if (empty) lp.word("none");
-    lp.newline();
-    lp.line("End");
 }
 
 }  // namespace rp::model

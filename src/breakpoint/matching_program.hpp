@@ -35,38 +35,22 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "lp/lp_text.hpp"
+#include "lp/lp_program.hpp"
 #include "model/matching_model.hpp"
 
 namespace rp::model {
 
-// The program, built in memory.
-struct MatchingProgram {
+// The program, built in memory: columns z_F.I.J first, then a1 ... aN, then
+// t1 ... tM; one byte per coefficient.
+struct MatchingProgram : lp::BasicProgram<std::int8_t> {
     std::size_t families = 0;      // families with genes in both genomes
     std::size_t pairs = 0;         // the matched pairs every solution has (the lower bounds)
     std::size_t upperPairs = 0;    // the most pairs a solution has
-    std::vector<std::string> zNames;
+    std::size_t zCount = 0;
     std::size_t adjacencyCandidates = 0;
     std::size_t telomereCandidates = 0;
 
-    // A row: terms (variable, coefficient), a sense and a right-hand side.
-    // Variables are numbered: z variables first, then a<k>, then t<k>.
-    enum class Sense : std::uint8_t { lessEqual, equal, greaterEqual };
-    struct Row {
-        std::string name;
-        std::uint32_t firstTerm = 0;  // into termVariables / termCoefficients
-        Sense sense = Sense::lessEqual;
-        std::int32_t rhs = 0;
-    };
-    std::vector<Row> rows;
-    std::vector<std::uint32_t> termVariables;
-    std::vector<std::int8_t> termCoefficients;
-
-    std::size_t variables() const { return zNames.size() + adjacencyCandidates + telomereCandidates; }
-    std::size_t termsOf(std::size_t row) const {
-        const std::size_t end = row + 1 < rows.size() ? rows[row + 1].firstTerm : termVariables.size();
-        return end - rows[row].firstTerm;
-    }
+    std::size_t variables() const { return columns.size(); }
 };
 
 // Builds the program for genome A and genome B under the model: each family
@@ -85,12 +69,6 @@ MatchingProgram buildMatchingProgram(const GenomePair& pair, const MatchingModel
 std::vector<std::string> familiesPastIndexLimit(const std::vector<Structure>& structures,
                                                 const GenomePair& pair, const MatchingModel& model);
 
-// Writes the program in the CPLEX LP format: `comment` lines first (each
-// after "\ "), then Maximize, Subject To, Binary, End. No line is longer
-// than 255 bytes.
-void writeLp(std::ostream& out, const MatchingProgram& program, const std::vector<std::string>& comment);
-
-// The longest line writeLp writes.
-inline constexpr std::size_t kMaxLpLine = kMaxLpLineBytes;
+// The program is written by lp::writeProgram (lp/lp_program.hpp).
 
 }  // namespace rp::model

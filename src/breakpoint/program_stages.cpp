@@ -297,14 +297,11 @@ Candidates findCandidates(const ProgramFamilies& families, const std::vector<Spa
 namespace {
 
 void addRow(MatchingProgram& program, std::string name, MatchingProgram::Sense sense, std::uint32_t rhs) {
-    program.rows.push_back(MatchingProgram::Row{std::move(name),
-                                                static_cast<std::uint32_t>(program.termVariables.size()), sense,
-                                                static_cast<std::int32_t>(rhs)});
+    program.beginRow(std::move(name), sense, rhs);
 }
 
 void addTerm(MatchingProgram& program, std::uint32_t variable, std::int8_t coefficient) {
-    program.termVariables.push_back(variable);
-    program.termCoefficients.push_back(coefficient);
+    program.addTerm(variable, coefficient);
 }
 
 // Items grouped by key, keys 0 to keys - 1 (a compressed index), each group

@@ -12,8 +12,9 @@ namespace {
 // Beyond this many pairs or capping edges the program would take gigabytes.
 constexpr std::uint64_t kMaxItems = 50'000'000;
 
-using Sense = LinearProgram::Sense;
-using Domain = LinearProgram::Domain;
+using lp::RowBuilder;
+using lp::Sense;
+using Domain = lp::Type;
 
 std::string numbered(std::string_view prefix, std::uint64_t value, std::string_view suffix = {}) {
     char digits[24];
@@ -219,8 +220,8 @@ DcjDiagram buildDcjDiagram(const GenomePair& pair, const MatchingModel& model) {
     return d;
 }
 
-std::uint32_t DcjColumns::count(char kind, const LinearProgram& program) const {
-    const std::uint32_t starts[] = {z, x, t, y, w, r, s, static_cast<std::uint32_t>(program.variables.size())};
+std::uint32_t DcjColumns::count(char kind, const lp::HalvesProgram& program) const {
+    const std::uint32_t starts[] = {z, x, t, y, w, r, s, static_cast<std::uint32_t>(program.columns.size())};
     const std::string_view kinds = "zxtywrs";
     const std::size_t k = kinds.find(kind);
     return k == std::string_view::npos ? 0 : starts[k + 1] - starts[k];
@@ -417,25 +418,26 @@ void addCountRows(RowBuilder& rows, DcjProgram& p) {  // c12
 void addDcjColumns(DcjProgram& p) {
     const DcjDiagram& d = p.diagram;
     RowBuilder columns(p.lp);
-    p.lp.variables.reserve(d.pairs.size() + 2 * d.edges.size() + 3 * std::size_t{d.vertices()} + d.circles.size());
+    p.lp.layout = lp::Layout{.zeroLowerWritten = true, .binaryAlways = true};
+    p.lp.columns.reserve(d.pairs.size() + 2 * d.edges.size() + 3 * std::size_t{d.vertices()} + d.circles.size());
     p.columns.z = 0;
     for (const std::string& name : d.pairNames) columns.addVariable(name, Domain::binary);
-    p.columns.x = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.x = static_cast<std::uint32_t>(p.lp.columns.size());
     p.columns.xOfEdge.assign(d.edges.size(), kNoFamily);
     for (std::size_t e = 0; e < d.edges.size(); ++e) {
         const DcjEdgeKind kind = d.edges[e].kind;
         if (kind == DcjEdgeKind::sibling || kind == DcjEdgeKind::indel) continue;
         p.columns.xOfEdge[e] = columns.addVariable(edgeName("x_", e), Domain::binary);
     }
-    p.columns.t = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.t = static_cast<std::uint32_t>(p.lp.columns.size());
     for (std::size_t e = 0; e < d.edges.size(); ++e) columns.addVariable(edgeName("t_", e), Domain::binary);
-    p.columns.y = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.y = static_cast<std::uint32_t>(p.lp.columns.size());
     for (std::uint32_t v = 0; v < d.vertices(); ++v) columns.addVariable(numbered("y_", id(v)), Domain::integer, id(v));
-    p.columns.w = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.w = static_cast<std::uint32_t>(p.lp.columns.size());
     for (std::uint32_t v = 0; v < d.vertices(); ++v) columns.addVariable(numbered("w_", id(v)), Domain::binary);
-    p.columns.r = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.r = static_cast<std::uint32_t>(p.lp.columns.size());
     for (std::uint32_t v = 0; v < d.vertices(); ++v) columns.addVariable(numbered("r_", id(v)), Domain::binary);
-    p.columns.s = static_cast<std::uint32_t>(p.lp.variables.size());
+    p.columns.s = static_cast<std::uint32_t>(p.lp.columns.size());
     for (std::uint32_t k = 0; k < d.circles.size(); ++k) columns.addVariable(numbered("s_", k + 1), Domain::binary);
 }
 
@@ -461,7 +463,7 @@ void addDcjRows(DcjProgram& p, std::string_view group) {
 void addDcjObjective(DcjProgram& p) {
     const DcjDiagram& d = p.diagram;
     RowBuilder objective(p.lp);
-    p.lp.direction = LinearProgram::Direction::minimize;
+    p.lp.direction = lp::Direction::minimize;
     for (std::size_t e = 0; e < d.edges.size(); ++e) {
         const DcjEdge& edge = d.edges[e];
         if (edge.kind == DcjEdgeKind::sibling) objective.addObjective(p.columns.z + edge.ref, 0.5);
@@ -486,7 +488,7 @@ DcjProgram buildDcjProgram(const GenomePair& pair, const MatchingModel& model) {
 }
 
 std::string describeDcjCounts(const DcjProgram& p) {
-    std::string text = std::to_string(p.lp.variables.size()) + " variables (";
+    std::string text = std::to_string(p.lp.columns.size()) + " variables (";
     const std::string_view kinds = "zxtywrs";
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         if (k != 0) text += ", ";

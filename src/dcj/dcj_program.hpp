@@ -4,7 +4,7 @@
 // tail-tail and head-head, every copy with an indel edge, every telomere of A
 // joined to every telomere of B), built in stages that can be read and
 // tested one by one: the diagram, the columns, each group of rows, the
-// objective; the writer is writeLinearProgram (lp_writer.hpp).
+// objective; the writer is lp::writeProgram (lp_program.hpp).
 //
 // Vertices are numbered from 1: the tail and head of each gene of A in
 // order, those of B, then the telomeres of A and those of B, padded with
@@ -49,7 +49,7 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "lp/lp_writer.hpp"
+#include "lp/row_builder.hpp"
 #include "model/matching_model.hpp"
 
 namespace rp::model {
@@ -110,14 +110,14 @@ DcjDiagram buildDcjDiagram(const GenomePair& pair, const MatchingModel& model);
 struct DcjColumns {
     std::uint32_t z = 0, x = 0, t = 0, y = 0, w = 0, r = 0, s = 0;  // first column of each kind
     std::vector<std::uint32_t> xOfEdge;  // kNoFamily for an edge without x column
-    std::uint32_t count(char kind, const LinearProgram& program) const;
+    std::uint32_t count(char kind, const lp::HalvesProgram& program) const;
 };
 
 // The program under construction: its columns and its rows group by group.
 struct DcjProgram {
     DcjDiagram diagram;
     DcjColumns columns;
-    LinearProgram lp;
+    lp::HalvesProgram lp;
     std::vector<std::pair<std::string, std::size_t>> groupRows;  // "c01", rows
     std::size_t lowerPairs = 0, upperPairs = 0;                   // pairs every matching has, at least and at most
 };

@@ -33,6 +33,8 @@
 
 namespace rp::model {
 
+using lp::LpProgram;
+
 // What the builder decided, for the summary and the tests.
 struct DcjReducedCounts {
     std::size_t families = 0;       // families with genes in both genomes

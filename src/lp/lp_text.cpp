@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace rp::model {
+namespace rp::lp {
 
 std::size_t formatLpNumber(char* out, std::size_t size, double value) {
     if (std::fabs(value) < 9e15 && value == std::trunc(value))
@@ -87,4 +87,4 @@ void LpText::flush() {
     text_.clear();
 }
 
-}  // namespace rp::model
+}  // namespace rp::lp

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rp::model {
+namespace rp::lp {
 
 // The longest line an LP file of ours holds.
 inline constexpr std::size_t kMaxLpLineBytes = 255;
@@ -53,4 +53,4 @@ private:
     std::size_t column_ = 0;
 };
 
-}  // namespace rp::model
+}  // namespace rp::lp

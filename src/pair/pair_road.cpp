@@ -8,8 +8,6 @@
 
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
-#include "dcj/dcj_reduced_program.hpp"
-#include "dcj/dcj_score.hpp"
 #include "model/matching_model.hpp"
 #include "breakpoint/matching_program.hpp"
 #include "breakpoint/score.hpp"
@@ -86,8 +84,6 @@ private:
     void readGenomes();
     model::MatchingModel matchingModel() const;
     void writeModel();
-    void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
-                    const model::MatchingModel& matching);
     void solve();
     void convertAnswer();
     void resolve();
@@ -151,53 +147,30 @@ model::MatchingModel Road::matchingModel() const {
     return result;
 }
 
-// A greedy matching's values beside the reduced program, for CBC's
-// mipstart: every run then has an answer and an upper bound from its start.
-void Road::writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
-                      const model::MatchingModel& matching) {
-    const model::Matching start = model::greedyDcjMatching(pair, matching);
-    const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, start);
-    const std::int64_t distance = model::objectiveAt(program.lp, values);
-    io::writeOutputFile(path(files::start),
-                        [&](std::ostream& out) { model::writeCbcStart(out, program.lp, values, distance); });
-    say("start: a greedy matching of distance " + std::to_string(distance) + " for CBC");
-}
-
 void Road::writeModel() {
     const model::MatchingModel matching = matchingModel();
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     model::checkBounds(matching, pair);
-    std::vector<std::string> comment{
+    const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
+    const distance::BuiltProgram program = entry.build(pair, matching, distance::Form::reduced);
+    pairs_ = program.lowerPairs;
+    const std::vector<std::string> comment{
         "paralogs pair " + summary_["pair"] + ": " + genomes_[0].name + " and " + genomes_[1].name,
-        "distance " + std::string(measureName(request_.measure)) + ", model " + model::describeModel(matching)};
-    std::string counts;
-    if (request_.measure == Measure::breakpoint) {
-        const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
-        pairs_ = program.pairs;
-        counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
-                 " z), " + std::to_string(program.rows.size()) + " constraints";
-        comment.push_back(counts);
-        comment.push_back(
-            "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B");
-        io::writeOutputFile(path(files::model), [&](std::ostream& out) { model::writeLp(out, program, comment); });
-    } else {
-        const model::DcjReducedProgram program = model::buildDcjReducedProgram(pair, matching);
-        counts = std::to_string(program.lp.columns.size()) + " variables (" +
-                 std::to_string(program.counts.freeZ) + " z free, " + std::to_string(program.counts.fixedPairs) +
-                 " pairs decided), " + std::to_string(program.lp.rows.size()) + " constraints";
-        comment.push_back(counts);
-        comment.push_back(
-            "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J "
-            "of B");
-        io::writeOutputFile(path(files::model),
-                            [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-        if (request_.solver.kind == SolverKind::cbc) writeStart(program, pair, matching);
+        "distance " + std::string(entry.name) + ", model " + model::describeModel(matching), program.shortCounts,
+        program.objectiveLine};
+    io::writeOutputFile(path(files::model), [&](std::ostream& out) { program.write(out, comment); });
+    // A start beside the program for CBC's mipstart: every run then has an
+    // answer and an upper bound from its start.
+    if (program.writeStart && request_.solver.kind == SolverKind::cbc) {
+        distance::StartWritten start;
+        io::writeOutputFile(path(files::start), [&](std::ostream& out) { start = program.writeStart(out); });
+        say("start: a greedy matching of distance " + std::to_string(start.objective) + " for CBC");
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
-    say("model " + summary_["model"] + " (" + std::string(measureName(request_.measure)) + "): " + counts);
+    say("model " + summary_["model"] + " (" + std::string(entry.name) + "): " + program.shortCounts);
 }
 
 void Road::solve() {
@@ -274,20 +247,13 @@ void Road::scoreResolved() {
     summary_["adjacencies"] = std::to_string(score_.adjacencies);
     summary_["telomeres"] = std::to_string(score_.telomeres);
     summary_["breakpoint_distance"] = model::formatDistance(score_);
-    double scored = static_cast<double>(score_.objective());
-    if (request_.measure == Measure::dcj) {
-        const model::DcjScore dcj = model::scoreDcj(*pair.a, *pair.b, model::matchByLabels(pair));
-        scored = static_cast<double>(dcj.distance);
-        summary_["score"] = std::to_string(dcj.distance);
-        summary_["distance"] = summary_["score"];
-    } else {
-        summary_["score"] = std::to_string(score_.objective());
-        summary_["distance"] = summary_["breakpoint_distance"];
-    }
+    const distance::DistanceScore scored = distance::entryOf(request_.measure).score(pair, model::matchByLabels(pair));
+    summary_["score"] = scored.score;
+    summary_["distance"] = scored.distance;
     std::string equal = "unknown";
     if (answer_.objective) {
         const double objective = *answer_.objective;
-        equal = std::fabs(scored - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? "yes" : "no";
+        equal = std::fabs(scored.objective - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? "yes" : "no";
     }
     summary_["score_equals_objective"] = equal;
     say("resolved: score " + summary_["score"] + ", " + summary_["measure"] + " distance " + summary_["distance"]);
@@ -302,10 +268,11 @@ void Road::judge() {
         summary_["lower_bound"] = summary_["distance"];
     } else if (status == "limit") {
         notes.push_back("the solver stopped on a limit: the matching may not be optimal");
-        const bool dcj = request_.measure == Measure::dcj;
-        const std::optional<double> bound = reportedBound(answer_.header.format, readText(path(files::solverLog)),
-                                                          dcj ? Sense::minimise : Sense::maximise);
-        if (bound) summary_["lower_bound"] = dcj ? dcjLowerBound(*bound) : breakpointLowerBound(*bound, pairs_);
+        const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
+        const Sense sense = entry.direction == lp::Direction::minimize ? Sense::minimise : Sense::maximise;
+        const std::optional<double> bound =
+            reportedBound(answer_.header.format, readText(path(files::solverLog)), sense);
+        if (bound) summary_["lower_bound"] = entry.lowerBound(*bound, pairs_);
     } else {
         notes.push_back("the solver's answer says nothing of optimality");
     }
@@ -323,7 +290,7 @@ PairOutcome Road::run() {
     summary_["a"] = request_.a;
     summary_["b"] = request_.b;
     summary_["solver"] = std::string(solverName(request_.solver.kind));
-    summary_["measure"] = std::string(measureName(request_.measure));
+    summary_["measure"] = std::string(distance::distanceName(request_.measure));
     summary_["model"] = std::string(model::modelName(request_.model)) + (request_.bounds.empty() ? "" : "+bounds");
     prepareDirectory();
     PairOutcome outcome;
@@ -355,34 +322,10 @@ PairOutcome Road::run() {
 
 }  // namespace
 
-Measure parseMeasure(std::string_view text) {
-    if (text == "breakpoint") return Measure::breakpoint;
-    if (text == "dcj") return Measure::dcj;
-    throw std::invalid_argument("unknown distance \"" + std::string(text) + "\" (breakpoint or dcj)");
-}
-
-std::string_view measureName(Measure measure) { return measure == Measure::dcj ? "dcj" : "breakpoint"; }
-
 std::string defaultPairName(const std::string& directory) {
     fs::path p = fs::absolute(fs::path(directory)).lexically_normal();
     if (!p.has_filename()) p = p.parent_path();
     return p.filename().string();
-}
-
-std::string breakpointLowerBound(double bound, std::size_t pairs) {
-    // The objective is whole: a bound printed a hair above a whole number
-    // proves that number.
-    const double whole = std::floor(bound + 1e-6 * std::max(1.0, std::fabs(bound)));
-    const double twice = std::max(0.0, 2.0 * static_cast<double>(pairs) - whole);
-    const auto halves = static_cast<long long>(twice);
-    return std::to_string(halves / 2) + (halves % 2 != 0 ? ".5" : ".0");
-}
-
-std::string dcjLowerBound(double bound) {
-    // The distance is whole: a bound printed a hair below a whole number
-    // proves that number.
-    const double whole = std::ceil(bound - 1e-6 * std::max(1.0, std::fabs(bound)));
-    return std::to_string(static_cast<long long>(std::max(0.0, whole)));
 }
 
 PairOutcome runPair(const PairRequest& request, const Progress& progress) {

@@ -206,7 +206,7 @@ bool checkAgainstEnumeration(int seed, unsigned rngSeed, ModelKind kind, bool wi
     test::TempDir dir;
     {
         std::ofstream out(dir.file("model.lp"));
-        writeLp(out, buildMatchingProgram(selectPair(structures, 2), model), {"brute force"});
+        lp::writeProgram(out, buildMatchingProgram(selectPair(structures, 2), model), {"brute force"});
     }
     const test::SolverAnswer cbc = test::runCbc(dir, "model.lp");
     EXPECT_TRUE(cbc.optimal) << where << cbc.log;

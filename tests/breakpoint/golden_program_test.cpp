@@ -204,7 +204,7 @@ const Golden kGolden[] = {
 std::string programText(const Golden& golden) {
     const std::vector<Structure> structures{genome(golden.a, "A"), genome(golden.b, "B")};
     std::ostringstream out;
-    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(golden.kind, golden.bounds)), {});
+    lp::writeProgram(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(golden.kind, golden.bounds)), {});
     return out.str();
 }
 
@@ -215,7 +215,7 @@ TEST(GoldenProgram, TinyPairsGiveTheProgramsWorkedOutByHand) {
 TEST(GoldenProgram, CommentLinesComeFirstOneEach) {
     const std::vector<Structure> structures{genome("C:+a.1", "A"), genome("C:+a.1", "B")};
     std::ostringstream out;
-    writeLp(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(ModelKind::maximum)),
+    lp::writeProgram(out, buildMatchingProgram(selectPair(structures, 2), test::modelOf(ModelKind::maximum)),
             {"first", "two\nlines"});
     EXPECT_EQ(out.str().substr(0, out.str().find("Maximize")), "\\ first\n\\ two lines\n");
 }

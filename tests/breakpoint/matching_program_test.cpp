@@ -5,6 +5,7 @@
 #include <cctype>
 #include <sstream>
 
+#include "lp/lp_text.hpp"
 #include "support/genomes.hpp"
 #include "support/model_of.hpp"
 #include "breakpoint/score.hpp"
@@ -73,9 +74,10 @@ TEST(MatchingProgram, CountsPairsAndFamilies) {
     const MatchingProgram maximum = buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::maximum));
     EXPECT_EQ(maximum.families, 2u);
     EXPECT_EQ(maximum.pairs, 3u);  // a: min(3, 2), b: min(1, 2)
-    EXPECT_EQ(maximum.zNames.size(), 3u * 2 + 1 * 2);
-    EXPECT_EQ(maximum.zNames.front(), "z_a.1.1");
-    EXPECT_EQ(maximum.zNames.back(), "z_b.1.2");
+    EXPECT_EQ(maximum.zCount, 3u * 2 + 1 * 2);
+    EXPECT_EQ(maximum.columns.front().name, "z_a.1.1");
+    EXPECT_EQ(maximum.columns[maximum.zCount - 1].name, "z_b.1.2");
+    EXPECT_EQ(maximum.columns.size(), maximum.zCount + maximum.adjacencyCandidates + maximum.telomereCandidates);
     EXPECT_EQ(buildMatchingProgram(selectPair(s, 2), modelOf(ModelKind::exemplar)).pairs, 2u);
 }
 
@@ -164,7 +166,7 @@ TEST(WriteLp, KeepsLinesAndNamesWithinTheSolversLimits) {
     const std::vector<Structure> structures = largePair();
     const MatchingProgram program = buildMatchingProgram(selectPair(structures, 2), modelOf(ModelKind::maximum));
     std::ostringstream out;
-    writeLp(out, program, {"paralogs model " + std::string(300, 'x'), "second line"});
+    lp::writeProgram(out, program, {"paralogs model " + std::string(300, 'x'), "second line"});
     const std::string text = out.str();
     std::istringstream lines(text);
     std::string line;
@@ -172,7 +174,7 @@ TEST(WriteLp, KeepsLinesAndNamesWithinTheSolversLimits) {
     std::size_t longest = 0;
     while (std::getline(lines, line)) {
         longest = std::max(longest, line.size());
-        EXPECT_LE(line.size(), kMaxLpLine) << line.substr(0, 80);
+        EXPECT_LE(line.size(), lp::kMaxLpLineBytes) << line.substr(0, 80);
         if (!line.empty() && line[0] != ' ' && line[0] != '\\') sections.push_back(line);
         if (line.empty() || line[0] != ' ') continue;
         std::istringstream words(line);
@@ -208,7 +210,7 @@ TEST(WriteLp, CbcAndGlpkReadTheLargePairWithItsNames) {
     const MatchingProgram program = buildMatchingProgram(pair, modelOf(ModelKind::maximum));
     test::TempDir dir;
     std::ostringstream out;
-    writeLp(out, program, {"large pair"});
+    lp::writeProgram(out, program, {"large pair"});
     dir.write("large.lp", out.str());
     const test::SolverAnswer cbc = test::runCbc(dir, "large.lp");
     ASSERT_TRUE(cbc.optimal) << cbc.log;
@@ -217,7 +219,9 @@ TEST(WriteLp, CbcAndGlpkReadTheLargePairWithItsNames) {
     Matching matching;
     for (const auto& [name, value] : cbc.values) {
         if (value < 0.5) continue;
-        ASSERT_TRUE(std::find(program.zNames.begin(), program.zNames.end(), name) != program.zNames.end() ||
+        const auto named = [&](const lp::Column& c) { return c.name == name; };
+        ASSERT_TRUE(std::find_if(program.columns.begin(), program.columns.begin() + program.zCount, named) !=
+                        program.columns.begin() + program.zCount ||
                     name[0] != 'z')
             << name;
         if (name[0] == 'z') ++zAtOne;
@@ -237,7 +241,7 @@ TEST(WriteLp, AnEmptyProgramStillReads) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH";
     test::TempDir dir;
     std::ostringstream out;
-    writeLp(out, program, {});
+    lp::writeProgram(out, program, {});
     dir.write("empty.lp", out.str());
     const test::SolverAnswer cbc = test::runCbc(dir, "empty.lp");
     EXPECT_TRUE(cbc.optimal) << cbc.log << out.str();

@@ -175,7 +175,7 @@ TEST(CountRows, OneEqualityWhenTheRangeIsOneValueElseTwoBounds) {
     set(families[2], 3, 2, 1, 2);
     families[2].zBase = 6;
     MatchingProgram program;
-    program.zNames.resize(12);
+    for (int z = 0; z < 12; ++z) program.addColumn("z" + std::to_string(z), lp::Type::binary, 0, 1);
     addCountRows(program, families);
     ASSERT_EQ(program.rows.size(), 3u);
     EXPECT_EQ(program.rows[0].name, "count_1");
@@ -189,8 +189,8 @@ TEST(CountRows, OneEqualityWhenTheRangeIsOneValueElseTwoBounds) {
     EXPECT_EQ(program.rows[2].sense, MatchingProgram::Sense::lessEqual);
     EXPECT_EQ(program.rows[2].rhs, 2);
     EXPECT_EQ(program.termsOf(2), 6u);
-    EXPECT_EQ(program.termVariables[program.rows[2].firstTerm], 6u);
-    EXPECT_EQ(program.termVariables.back(), 11u);
+    EXPECT_EQ(program.termColumns[program.rows[2].firstTerm], 6u);
+    EXPECT_EQ(program.termColumns.back(), 11u);
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST_P(DcjProgramSolved, CbcOptimumIsTheLeastDistanceOverTheModelsMatchings) {
         test::TempDir dir;
         {
             std::ofstream out(dir.file("model.lp"));
-            writeLinearProgram(out, program.lp, {"brute force"});
+            lp::writeProgram(out, program.lp, {"brute force"});
         }
         const std::string context = "seed " + std::to_string(seed) + "\n" + test::structuresFile(structures);
         // Without cuts CBC proves these small optima three times faster.

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "lp/lp_text.hpp"
 #include "support/genomes.hpp"
 
 namespace rp::model {
@@ -21,7 +22,7 @@ using test::genome;
 std::string programText(const std::vector<Structure>& structures, const MatchingModel& model) {
     const DcjProgram program = buildDcjProgram(selectPair(structures, 2), model);
     std::ostringstream out;
-    writeLinearProgram(out, program.lp, {"golden"});
+    lp::writeProgram(out, program.lp, {"golden"});
     return out.str();
 }
 
@@ -315,7 +316,7 @@ TEST(DcjProgram, SizesFollowTheFormulas) {
             const MatchingModel model{kind, {}, ""};
             const DcjProgram program = buildDcjProgram(selectPair(structures, 2), model);
             const Sizes sizes = sizesByFormula(structures, model);
-            EXPECT_EQ(program.lp.variables.size(), sizes.columns) << test::structuresFile(structures);
+            EXPECT_EQ(program.lp.columns.size(), sizes.columns) << test::structuresFile(structures);
             EXPECT_EQ(program.lp.rows.size(), sizes.rows) << test::structuresFile(structures);
         }
 }
@@ -381,7 +382,7 @@ TEST(DcjProgram, TextKeepsTheLimitsOfTheFormat) {
             row.clear();
         };
         while (std::getline(lines, line)) {
-            EXPECT_LE(line.size(), kMaxLpLineBytes);
+            EXPECT_LE(line.size(), lp::kMaxLpLineBytes);
             if (line.rfind("  ", 0) != 0) checkRow();
             row += " " + line;
             if (line == "Bounds" || line == "Binary") break;
@@ -389,7 +390,7 @@ TEST(DcjProgram, TextKeepsTheLimitsOfTheFormat) {
         for (const std::string& name :
              [&] {
                  std::vector<std::string> names;
-                 for (const auto& v : buildDcjProgram(selectPair(structures, 2), MatchingModel{}).lp.variables)
+                 for (const auto& v : buildDcjProgram(selectPair(structures, 2), MatchingModel{}).lp.columns)
                      names.push_back(v.name);
                  return names;
              }()) {

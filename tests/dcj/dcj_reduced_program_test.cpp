@@ -98,7 +98,7 @@ void checkWithSolvers(const std::vector<Structure>& pair, const MatchingModel& m
     test::TempDir dir;
     {
         std::ofstream out(dir.file("model.lp"));
-        writeLpProgram(out, program.lp, {"reduced"});
+        lp::writeProgram(out, program.lp, {"reduced"});
     }
     const test::SolverAnswer cbc = test::runCbc(dir, "model.lp");
     ASSERT_TRUE(cbc.optimal) << what << "\n" << cbc.log;
@@ -128,8 +128,8 @@ TEST(DcjReducedProgram, EveryMatchingIsAFeasiblePointAtItsDistance) {
         test::forEachMatching(pair[0], pair[1], model, [&](const Matching& m) {
             ++matchings;
             const std::vector<std::int64_t> values = dcjStartValues(program, genomes, m);
-            ASSERT_EQ(firstViolation(program.lp, values), "") << "seed " << seed << "\n" << test::structuresFile(pair);
-            ASSERT_EQ(objectiveAt(program.lp, values), scoreDcj(pair[0], pair[1], m).distance)
+            ASSERT_EQ(lp::firstViolation(program.lp, values), "") << "seed " << seed << "\n" << test::structuresFile(pair);
+            ASSERT_EQ(lp::objectiveAt(program.lp, values), scoreDcj(pair[0], pair[1], m).distance)
                 << "seed " << seed << "\n" << test::structuresFile(pair);
         });
         const Matching greedy = greedyDcjMatching(genomes, model);
@@ -176,7 +176,7 @@ TEST(DcjReducedProgram, GoldenTextOfATinyPair) {
         throughTheReader({test::genome("L:+a.1+b.1+b.2", "A"), test::genome("L:+a.1+b.1", "B")});
     const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{});
     std::ostringstream text;
-    writeLpProgram(text, program.lp, {});
+    lp::writeProgram(text, program.lp, {});
     EXPECT_EQ(text.str(),
         "Minimize\n"
         " obj: z_b.1.1 + z_b.2.1 + z_a.1.1 - c3 + q\n"

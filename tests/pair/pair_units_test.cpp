@@ -81,9 +81,6 @@ TEST(PairRoad, NamesOfThePairAndOfItsOptions) {
     EXPECT_EQ(defaultPairName("results/p1"), "p1");
     EXPECT_EQ(defaultPairName("results/p1/"), "p1");
     EXPECT_EQ(defaultPairName("/a/b/../c"), "c");
-    EXPECT_EQ(parseMeasure("dcj"), Measure::dcj);
-    EXPECT_EQ(measureName(parseMeasure("breakpoint")), "breakpoint");
-    EXPECT_THROW(parseMeasure("DCJ"), std::invalid_argument);
 }
 
 }  // namespace

@@ -54,24 +54,6 @@ TEST(SolverLog, ReportedBoundByEachSolversGrammar) {
     for (const Case& c : cases) EXPECT_EQ(reportedBound(c.format, c.log, c.sense), c.bound) << c.what;
 }
 
-TEST(SolverLog, BoundsInTheDistancesScale) {
-    // Breakpoint: pairs - floor(bound) / 2, from the whole objective.
-    struct Case {
-        double bound;
-        std::size_t pairs;
-        const char* lower;
-    };
-    const Case breakpoint[] = {
-        {127.08679, 100, "36.5"}, {48, 40, "16.0"}, {47.9999999, 40, "16.0"}, {47.5, 40, "16.5"},
-        {500, 40, "0.0"},  // never below 0
-    };
-    for (const Case& c : breakpoint) EXPECT_EQ(breakpointLowerBound(c.bound, c.pairs), c.lower) << c.bound;
-    // DCJ: the distance itself, rounded up.
-    EXPECT_EQ(dcjLowerBound(7.5), "8");
-    EXPECT_EQ(dcjLowerBound(8.0000001), "8");
-    EXPECT_EQ(dcjLowerBound(7.9999999), "8");
-    EXPECT_EQ(dcjLowerBound(-3), "0");
-}
 
 }  // namespace
 }  // namespace rp::pair
