@@ -117,7 +117,10 @@ void Road::prepareDirectory() {
 
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
-    genomes_ = selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source);
+    const std::vector<Structure> all = readAnyGenomes(request_.genomes);
+    const model::GenomePair chosen = model::selectPair(
+        all, model::PairChoice{.byName = true, .a = request_.a, .b = request_.b, .source = source});
+    genomes_ = {*chosen.a, *chosen.b};
     summary_["a"] = genomes_[0].name;
     summary_["b"] = genomes_[1].name;
     summary_["genes_a"] = std::to_string(geneCount(genomes_[0]));

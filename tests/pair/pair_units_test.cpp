@@ -14,45 +14,6 @@
 namespace rp::pair {
 namespace {
 
-std::vector<Structure> named(const std::vector<std::string>& names) {
-    std::vector<Structure> genomes;
-    for (const std::string& n : names) {
-        Structure s;
-        s.name = n;
-        genomes.push_back(s);
-    }
-    return genomes;
-}
-
-std::string namesOf(const std::vector<Structure>& genomes) {
-    std::string out;
-    for (const Structure& s : genomes) out += s.name + " ";
-    return out;
-}
-
-TEST(GenomeSelection, ByNameOrTheFirstTwo) {
-    EXPECT_EQ(namesOf(selectGenomes(named({"x", "y", "z"}), "z", "x", "f")), "z x ");
-    EXPECT_EQ(namesOf(selectGenomes(named({"x", "y", "z"}), "", "", "f")), "x y ");
-    struct Case {
-        std::vector<std::string> genomes;
-        std::string a, b, message;
-    };
-    const Case refused[] = {
-        {{"x", "y"}, "x", "w", "f: genome w is not in the file (genomes: x y)"},
-        {{"x", "y", "x"}, "x", "y", "f: genome x is in the file more than once (genomes: x y x)"},
-        {{"x"}, "", "", "f holds 1 genome, a pair needs two"},
-        {{}, "", "", "f holds 0 genomes, a pair needs two"},
-    };
-    for (const Case& c : refused) {
-        try {
-            selectGenomes(named(c.genomes), c.a, c.b, "f");
-            ADD_FAILURE() << c.message;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
-        }
-    }
-}
-
 TEST(PairSummary, HeaderAndOneLineInTheColumnsOrder) {
     PairSummary s;
     const std::string pair = "p", note = "one\ttwo\nthree", distance = "4.0";
