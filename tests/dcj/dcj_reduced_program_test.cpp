@@ -11,7 +11,8 @@
 #include <random>
 #include <sstream>
 
-#include "support/dcj_enumeration.hpp"
+#include "dcj/dcj_score.hpp"
+#include "support/matchings.hpp"
 #include "support/genomes.hpp"
 #include "dcj/dcj_reduced_program.hpp"
 #include "support/solvers.hpp"
@@ -121,7 +122,7 @@ TEST(DcjReducedProgram, EveryMatchingIsAFeasiblePointAtItsDistance) {
     std::size_t matchings = 0;
     for (int seed = 1; seed <= 400; ++seed) {
         std::mt19937 rng(static_cast<unsigned>(seed));
-        const std::vector<Structure> pair = throughTheReader(test::randomDcjPair(rng, 4, 8, 4));
+        const std::vector<Structure> pair = throughTheReader(test::randomPair(rng, {.families = 4, .maxGenes = 8, .maxChromosomes = 4, .copyIndices = 5, .dropEmptyCircles = false}));
         const MatchingModel model = modelFor(kModels[static_cast<std::size_t>(seed) % 4], pair, rng);
         const GenomePair genomes = selectPair(pair, 2);
         const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
@@ -145,7 +146,7 @@ TEST_P(DcjReducedEnumeration, CbcOptimumIsTheLeastDistance) {
     const bool glpk = test::onPath("glpsol");
     for (int seed = 1; seed <= 60; ++seed) {
         std::mt19937 rng(static_cast<unsigned>(7919 * seed + GetParam().size()));
-        const std::vector<Structure> pair = throughTheReader(test::randomDcjPair(rng, 4, 8, 3));
+        const std::vector<Structure> pair = throughTheReader(test::randomPair(rng));
         const MatchingModel model = modelFor(GetParam(), pair, rng);
         checkWithSolvers(pair, model, glpk && seed % 10 == 0,
                          GetParam() + " seed " + std::to_string(seed) + "\n" + test::structuresFile(pair));
