@@ -18,6 +18,32 @@
 // The objective is  sum of z - cycle representatives + q + singletons, with
 // 2q >= pab + max(pAa, pBa) + max(pAb, pBb) - pAB + 2 x (the constants:
 // decided singletons - decided cycles without indel edge), q a general integer.
+//
+// Columns (N: the segment's number, from 1; all binary unless said):
+//   z_F.I.J  copy I of F in A matched to copy J in B (decided pairs: fixed to 1)
+//   yN       integer 0..id: the label of run-free segment N (0 on a path with runs)
+//   pN, pNe  the run parity (0 A, 1 B) at the first end of segment N and, when
+//            a run may change inside it, at its other end
+//   rN       0..1: the parity changes along segment N (r >= |pN - pNe|)
+//   kN       the value a run-free path carries from its ends (1 at a telomere
+//            of B, gN at one of A), equal along its chosen edges
+//   cN       segment N represents a cycle without indel edge (its smallest label)
+//   fN       telomere segment N begins a run-free path
+//   aN, bN   0..1: telomere segment N sees a run of A, of B
+//   gN       telomere segment N of A takes the credit of a run-free path to B
+//            (it has the smallest label on it)
+//   sK       0..1: circular chromosome K (among those whose genes may all stay
+//            unmatched) is wholly unmatched, a singleton
+//   Pa, Pb   the counts of telomeres seeing runs of A, of B (continuous, >= 0)
+//   q        integer, free: half the path term of the distance
+// Rows: count_ (pairs of a family), deg_ (a gene in one pair at most), chg_
+// (rN), rep_ and cyc_ (cN), free_ (fN), sees_ (aN, bN), credit_ (gN), par_,
+// lab_ and k_ (parity, label and k along a chosen extremity edge), ind_
+// (parity of a chosen indel edge), zero_ (label 0 next to a run), sing_ (sK),
+// ends_ (Pa, Pb) and q_ (q).
+// Constants of the decided parts (in the program's builder): constPathsAB, the
+// decided paths from a telomere of A to one of B without runs (pAB);
+// constRunChanges, the changes between runs along decided segments and paths.
 #pragma once
 
 #include <cstddef>
