@@ -77,7 +77,7 @@ struct DcjReducedProgram::Diagram {
     std::vector<Circular> singletonCandidates;
     std::uint32_t pa = kNone, pb = kNone, q = kNone;
     // Constants of the decided parts.
-    std::int64_t constAB = 0, constAb = 0, reportsConst[2][2] = {{0, 0}, {0, 0}};  // [telomere genome][run genome]
+    std::int64_t constPathsAB = 0, constRunChanges = 0, reportsConst[2][2] = {{0, 0}, {0, 0}};  // [telomere genome][run genome]
     // The changes at segment ends with runs: constEnds + sum of coefficient x parity.
     std::int64_t constEnds = 0;
     std::vector<std::pair<std::uint32_t, std::int64_t>> endCosts;
@@ -221,10 +221,10 @@ std::uint32_t walkDecided(const Diagram& d, std::uint32_t v, bool otherFirst, st
 void countDecidedPath(Diagram& d, std::uint32_t end0, std::uint32_t end1, const std::vector<std::uint8_t>& runs) {
     const std::uint8_t g0 = d.telomereGenome(end0), g1 = d.telomereGenome(end1);
     if (runs.empty()) {
-        if (g0 != g1) ++d.constAB;
+        if (g0 != g1) ++d.constPathsAB;
         return;
     }
-    d.constAb += static_cast<std::int64_t>(runs.size()) - 1;
+    d.constRunChanges += static_cast<std::int64_t>(runs.size()) - 1;
     ++d.reportsConst[g0][runs.front()];
     ++d.reportsConst[g1][runs.back()];
 }
@@ -281,7 +281,7 @@ void walkSegments(Diagram& d, DcjReducedCounts& counts) {
         if (runs.size() > 1 && runs.front() == runs.back()) runs.pop_back();
         ++counts.fixedCycles;
         if (runs.empty()) --counts.constant;
-        else if (runs.size() > 1) d.constAb += static_cast<std::int64_t>(runs.size());
+        else if (runs.size() > 1) d.constRunChanges += static_cast<std::int64_t>(runs.size());
     }
     counts.segments = d.segments.size();
 }
@@ -488,7 +488,7 @@ void addSegmentColumns(Diagram& d, LpProgram& lp, RowWriter& rows) {
         // A segment with runs: the change after a run of A toward an end may
         // lie inside it (cost: the parity); toward a run of B the end is B's
         // unless the end is an extremity of A whose indel edge may start a run of A.
-        d.constAb += static_cast<std::int64_t>(s.runs.size()) - 1;
+        d.constRunChanges += static_cast<std::int64_t>(s.runs.size()) - 1;
         for (int e = 0; e < 2; ++e) {
             const std::uint32_t end = s.end[e];
             const std::uint8_t nearest = e == 0 ? s.runs.front() : s.runs.back();
@@ -620,7 +620,7 @@ void addCounts(Diagram& d, LpProgram& lp, RowWriter& rows, const DcjReducedCount
         if (s.credit != kNone) terms.emplace_back(Ref::of(s.credit), 1);
     }
     for (const auto& [column, coefficient] : d.endCosts) terms.emplace_back(Ref::of(column), -coefficient);
-    rows.add("q_", terms, Sense::greaterEqual, d.constAb + d.constEnds - d.constAB + 2 * counts.constant);
+    rows.add("q_", terms, Sense::greaterEqual, d.constRunChanges + d.constEnds - d.constPathsAB + 2 * counts.constant);
 }
 
 }  // namespace
@@ -819,7 +819,7 @@ std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const
     valueStretches(d, other, values);
 
     std::int64_t sums[2][2] = {{d.reportsConst[0][0], d.reportsConst[0][1]}, {d.reportsConst[1][0], d.reportsConst[1][1]}};
-    std::int64_t numerator = d.constAb + d.constEnds - d.constAB + 2 * program.counts.constant;
+    std::int64_t numerator = d.constRunChanges + d.constEnds - d.constPathsAB + 2 * program.counts.constant;
     for (const Diagram::Segment& s : d.segments) {
         if (s.change != kNone)
             values[s.change] = std::abs(valueOf(d.parity[s.end[0]], values) - valueOf(d.parity[s.end[1]], values));
