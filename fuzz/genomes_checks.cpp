@@ -6,6 +6,7 @@
 #include "checks.hpp"
 #include "dcj/dcj_program.hpp"
 #include "dcj/dcj_reduced_program.hpp"
+#include "dcj/dcj_warm_start.hpp"
 #include "dcj/dcj_score.hpp"
 #include "model/matching_model.hpp"
 #include "lp/lp_text.hpp"

@@ -85,18 +85,6 @@ struct DcjReducedProgram {
 // family name that cannot stand in an LP name or is too long.
 DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model);
 
-// The value of every column of the program at `matching` (a matching of the
-// model, of the pair the program was built for): the z of its pairs at 1 and every other column as the walk of the
-// relational diagram gives it. Its objective is the DCJ-indel distance of the
-// matching. Throws std::invalid_argument when `matching` pairs genes that
-// the program cannot pair.
-std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const GenomePair& pair,
-                                         const Matching& matching);
-
-// A good matching of the model computed directly: in each family the pairs
-// whose neighbours agree first (greedy), as many as the model allows; then
-// one pass in which two pairs of a family exchange partners when that lowers
-// the distance (scoreDcj).
-Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model);
+// Its warm start (a greedy matching and its values) is in dcj_warm_start.hpp.
 
 }  // namespace rp::model

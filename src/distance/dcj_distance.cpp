@@ -8,6 +8,7 @@
 #include "dcj/dcj_program.hpp"
 #include "dcj/dcj_reduced_program.hpp"
 #include "dcj/dcj_score.hpp"
+#include "dcj/dcj_warm_start.hpp"
 #include "distance/distances.hpp"
 
 namespace rp::distance {
@@ -38,11 +39,8 @@ BuiltProgram buildReduced(const model::GenomePair& pair, const model::MatchingMo
         lp::writeProgram(out, program->lp, comment);
     };
     built.writeStart = [program, &pair, &matchingModel](std::ostream& out) {
-        const model::Matching matching = model::greedyDcjMatching(pair, matchingModel);
-        const std::vector<std::int64_t> start = model::dcjStartValues(*program, pair, matching);
-        const StartWritten written{lp::objectiveAt(program->lp, start), matching.size()};
-        lp::writeCbcStart(out, program->lp, start, written.objective);
-        return written;
+        const model::StartValues start = model::writeDcjStart(out, *program, pair, matchingModel);
+        return StartWritten{start.distance, start.pairs};
     };
     return built;
 }

@@ -15,55 +15,19 @@
 #include "support/matchings.hpp"
 #include "support/genomes.hpp"
 #include "dcj/dcj_reduced_program.hpp"
+#include "dcj/dcj_warm_start.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 
 namespace rp::model {
 namespace {
 
-// A model: a kind, or (custom) random bounds for every family in both genomes.
+// A model: a kind, or (custom) random bounds for families in both genomes.
 MatchingModel modelFor(const std::string& name, const std::vector<Structure>& pair, std::mt19937& rng) {
     MatchingModel model;
-    if (name != "custom") {
-        model.kind = parseModelKind(name);
-        return model;
-    }
-    std::map<std::string, std::pair<std::uint32_t, std::uint32_t>> counts;
-    for (std::size_t s = 0; s < 2; ++s)
-        for (const Chromosome& c : pair[s].chromosomes)
-            for (const Gene& g : c.genes) ++(s == 0 ? counts[g.name].first : counts[g.name].second);
-    for (const auto& [family, n] : counts) {
-        const std::uint32_t m = std::min(n.first, n.second);
-        if (m == 0) continue;
-        std::uint32_t lo = std::uniform_int_distribution<std::uint32_t>(0, m)(rng);
-        std::uint32_t hi = std::uniform_int_distribution<std::uint32_t>(0, m)(rng);
-        if (lo > hi) std::swap(lo, hi);
-        model.bounds.push_back(FamilyBound{family, PairRange{lo, hi}, 0});
-    }
+    if (name != "custom") model.kind = parseModelKind(name);
+    else model.bounds = test::randomBounds(pair[0], pair[1], rng);
     return model;
-}
-
-// The matching named by the z variables at 1 of a solver's answer.
-Matching matchingOfAnswer(const Structure& a, const Structure& b, const test::SolverAnswer& answer) {
-    const auto placeOf = [](const Structure& s, const std::string& family, int copy) {
-        for (std::uint32_t c = 0; c < s.chromosomes.size(); ++c)
-            for (std::uint32_t p = 0; p < s.chromosomes[c].genes.size(); ++p)
-                if (s.chromosomes[c].genes[p].name == family && s.chromosomes[c].genes[p].copy == copy)
-                    return GenePlace{c, p};
-        ADD_FAILURE() << "no gene " << family << "." << copy;
-        return GenePlace{};
-    };
-    Matching matching;
-    for (const auto& [name, value] : answer.values) {
-        if (name[0] != 'z' || value < 0.5) continue;
-        EXPECT_GT(value, 0.999) << name;
-        const auto first = name.find('.');
-        const auto second = name.find('.', first + 1);
-        const std::string family = name.substr(2, first - 2);
-        matching.push_back({placeOf(a, family, std::stoi(name.substr(first + 1, second - first - 1))),
-                            placeOf(b, family, std::stoi(name.substr(second + 1)))});
-    }
-    return matching;
 }
 
 // Whether `matching` is one the model allows (it is among the enumerated).
@@ -104,7 +68,7 @@ void checkWithSolvers(const std::vector<Structure>& pair, const MatchingModel& m
     const test::SolverAnswer cbc = test::runCbc(dir, "model.lp");
     ASSERT_TRUE(cbc.optimal) << what << "\n" << cbc.log;
     ASSERT_EQ(cbc.objective, static_cast<double>(least)) << what << "\n" << dir.read("model.lp");
-    const Matching matching = matchingOfAnswer(pair[0], pair[1], cbc);
+    const Matching matching = test::matchingOfAnswer(pair[0], pair[1], model, cbc);
     EXPECT_TRUE(isModelMatching(pair[0], pair[1], model, matching)) << what;
     EXPECT_EQ(scoreDcj(pair[0], pair[1], matching).distance, least) << what;
     if (glpk) {
@@ -343,36 +307,6 @@ TEST(DcjReducedProgram, DecidedPairsTravelTheWholeRoad) {
     EXPECT_EQ(std::stod(last), cbc.objective) << score.out << dir.read("result.txt");
     // Moving b and c.1 costs DCJs, so the distance is not 0: the check bites.
     EXPECT_GT(cbc.objective, 0);
-}
-
-// The start: the greedy matching's values, which CBC reads and takes as its
-// first solution; it may or may not be optimal, the optimum is unchanged.
-TEST(DcjReducedProgram, CbcTakesTheStart) {
-    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
-    test::TempDir dir;
-    const std::vector<Structure> pair = throughTheReader(
-        {test::genome("L:+a.1+b.1+x.1+c.1+x.2+d.1 L:+e.1+x.3+f.1", "A"),
-         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1", "B")});
-    dir.write("structs.txt", test::structuresFile(pair));
-    const test::ProcessResult model = test::runProcess(
-        RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj", "--start", "start.sol"},
-        dir.path());
-    ASSERT_EQ(model.status, 0) << model.err;
-    const Matching greedy = greedyDcjMatching(selectPair(pair, 2), MatchingModel{});
-    const std::int64_t distance = scoreDcj(pair[0], pair[1], greedy).distance;
-    EXPECT_NE(model.err.find("a start of distance " + std::to_string(distance) + " ("), std::string::npos) << model.err;
-    const test::ProcessResult cbc =
-        test::runProcess(test::pathOf("cbc"), {"model.lp", "mipstart", "start.sol", "solve", "solu", "cbc.sol"}, dir.path());
-    ASSERT_EQ(cbc.status, 0) << cbc.err;
-    EXPECT_NE(cbc.out.find("MIPStart values read for "), std::string::npos) << cbc.out;
-    // CBC's own line for an accepted start (the cost it prints beside
-    // "MIPStart provided solution" is not the objective).
-    EXPECT_NE(cbc.out.find("Integer solution of " + std::to_string(distance) + " found by Reduced search"),
-              std::string::npos)
-        << cbc.out;
-    EXPECT_NE(dir.read("cbc.sol").find("Optimal - objective value " +
-                                       std::to_string(test::leastDcjDistance(pair[0], pair[1], MatchingModel{})) + "."),
-              std::string::npos);
 }
 
 }  // namespace
