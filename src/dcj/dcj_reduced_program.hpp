@@ -55,7 +55,7 @@
 #include "model/genome_pair.hpp"
 #include "lp/lp_program.hpp"
 #include "model/matching_model.hpp"
-#include "breakpoint/score.hpp"
+#include "model/matching.hpp"
 
 namespace rp::model {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "breakpoint/score.hpp"
+#include "model/matching.hpp"
 #include "structs/structure.hpp"
 
 namespace rp::model {
@@ -30,7 +30,7 @@ struct DcjScore {
 };
 
 // The DCJ-indel distance of `a` and `b` under `matching` (the same Matching of
-// GenePlace pairs that scoreMatching takes, src/breakpoint/score.hpp); genes outside
+// GenePlace pairs that scoreMatching takes, src/model/matching.hpp); genes outside
 // the matching are singular. Throws std::invalid_argument for what is not a
 // matching, as scoreMatching does.
 DcjScore scoreDcj(const Structure& a, const Structure& b, const Matching& matching);

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <vector>
 
-#include "breakpoint/score.hpp"
+#include "model/matching.hpp"
 #include "dcj/dcj_reduced_program.hpp"
 #include "model/genome_pair.hpp"
 #include "model/matching_model.hpp"

@@ -88,47 +88,5 @@ TEST(Score, RefusesWhatIsNotAMatching) {
     EXPECT_THROW(scoreMatching(a, b, {{{1, 0}, {0, 0}}}), std::invalid_argument);
 }
 
-TEST(MatchByLabels, RefusesALabelTwiceInOneGenomeNamingIt) {
-    const auto failure = [](const char* a, const char* b) {
-        const std::vector<Structure> s{genome(a, "first"), genome(b, "second")};
-        try {
-            matchByLabels(selectPair(s, 2));
-        } catch (const std::runtime_error& e) {
-            return std::string(e.what());
-        }
-        return std::string();
-    };
-    EXPECT_EQ(failure("L:+a.1+a.1", "L:+a.1"), "label a.1 occurs twice in genome A (structure 1, first)");
-    EXPECT_EQ(failure("L:+a.1", "L:+b.1 C:-a.1+a.1"), "label a.1 occurs twice in genome B (structure 2, second)");
-    // A label in one genome only may occur twice.
-    EXPECT_EQ(failure("L:+a.2+a.2+b.1", "L:+a.1+b.1"), "");
-}
-
-TEST(SelectPair, RefusesAMissingGenomeB) {
-    const std::vector<Structure> two{genome("L:+a.1"), genome("L:+a.1")};
-    EXPECT_THROW(selectPair(two, 1), std::runtime_error);
-    EXPECT_THROW(selectPair(two, 3), std::runtime_error);
-    EXPECT_EQ(selectPair(two, 2).b, &two[1]);
-}
-
-// The commands check --second before they read the file, with the message
-// of selectPair.
-TEST(SelectPair, ChecksTheSecondOfACommandLineAsItDoes) {
-    const auto message = [](auto check) -> std::string {
-        try {
-            check();
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "";
-    };
-    const std::vector<Structure> two{genome("L:+a.1"), genome("L:+a.1")};
-    EXPECT_EQ(message([] { checkedSecond(-1); }), "genome B must be structure 2 or later, not -1");
-    EXPECT_EQ(message([] { checkedSecond(0); }), "genome B must be structure 2 or later, not 0");
-    EXPECT_EQ(message([&] { selectPair(two, 1); }), "genome B must be structure 2 or later, not 1");
-    EXPECT_EQ(checkedSecond(2), 2u);
-    EXPECT_EQ(checkedSecond(std::int64_t{1} << 40), std::size_t{1} << 40);
-}
-
 }  // namespace
 }  // namespace rp::model

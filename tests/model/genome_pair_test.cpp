@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "support/genomes.hpp"
+
 namespace rp::model {
 namespace {
+
+using test::genome;
 
 std::vector<Structure> named(const std::vector<std::string>& names) {
     std::vector<Structure> genomes;
@@ -62,6 +68,32 @@ TEST(SelectPair, ByNumber) {
         EXPECT_EQ(std::string(e.what()), "the file holds 3 structures, genome B is structure 4");
     }
     EXPECT_THROW(selectPair(xyz, 1), std::runtime_error);
+}
+
+TEST(SelectPair, RefusesAMissingGenomeB) {
+    const std::vector<Structure> two{genome("L:+a.1"), genome("L:+a.1")};
+    EXPECT_THROW(selectPair(two, 1), std::runtime_error);
+    EXPECT_THROW(selectPair(two, 3), std::runtime_error);
+    EXPECT_EQ(selectPair(two, 2).b, &two[1]);
+}
+
+// The commands check --second before they read the file, with the message
+// of selectPair.
+TEST(SelectPair, ChecksTheSecondOfACommandLineAsItDoes) {
+    const auto message = [](auto check) -> std::string {
+        try {
+            check();
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::vector<Structure> two{genome("L:+a.1"), genome("L:+a.1")};
+    EXPECT_EQ(message([] { checkedSecond(-1); }), "genome B must be structure 2 or later, not -1");
+    EXPECT_EQ(message([] { checkedSecond(0); }), "genome B must be structure 2 or later, not 0");
+    EXPECT_EQ(message([&] { selectPair(two, 1); }), "genome B must be structure 2 or later, not 1");
+    EXPECT_EQ(checkedSecond(2), 2u);
+    EXPECT_EQ(checkedSecond(std::int64_t{1} << 40), std::size_t{1} << 40);
 }
 
 }  // namespace
