@@ -10,8 +10,8 @@ namespace rp::distance {
 namespace {
 
 // The table: one entry per distance.
-const std::array<DistanceEntry, 2>& table() {
-    static const std::array<DistanceEntry, 2> entries{breakpointEntry(), dcjEntry()};
+const auto& table() {
+    static const std::array entries{breakpointEntry(), dcjEntry()};
     return entries;
 }
 
