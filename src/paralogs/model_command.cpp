@@ -51,6 +51,27 @@ void checkFormOptions(const po::variables_map& values, const distance::DistanceE
         throw UsageError("--form goes with --distance " + distance::distancesWithForms());
 }
 
+// What `make` returns; its std::runtime_error prefixed with the input's name.
+template <class Make>
+auto inInput(const std::string& inputName, Make&& make) {
+    try {
+        return make();
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(inputName + ": " + e.what());
+    }
+}
+
+// Writes the program's start file at `startPath` (none when empty); the
+// summary line saying so, or "".
+std::string writeStartFile(const distance::BuiltProgram& program, const std::string& startPath) {
+    if (startPath.empty()) return "";
+    distance::StartWritten start;
+    io::writeOutputFile(startPath, [&](std::ostream& out) { start = program.writeStart(out); });
+    return "wrote " + (startPath == "-" ? std::string("standard output") : startPath) + ": a start of distance " +
+           std::to_string(start.objective) + " (" + std::to_string(start.pairs) +
+           " pairs), for cbc MODEL mipstart START solve";
+}
+
 }  // namespace
 
 int runModel(int argc, const char* const argv[]) {
@@ -90,33 +111,15 @@ int runModel(int argc, const char* const argv[]) {
         const formats::InputText input = formats::readInputText(inputPath);
         const formats::GenomesRead genomes =
             formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
-        const auto inFile = [&](const std::exception& e) { return std::runtime_error(input.name + ": " + e.what()); };
-        model::GenomePair pair;
-        try {
-            pair = model::selectPair(genomes.structures, second);
-        } catch (const std::runtime_error& e) {
-            throw inFile(e);
-        }
+        const model::GenomePair pair = inInput(input.name, [&] { return model::selectPair(genomes.structures, second); });
         model::checkBounds(matchingModel, pair);
         const std::string genomesLine = model::describeGenome(pair, true) + ", " + model::describeGenome(pair, false);
-        distance::BuiltProgram program;
-        try {
-            program = entry.build(pair, matchingModel, form);
-        } catch (const std::runtime_error& e) {
-            throw inFile(e);
-        }
+        const distance::BuiltProgram program =
+            inInput(input.name, [&] { return entry.build(pair, matchingModel, form); });
         const std::vector<std::string> comment{commandLine, "input: " + input.name + ": " + genomesLine,
                                                program.modelLine, program.counts, program.objectiveLine};
         io::writeOutputFile(outputPath, [&](std::ostream& out) { program.write(out, comment); });
-        std::string startLine;
-        if (!startPath.empty()) {
-            distance::StartWritten start;
-            io::writeOutputFile(startPath, [&](std::ostream& out) { start = program.writeStart(out); });
-            startLine = "wrote " + (startPath == "-" ? std::string("standard output") : startPath) +
-                        ": a start of distance " + std::to_string(start.objective) + " (" +
-                        std::to_string(start.pairs) + " pairs), for cbc MODEL mipstart START solve";
-        }
-
+        const std::string startLine = writeStartFile(program, startPath);
         for (const std::string& family : model::familiesPastIndexLimit(genomes.structures, pair, matchingModel))
             printWarning(kInfo, "family " + family +
                                     ": copies of genome A stay unmatched while copy indices 1 to 19 are all in "
