@@ -15,7 +15,8 @@
 #   RP_SHARED_DIR   the shared data (default: ../shared beside the repository)
 #   COMPARE_LARGE   0: leave out human-mouse (default 1)
 #
-# Prints one line per difference and "compared N programs, D differ"; exits
+# Prints one line per difference and "compared N programs and S start files
+# (R runs refused alike), D differ"; exits
 # 1 when any differs or a binary fails where the other does not.
 set -euo pipefail
 
@@ -31,6 +32,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/old" "$work/new"
 compared=0
+starts=0
+refused=0
 differ=0
 
 # run WHICH BINARY ARGS...: the exit status, output in $work/WHICH.
@@ -51,9 +54,13 @@ check() {
         echo "DIFFER (exit status or messages): $*"
         differ=$((differ + 1))
     fi
+    if [ "$(cat "$work/old.rc")" != 0 ]; then
+        refused=$((refused + 1))
+        [ -z "${COMPARE_VERBOSE:-}" ] || echo "refused: $* ($(tail -n 1 "$work/old.err"))"
+    fi
     for file in "$work/old"/*; do
         [ -e "$file" ] || continue
-        compared=$((compared + 1))
+        case $file in *.lp) compared=$((compared + 1)) ;; *) starts=$((starts + 1)) ;; esac
         if ! cmp -s "$file" "$work/new/$(basename "$file")"; then
             echo "DIFFER $(basename "$file"): $*"
             differ=$((differ + 1))
@@ -72,7 +79,7 @@ every_model() {
     done
     # Bounds over the first three families in both genomes (their z names):
     # one pair, zero or one, one pair.
-    grep -o 'z_[^ .]*' "$work/old/model.lp" | sort -u | head -3 | sed 's/^z_//' |
+    grep -v '^\\' "$work/old/model.lp" | grep -o 'z_[^ .]*' | sort -u | head -3 | sed 's/^z_//' |
         awk 'BEGIN { OFS = "\t" } { print $1, (NR == 2 ? 0 : 1), 1 }' >"$work/in/bounds.tsv"
     check -s "$input" --model intermediate --bounds "$work/in/bounds.tsv" "$@"
     check -s "$input" --model exemplar --bounds "$work/in/bounds.tsv" --distance dcj --form plain "$@"
@@ -101,5 +108,5 @@ if [ "${COMPARE_LARGE:-1}" != 0 ] && [ -r "$large" ]; then
 elif [ "${COMPARE_LARGE:-1}" != 0 ]; then
     echo "compare: $large is missing; human-mouse left out" >&2
 fi
-echo "compared $compared programs, $differ differ"
+echo "compared $compared programs and $starts start files ($refused runs refused alike), $differ differ"
 [ "$differ" -eq 0 ]
