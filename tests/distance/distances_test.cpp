@@ -90,7 +90,9 @@ TEST(Distances, ScoreObjectiveBoundAndSenseAgree) {
             const bool isDcj = entry.distance == Distance::dcj;
             EXPECT_EQ(score.objective, isDcj ? static_cast<double>(dcj.distance) : static_cast<double>(bp.objective()));
             EXPECT_EQ(score.distance, isDcj ? std::to_string(dcj.distance) : model::formatDistance(bp));
-            if (!isDcj) EXPECT_EQ(program.lowerPairs, matching.size());  // every family single-copy
+            if (!isDcj) {
+                EXPECT_EQ(program.lowerPairs, matching.size());  // every family single-copy
+            }
             EXPECT_EQ(entry.lowerBound(score.objective, matching.size()), score.distance) << entry.name;
             EXPECT_EQ(directionLine(program), entry.direction == lp::Direction::minimize ? "Minimize" : "Maximize");
             EXPECT_FALSE(score.header.empty());
