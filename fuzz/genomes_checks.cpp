@@ -4,12 +4,14 @@
 #include <string>
 
 #include "checks.hpp"
-#include "model/dcj_program.hpp"
-#include "model/dcj_reduced_program.hpp"
-#include "model/dcj_score.hpp"
+#include "dcj/dcj_program.hpp"
+#include "dcj/dcj_reduced_program.hpp"
+#include "dcj/dcj_warm_start.hpp"
+#include "dcj/dcj_score.hpp"
 #include "model/matching_model.hpp"
-#include "model/matching_program.hpp"
-#include "model/score.hpp"
+#include "lp/lp_text.hpp"
+#include "breakpoint/matching_program.hpp"
+#include "breakpoint/score.hpp"
 #include "genomes/genomes_reader.hpp"
 #include "structs/result_writer.hpp"
 
@@ -44,11 +46,11 @@ void checkDcjProgram(const model::GenomePair& pair) {
         return;
     }
     std::ostringstream out;
-    model::writeLinearProgram(out, program.lp, {"fuzz"});
+    lp::writeProgram(out, program.lp, {"fuzz"});
     std::istringstream lines(out.str());
     std::string line;
     while (std::getline(lines, line))
-        if (line.size() > model::kMaxLpLineBytes) fail("DCJ LP line of " + std::to_string(line.size()) + " bytes");
+        if (line.size() > lp::kMaxLpLineBytes) fail("DCJ LP line of " + std::to_string(line.size()) + " bytes");
 }
 
 // The reduced DCJ-indel program refuses only with its messages, its lines
@@ -67,16 +69,16 @@ void checkReducedDcjProgram(const model::GenomePair& pair) {
         return;
     }
     std::ostringstream out;
-    model::writeLpProgram(out, program.lp, {"fuzz"});
+    lp::writeProgram(out, program.lp, {"fuzz"});
     std::istringstream lines(out.str());
     std::string line;
     while (std::getline(lines, line))
         if (line.size() > 255) fail("reduced DCJ LP line of " + std::to_string(line.size()) + " bytes");
     const model::Matching greedy = model::greedyDcjMatching(pair, intermediate);
     const std::vector<std::int64_t> start = model::dcjStartValues(program, pair, greedy);
-    const std::string broken = model::firstViolation(program.lp, start);
+    const std::string broken = lp::firstViolation(program.lp, start);
     if (!broken.empty()) fail("reduced DCJ start breaks " + broken);
-    if (model::objectiveAt(program.lp, start) != model::scoreDcj(*pair.a, *pair.b, greedy).distance)
+    if (lp::objectiveAt(program.lp, start) != model::scoreDcj(*pair.a, *pair.b, greedy).distance)
         fail("reduced DCJ start's objective is not its distance");
 }
 
@@ -119,11 +121,11 @@ void checkPair(const std::vector<Structure>& structures) {
             continue;
         }
         std::ostringstream out;
-        model::writeLp(out, program, {"fuzz"});
+        lp::writeProgram(out, program, {"fuzz"});
         std::istringstream lines(out.str());
         std::string line;
         while (std::getline(lines, line))
-            if (line.size() > model::kMaxLpLine) fail("LP line of " + std::to_string(line.size()) + " bytes");
+            if (line.size() > lp::kMaxLpLineBytes) fail("LP line of " + std::to_string(line.size()) + " bytes");
     }
     checkDcjProgram(pair);
     checkReducedDcjProgram(pair);

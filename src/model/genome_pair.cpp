@@ -1,6 +1,7 @@
 #include "model/genome_pair.hpp"
 #include "text/quoting.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace rp::model {
@@ -9,6 +10,35 @@ std::size_t checkedSecond(std::int64_t second) {
     if (second < 2)
         throw std::runtime_error("genome B must be structure 2 or later, not " + std::to_string(second));
     return static_cast<std::size_t>(second);
+}
+
+namespace {
+
+const Structure& named(const std::vector<Structure>& genomes, const std::string& name, const std::string& source) {
+    const auto isNamed = [&](const Structure& s) { return s.name == name; };
+    const auto count = std::count_if(genomes.begin(), genomes.end(), isNamed);
+    if (count != 1) {
+        std::string names;
+        for (std::size_t i = 0; i < genomes.size() && i < 20; ++i) names += (i ? " " : "") + genomes[i].name;
+        if (genomes.size() > 20) names += " ...";
+        throw std::runtime_error(source + ": genome " + name +
+                                 (count == 0 ? " is not in the file" : " is in the file more than once") +
+                                 " (genomes: " + names + ")");
+    }
+    return *std::find_if(genomes.begin(), genomes.end(), isNamed);
+}
+
+}  // namespace
+
+GenomePair selectPair(const std::vector<Structure>& structures, const PairChoice& choice) {
+    if (!choice.byName) return selectPair(structures, choice.second);
+    if (structures.size() < 2)
+        throw std::runtime_error(choice.source + " holds " + std::to_string(structures.size()) + " genome" +
+                                 (structures.size() == 1 ? "" : "s") + ", a pair needs two");
+    if (choice.a.empty() && choice.b.empty()) return GenomePair{&structures[0], &structures[1], 2};
+    const Structure& a = named(structures, choice.a, choice.source);
+    const Structure& b = named(structures, choice.b, choice.source);
+    return GenomePair{&a, &b, static_cast<std::size_t>(&b - structures.data()) + 1};
 }
 
 GenomePair selectPair(const std::vector<Structure>& structures, std::size_t second) {

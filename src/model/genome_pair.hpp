@@ -26,9 +26,24 @@ struct GenomePair {
 // N < 2.
 std::size_t checkedSecond(std::int64_t second);
 
-// Structure 1 as A, structure `second` as B. Throws std::runtime_error as
+// How a pair is chosen from a file's genomes: by number (A is structure 1, B
+// structure `second`: paralogs model and score), or by names (paralogs pair:
+// the genomes named `a` and `b` of `source`, both empty for its first two).
+struct PairChoice {
+    std::size_t second = 2;
+    bool byName = false;
+    std::string a, b;
+    std::string source;  // the file, as messages name it
+};
+
+// The pair `choice` names. By number, throws std::runtime_error as
 // checkedSecond for second < 2 and "the file holds K structures, genome B
-// is structure N" when there are fewer.
+// is structure N" when there are fewer; by names, "SOURCE: genome X is not
+// in the file (genomes: ...)", "... is in the file more than once", or
+// "SOURCE holds N genome(s), a pair needs two".
+GenomePair selectPair(const std::vector<Structure>& structures, const PairChoice& choice);
+
+// Structure 1 as A, structure `second` as B (a choice by number).
 GenomePair selectPair(const std::vector<Structure>& structures, std::size_t second);
 
 // "genome A (structure 1, NAME)".

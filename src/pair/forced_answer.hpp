@@ -11,7 +11,7 @@
 
 #include "model/genome_pair.hpp"
 #include "model/matching_model.hpp"
-#include "model/score.hpp"
+#include "model/matching.hpp"
 
 namespace rp::pair {
 

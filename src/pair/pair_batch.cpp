@@ -142,7 +142,7 @@ PairResult failedResult(const PairRequest& request, const std::string& reason) {
     result.a = request.given.at(0).name;
     result.b = request.given.at(1).name;
     result.solver = std::string(solving::describe(request.solver.kind).name);
-    result.measure = std::string(measureName(request.measure));
+    result.measure = std::string(distance::distanceName(request.measure));
     result.model = std::string(model::modelName(request.model)) + (request.bounds.empty() ? "" : "+bounds");
     result.status = PairStatus::failed;
     result.note = reason;

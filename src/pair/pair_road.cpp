@@ -8,11 +8,11 @@
 
 #include "io/input_file.hpp"
 #include "io/output_file.hpp"
-#include "model/dcj_reduced_program.hpp"
-#include "model/dcj_score.hpp"
 #include "model/matching_model.hpp"
-#include "model/matching_program.hpp"
-#include "model/score.hpp"
+#include "breakpoint/matching_program.hpp"
+#include "breakpoint/score.hpp"
+#include "dcj/dcj_warm_start.hpp"
+#include "distance/distances.hpp"
 #include "pair/forced_answer.hpp"
 #include "pair/genome_selection.hpp"
 #include "resolve/renumber.hpp"
@@ -90,8 +90,6 @@ private:
     void readGenomes();
     model::MatchingModel matchingModel() const;
     void writeModel();
-    void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
-                    const model::MatchingModel& matching);
     // How the solver's runs ended: with an answer, ended by us past its
     // limit, or crashed (a signal not ours, after its cautious rerun if it
     // has one).
@@ -140,8 +138,14 @@ void Road::prepareDirectory() {
 
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
-    genomes_ = request_.given.empty() ? selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source)
-                                      : request_.given;
+    if (request_.given.empty()) {
+        const std::vector<Structure> all = readAnyGenomes(request_.genomes);
+        const model::GenomePair chosen = model::selectPair(
+            all, model::PairChoice{.byName = true, .a = request_.a, .b = request_.b, .source = source});
+        genomes_ = {*chosen.a, *chosen.b};
+    } else {
+        genomes_ = request_.given;
+    }
     result_.a = genomes_[0].name;
     result_.b = genomes_[1].name;
     result_.genesA = geneCount(genomes_[0]);
@@ -172,63 +176,33 @@ model::MatchingModel Road::matchingModel() const {
     return result;
 }
 
-// A greedy matching's values beside the reduced program, for CBC's
-// mipstart: every run then has an answer and an upper bound from its start.
-void Road::writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
-                      const model::MatchingModel& matching) {
-    start_ = model::greedyDcjMatching(pair, matching);
-    const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, *start_);
-    const std::int64_t distance = model::objectiveAt(program.lp, values);
-    io::writeOutputFile(path(files::start),
-                        [&](std::ostream& out) { model::writeCbcStart(out, program.lp, values, distance); });
-    say("start: a greedy matching of distance " + std::to_string(distance) + " for " + std::string(solver_.name));
-}
-
 void Road::writeModel() {
     const model::MatchingModel matching = matchingModel();
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     model::checkBounds(matching, pair);
-    std::vector<std::string> comment{
+    const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
+    const distance::BuiltProgram program = entry.build(pair, matching, distance::Form::reduced);
+    pairs_ = program.lowerPairs;
+    const std::vector<std::string> comment{
         "paralogs pair " + result_.pair + ": " + genomes_[0].name + " and " + genomes_[1].name,
-        "distance " + std::string(measureName(request_.measure)) + ", model " + model::describeModel(matching)};
-    std::string counts;
-    if (request_.measure == Measure::breakpoint) {
-        const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
-        pairs_ = program.pairs;
-        if (const auto forced = forcedMatching(pair, matching)) {
-            const model::Score forcedScore = model::scoreMatching(*pair.a, *pair.b, *forced);
-            answerWithoutSolver(pair, *forced, static_cast<double>(forcedScore.objective()));
-        }
-        counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
-                 " z), " + std::to_string(program.rows.size()) + " constraints";
-        comment.push_back(counts);
-        comment.push_back(
-            "maximise 2 x conserved adjacencies + conserved telomeres; z_F.I.J = 1: copy I of A is copy J of B");
-        io::writeOutputFile(path(files::model), [&](std::ostream& out) { model::writeLp(out, program, comment); });
-    } else {
-        const model::DcjReducedProgram program = model::buildDcjReducedProgram(pair, matching);
-        counts = std::to_string(program.lp.columns.size()) + " variables (" +
-                 std::to_string(program.counts.freeZ) + " z free, " + std::to_string(program.counts.fixedPairs) +
-                 " pairs decided), " + std::to_string(program.lp.rows.size()) + " constraints";
-        comment.push_back(counts);
-        comment.push_back(
-            "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J "
-            "of B");
-        io::writeOutputFile(path(files::model),
-                            [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-        const auto forced = program.counts.freeZ == 0 ? forcedMatching(pair, matching) : std::nullopt;
-        if (forced) {
-            const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, *forced);
-            answerWithoutSolver(pair, *forced, static_cast<double>(model::objectiveAt(program.lp, values)));
-        } else if (solver_.readsStart) {
-            writeStart(program, pair, matching);
-        }
+        "distance " + std::string(entry.name) + ", model " + model::describeModel(matching), program.shortCounts,
+        program.objectiveLine};
+    io::writeOutputFile(path(files::model), [&](std::ostream& out) { program.write(out, comment); });
+    if (const auto forced = forcedMatching(pair, matching)) {
+        answerWithoutSolver(pair, *forced, entry.score(pair, *forced).objective);
+    } else if (program.writeStart && solver_.readsStart) {
+        // A start beside the program: every run then has an answer and an
+        // upper bound from its start.
+        distance::StartWritten start;
+        io::writeOutputFile(path(files::start), [&](std::ostream& out) { start = program.writeStart(out); });
+        say("start: a greedy matching of distance " + std::to_string(start.objective) + " for " +
+            std::string(solver_.name));
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
-    say("model " + result_.model + " (" + std::string(measureName(request_.measure)) + "): " + counts);
+    say("model " + result_.model + " (" + std::string(entry.name) + "): " + program.shortCounts);
 }
 
 // A program without free choice: its one matching is written as the
@@ -395,22 +369,16 @@ void Road::scoreResolved() {
     result_.adjacencies = score_.adjacencies;
     result_.telomeres = score_.telomeres;
     result_.breakpointDistance = score_.distance();
-    double scored = static_cast<double>(score_.objective());
-    if (request_.measure == Measure::dcj) {
-        const model::DcjScore dcj = model::scoreDcj(*pair.a, *pair.b, model::matchByLabels(pair));
-        scored = static_cast<double>(dcj.distance);
-        result_.score = dcj.distance;
-        result_.distance = static_cast<double>(dcj.distance);
-        result_.distanceDigits = 0;
-    } else {
-        result_.score = static_cast<std::int64_t>(score_.objective());
-        result_.distance = score_.distance();
-    }
+    const distance::DistanceScore scored = distance::entryOf(request_.measure).score(pair, model::matchByLabels(pair));
+    result_.score = scored.score;
+    result_.distance = scored.distance;
+    result_.distanceDigits = scored.distanceDigits;
     result_.scoreEqualsObjective = ScoreCheck::unknown;
     if (answer_.objective) {
         const double objective = *answer_.objective;
-        result_.scoreEqualsObjective =
-            std::fabs(scored - objective) <= 1e-6 * std::max(1.0, std::fabs(objective)) ? ScoreCheck::yes : ScoreCheck::no;
+        result_.scoreEqualsObjective = std::fabs(scored.objective - objective) <= 1e-6 * std::max(1.0, std::fabs(objective))
+                                           ? ScoreCheck::yes
+                                           : ScoreCheck::no;
     }
     say("resolved: score " + std::to_string(*result_.score) + ", " + result_.measure + " distance " +
         formatFixed(*result_.distance, result_.distanceDigits));
@@ -428,13 +396,13 @@ void Road::judge(bool crashed) {
     } else if (outcome == solvers::Outcome::limit) {
         result_.status = PairStatus::limit;
         notes.push_back("the solver stopped on a limit: the matching may not be optimal");
-        const bool dcj = request_.measure == Measure::dcj;
+        const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
+        const solving::Sense sense =
+            entry.direction == lp::Direction::minimize ? solving::Sense::minimise : solving::Sense::maximise;
         const solvers::Format grammar = solver_.logGrammar.value_or(answer_.header.format);
         const std::optional<double> bound =
-            crashed ? std::nullopt
-                    : solving::reportedBound(grammar, readText(path(files::solverLog)),
-                                             dcj ? solving::Sense::minimise : solving::Sense::maximise);
-        result_.lowerBound = !bound ? 0.0 : dcj ? dcjLowerBound(*bound) : breakpointLowerBound(*bound, pairs_);
+            crashed ? std::nullopt : solving::reportedBound(grammar, readText(path(files::solverLog)), sense);
+        result_.lowerBound = bound ? entry.lowerBound(*bound, pairs_) : 0.0;
     } else {
         result_.status = PairStatus::unknown;
         notes.push_back("the solver's answer says nothing of optimality");
@@ -454,7 +422,7 @@ PairOutcome Road::run() {
     result_.a = request_.a;
     result_.b = request_.b;
     result_.solver = std::string(solver_.name);
-    result_.measure = std::string(measureName(request_.measure));
+    result_.measure = std::string(distance::distanceName(request_.measure));
     result_.model = std::string(model::modelName(request_.model)) + (request_.bounds.empty() ? "" : "+bounds");
     prepareDirectory();
     PairOutcome outcome;
@@ -489,33 +457,10 @@ PairOutcome Road::run() {
 
 }  // namespace
 
-Measure parseMeasure(std::string_view text) {
-    if (text == "breakpoint") return Measure::breakpoint;
-    if (text == "dcj") return Measure::dcj;
-    throw std::invalid_argument("unknown distance \"" + std::string(text) + "\" (breakpoint or dcj)");
-}
-
-std::string_view measureName(Measure measure) { return measure == Measure::dcj ? "dcj" : "breakpoint"; }
-
 std::string defaultPairName(const std::string& directory) {
     fs::path p = fs::absolute(fs::path(directory)).lexically_normal();
     if (!p.has_filename()) p = p.parent_path();
     return p.filename().string();
-}
-
-double breakpointLowerBound(double bound, std::size_t pairs) {
-    // The objective is whole: a bound printed a hair above a whole number
-    // proves that number.
-    const double whole = std::floor(bound + 1e-6 * std::max(1.0, std::fabs(bound)));
-    const double twice = std::max(0.0, 2.0 * static_cast<double>(pairs) - whole);
-    return std::floor(twice) / 2;
-}
-
-double dcjLowerBound(double bound) {
-    // The distance is whole: a bound printed a hair below a whole number
-    // proves that number.
-    const double whole = std::ceil(bound - 1e-6 * std::max(1.0, std::fabs(bound)));
-    return std::max(0.0, whole);
 }
 
 PairOutcome runPair(const PairRequest& request, const Progress& progress) {

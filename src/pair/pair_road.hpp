@@ -12,18 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "distance/distances.hpp"
 #include "model/matching_model.hpp"
 #include "pair/pair_result.hpp"
 #include "structs/structure.hpp"
 #include "solving/solver_table.hpp"
 
 namespace rp::pair {
-
-enum class Measure { breakpoint, dcj };
-
-// "breakpoint" or "dcj"; throws std::invalid_argument otherwise.
-Measure parseMeasure(std::string_view text);
-std::string_view measureName(Measure measure);
 
 struct PairRequest {
     std::string genomes;    // genomes file, "-" for standard input
@@ -33,7 +28,7 @@ struct PairRequest {
     std::string a, b;       // genome names; both empty: the file's first two
     std::string directory;  // where every file of the pair goes (created)
     std::string name;       // the pair's name; empty: the directory's last component
-    Measure measure = Measure::breakpoint;
+    distance::Distance measure = distance::Distance::breakpoint;
     model::ModelKind model = model::ModelKind::maximum;
     std::string bounds;  // a bounds file, or empty
     solving::Solver solver;
@@ -74,15 +69,5 @@ PairOutcome runPair(const PairRequest& request, const Progress& progress);
 
 // The pair's name as the directory gives it: its last component.
 std::string defaultPairName(const std::string& directory);
-
-// The lower bound of the breakpoint distance that an upper bound `bound` of
-// the program's objective (2 x adjacencies + telomeres) proves when every
-// matching has at least `pairs` pairs: pairs - floor(bound) / 2, at least 0,
-// in halves.
-double breakpointLowerBound(double bound, std::size_t pairs);
-
-// The lower bound of the DCJ-indel distance that a lower bound `bound` of the
-// program's objective (the distance itself) proves: ceil(bound), at least 0.
-double dcjLowerBound(double bound);
 
 }  // namespace rp::pair

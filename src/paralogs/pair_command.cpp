@@ -39,7 +39,7 @@ constexpr CommandInfo kInfo{
 pair::PairRequest pairOptionsOf(const po::variables_map& values) {
     pair::PairRequest request;
     try {
-        request.measure = pair::parseMeasure(values["distance"].as<std::string>());
+        request.measure = distance::parseDistance(values["distance"].as<std::string>()).distance;
         request.model = model::parseModelKind(values["model"].as<std::string>());
         request.solver = solving::parseSolver(values["solver"].as<std::string>());
     } catch (const std::invalid_argument& e) {
@@ -120,7 +120,7 @@ int runPair(int argc, const char* const argv[]) {
         ("b", po::value<std::string>(), "the name of genome B")
         ("dir,d", po::value<std::string>(), "the pair's directory (created if missing)")
         ("name", po::value<std::string>(), "the pair's name in the summary (default: DIR's last component)")
-        ("distance", po::value<std::string>()->default_value("breakpoint"), "breakpoint or dcj")
+        ("distance", po::value<std::string>()->default_value("breakpoint"), distance::distanceNames().c_str())
         ("model", po::value<std::string>()->default_value("maximum"), "maximum, exemplar or intermediate")
         ("bounds", po::value<std::string>(), "bounds file: FAMILY<TAB>LOWER<TAB>UPPER pairs per family")
         ("solver", po::value<std::string>()->default_value("cbc"), "cbc, glpsol, highs or a shell command template")

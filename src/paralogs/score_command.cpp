@@ -5,36 +5,13 @@
 #include <string>
 
 #include "formats/genomes_formats.hpp"
-#include "model/dcj_score.hpp"
 #include "model/genome_pair.hpp"
-#include "model/score.hpp"
+#include "paralogs/distance_option.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
-#include "text/quoting.hpp"
 
 namespace rp::paralogs {
 namespace {
-
-enum class Distance { breakpoint, dcj };
-
-Distance parseDistance(const std::string& text) {
-    if (text == "breakpoint") return Distance::breakpoint;
-    if (text == "dcj") return Distance::dcj;
-    throw UsageError("unknown distance " + quoteInput(text) + " (breakpoint or dcj)");
-}
-
-void printBreakpoint(const model::Score& score) {
-    std::cout << "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n"
-              << score.matched << '\t' << score.adjacencies << '\t' << score.telomeres << '\t'
-              << score.objective() << '\t' << model::formatDistance(score) << '\n';
-}
-
-void printDcj(const model::DcjScore& s) {
-    std::cout << "matched\tdeleted\tinserted\tcycles\tsingletons\tp_ab\tp_Aa\tp_Ab\tp_Ba\tp_Bb\tp_AB\tdistance\n"
-              << s.matched << '\t' << s.deleted << '\t' << s.inserted << '\t' << s.cycles << '\t' << s.singletons
-              << '\t' << s.pab << '\t' << s.pAa << '\t' << s.pAb << '\t' << s.pBa << '\t' << s.pBb << '\t' << s.pAB
-              << '\t' << s.distance << '\n';
-}
 
 }  // namespace
 
@@ -51,9 +28,9 @@ int runScore(int argc, const char* const argv[]) {
     options.add_options()("structs,s", po::value<std::string>()->required(),
                           "genomes: a structures, result, UniMoG or GRIMM file (input, - for standard input)")(
         "second", po::value<std::int64_t>()->default_value(2), "genome B is structure N (from 1)")(
-        "distance", po::value<std::string>()->default_value("breakpoint"), "breakpoint or dcj");
+        "distance", po::value<std::string>()->default_value("breakpoint"), distance::distanceNames().c_str());
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
-        const Distance distance = parseDistance(values["distance"].as<std::string>());
+        const distance::DistanceEntry& entry = distanceOption(values);
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
         const formats::InputText input = formats::readInputText(values["structs"].as<std::string>());
         const formats::GenomesRead genomes =
@@ -66,11 +43,8 @@ int runScore(int argc, const char* const argv[]) {
         } catch (const std::runtime_error& e) {
             throw std::runtime_error(input.name + ": " + e.what());
         }
-        if (distance == Distance::dcj)
-            printDcj(model::scoreDcj(*pair.a, *pair.b, matching));
-        else
-            printBreakpoint(model::scoreMatching(*pair.a, *pair.b, matching));
-        std::cout << std::flush;
+        const distance::DistanceScore score = entry.score(pair, matching);
+        std::cout << score.header << '\n' << score.values << '\n' << std::flush;
         if (!std::cout) throw std::runtime_error("cannot write to standard output");
         printSummary(kInfo, "read " + input.name + " (" +
                                 std::string(formats::formatName(genomes.format)) +

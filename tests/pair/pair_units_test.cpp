@@ -7,51 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "pair/genome_selection.hpp"
 #include "pair/pair_road.hpp"
 #include "pair/pair_result.hpp"
 
 namespace rp::pair {
 namespace {
-
-std::vector<Structure> named(const std::vector<std::string>& names) {
-    std::vector<Structure> genomes;
-    for (const std::string& n : names) {
-        Structure s;
-        s.name = n;
-        genomes.push_back(s);
-    }
-    return genomes;
-}
-
-std::string namesOf(const std::vector<Structure>& genomes) {
-    std::string out;
-    for (const Structure& s : genomes) out += s.name + " ";
-    return out;
-}
-
-TEST(GenomeSelection, ByNameOrTheFirstTwo) {
-    EXPECT_EQ(namesOf(selectGenomes(named({"x", "y", "z"}), "z", "x", "f")), "z x ");
-    EXPECT_EQ(namesOf(selectGenomes(named({"x", "y", "z"}), "", "", "f")), "x y ");
-    struct Case {
-        std::vector<std::string> genomes;
-        std::string a, b, message;
-    };
-    const Case refused[] = {
-        {{"x", "y"}, "x", "w", "f: genome w is not in the file (genomes: x y)"},
-        {{"x", "y", "x"}, "x", "y", "f: genome x is in the file more than once (genomes: x y x)"},
-        {{"x"}, "", "", "f holds 1 genome, a pair needs two"},
-        {{}, "", "", "f holds 0 genomes, a pair needs two"},
-    };
-    for (const Case& c : refused) {
-        try {
-            selectGenomes(named(c.genomes), c.a, c.b, "f");
-            ADD_FAILURE() << c.message;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
-        }
-    }
-}
 
 TEST(PairResult, HeaderAndOneLineInTheColumnsOrder) {
     PairResult r;
@@ -135,32 +95,10 @@ TEST(PairResult, NumbersAsTheWorkflowWroteThem) {
     EXPECT_EQ(formatG(-0.0), "-0");
 }
 
-TEST(PairRoad, BoundsInTheDistancesScale) {
-    // Breakpoint: pairs - floor(bound) / 2, from the whole objective.
-    struct Case {
-        double bound;
-        std::size_t pairs;
-        double lower;
-    };
-    const Case breakpoint[] = {
-        {127.08679, 100, 36.5}, {48, 40, 16.0}, {47.9999999, 40, 16.0}, {47.5, 40, 16.5},
-        {500, 40, 0.0},  // never below 0
-    };
-    for (const Case& c : breakpoint) EXPECT_EQ(breakpointLowerBound(c.bound, c.pairs), c.lower) << c.bound;
-    // DCJ: the distance itself, rounded up.
-    EXPECT_EQ(dcjLowerBound(7.5), 8.0);
-    EXPECT_EQ(dcjLowerBound(8.0000001), 8.0);
-    EXPECT_EQ(dcjLowerBound(7.9999999), 8.0);
-    EXPECT_EQ(dcjLowerBound(-3), 0.0);
-}
-
 TEST(PairRoad, NamesOfThePairAndOfItsOptions) {
     EXPECT_EQ(defaultPairName("results/p1"), "p1");
     EXPECT_EQ(defaultPairName("results/p1/"), "p1");
     EXPECT_EQ(defaultPairName("/a/b/../c"), "c");
-    EXPECT_EQ(parseMeasure("dcj"), Measure::dcj);
-    EXPECT_EQ(measureName(parseMeasure("breakpoint")), "breakpoint");
-    EXPECT_THROW(parseMeasure("DCJ"), std::invalid_argument);
 }
 
 }  // namespace
