@@ -11,7 +11,8 @@ SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
             gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev \
-            python3-biopython python3-matplotlib python3-numpy python3-jsonschema
+            python3-biopython python3-matplotlib python3-numpy python3-jsonschema \
+            python3-networkx chromium
 
 .PHONY: deps deps-debian configure programs build demo test bench clean
 

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""The network of a typed collection as one picture (PNG and SVG): every
+genome a dot coloured by its community, a line for every pair at distance
+<= T. Each community is laid out on its own (networkx's spring layout,
+fixed seed) and the communities are packed in rows, largest first, each
+labelled with its number and size, so that a thousand genomes stay
+readable; genome names are written only for small collections.
+
+  network.py --communities COMMUNITIES.tsv --threshold T -o PREFIX SUMMARY.tsv..."""
+
+import argparse
+import math
+import os
+import sys
+
+import matplotlib
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+import networkx  # noqa: E402
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import communities  # noqa: E402
+import store  # noqa: E402
+
+plt.rcParams["svg.fonttype"] = "none"
+plt.rcParams["svg.hashsalt"] = "paralogs"
+NAMES_UP_TO = 60
+
+
+def groups_of(table):
+    """[(community number, [genome, ...])] in the table's order."""
+    groups = {}
+    for row in table:
+        groups.setdefault(int(row["community"]), []).append(row["genome"])
+    return sorted(groups.items())
+
+
+def community_layout(group, edges, seed):
+    """{genome: (x, y)} within a unit disc (a single genome at the centre)."""
+    if len(group) == 1:
+        return {group[0]: (0.0, 0.0)}
+    graph = networkx.Graph()
+    graph.add_nodes_from(group)
+    graph.add_edges_from(edges)
+    return {name: (float(x), float(y))
+            for name, (x, y) in networkx.spring_layout(graph, seed=seed, iterations=60).items()}
+
+
+def packed(groups, edges_of, seed=communities.SEED):
+    """{genome: (x, y)} and [(number, size, (x, y) of its label)]: each
+    community scaled by the root of its size and placed in rows."""
+    places, labels = {}, []
+    radii = [0.6 + math.sqrt(len(group)) * 0.5 for _, group in groups]
+    width = max(sum(2 * r for r in radii) / max(math.sqrt(len(groups)), 1), max(radii) * 2)
+    x = y = row_height = 0.0
+    for (number, group), radius in zip(groups, radii):
+        if x > 0 and x + 2 * radius > width:
+            x, y, row_height = 0.0, y - row_height - 0.8, 0.0
+        centre = (x + radius, y - radius)
+        for name, (px, py) in community_layout(group, edges_of.get(number, []), seed).items():
+            places[name] = (centre[0] + px * (radius - 0.3), centre[1] + py * (radius - 0.3))
+        labels.append((number, len(group), (centre[0], y + 0.15)))
+        x += 2 * radius + 0.4
+        row_height = max(row_height, 2 * radius)
+    return places, labels
+
+
+def draw(table, rows, threshold, prefix):
+    groups = groups_of(table)
+    community = {row["genome"]: int(row["community"]) for row in table}
+    edges_of = {}
+    for a, b, _ in communities.close_pairs(rows, threshold):
+        if a in community and community.get(b) == community[a]:
+            edges_of.setdefault(community[a], []).append((a, b))
+    places, labels = packed(groups, edges_of)
+    xs = [x for x, _ in places.values()] or [0]
+    ys = [y for _, y in places.values()] or [0]
+    span_x, span_y = max(xs) - min(xs) + 2, max(ys) - min(ys) + 2
+    scale = 12 / max(span_x, span_y)
+    figure, axes = plt.subplots(figsize=(max(span_x * scale, 4), max(span_y * scale, 3) + 0.6))
+    colours = plt.get_cmap("tab20")
+    for number, pairs in edges_of.items():
+        for a, b in pairs:
+            axes.plot([places[a][0], places[b][0]], [places[a][1], places[b][1]],
+                      color="#bbbbbb", linewidth=0.4, zorder=1)
+    dot = max(4, 60 / math.sqrt(max(len(places), 1)))
+    for number, group in groups:
+        axes.scatter([places[n][0] for n in group], [places[n][1] for n in group], s=dot * dot / 4,
+                     color=colours((number - 1) % 20), edgecolors="black", linewidths=0.3, zorder=2,
+                     gid=f"community_{number}")
+        if len(places) <= NAMES_UP_TO:
+            for name in group:
+                axes.annotate(name, places[name], fontsize=6, xytext=(3, 3), textcoords="offset points")
+    for number, size, (x, y) in labels:
+        if size > 1 or len(labels) <= 40:
+            axes.text(x, y, f"C{number} ({size})", ha="center", va="bottom", fontsize=7)
+    axes.set_aspect("equal")
+    axes.axis("off")
+    axes.set_title(f"{len(places)} genomes in {len(groups)} communities (pairs at distance <= {threshold:g})",
+                   fontsize=10)
+    for extension in ("png", "svg"):
+        temporary = f"{prefix}.tmp.{extension}"
+        figure.savefig(temporary, dpi=150, bbox_inches="tight",
+                       metadata={"Date": None} if extension == "svg" else None)
+        os.replace(temporary, f"{prefix}.{extension}")
+    plt.close(figure)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--communities", required=True)
+    parser.add_argument("--threshold", type=float, required=True)
+    parser.add_argument("-o", required=True)
+    parser.add_argument("summaries", nargs="+")
+    args = parser.parse_args()
+    try:
+        _, table = store.read_tsv(args.communities)
+        rows = [row for path in args.summaries for row in store.read_tsv(path)[1]]
+        draw(table, rows, args.threshold, args.o)
+    except (OSError, KeyError, ValueError) as failure:
+        print(f"network: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
