@@ -51,7 +51,8 @@ def packed(groups, edges_of, seed=communities.SEED):
     community scaled by the root of its size and placed in rows."""
     places, labels = {}, []
     radii = [0.6 + math.sqrt(len(group)) * 0.5 for _, group in groups]
-    width = max(sum(2 * r for r in radii) / max(math.sqrt(len(groups)), 1), max(radii) * 2)
+    # rows about as wide as the communities' area is tall
+    width = max(math.sqrt(sum((2 * r + 0.4) ** 2 for r in radii)) * 1.3, max(radii) * 2)
     x = y = row_height = 0.0
     for (number, group), radius in zip(groups, radii):
         if x > 0 and x + 2 * radius > width:
@@ -63,6 +64,12 @@ def packed(groups, edges_of, seed=communities.SEED):
         x += 2 * radius + 0.4
         row_height = max(row_height, 2 * radius)
     return places, labels
+
+
+def colour(colours, number):
+    """tab20's strong colours first, then its light ones."""
+    index = (number - 1) % 20
+    return colours(2 * index % 20 + (index >= 10))
 
 
 def draw(table, rows, threshold, prefix):
@@ -86,7 +93,7 @@ def draw(table, rows, threshold, prefix):
     dot = max(4, 60 / math.sqrt(max(len(places), 1)))
     for number, group in groups:
         axes.scatter([places[n][0] for n in group], [places[n][1] for n in group], s=dot * dot / 4,
-                     color=colours((number - 1) % 20), edgecolors="black", linewidths=0.3, zorder=2,
+                     color=colour(colours, number), edgecolors="black", linewidths=0.3, zorder=2,
                      gid=f"community_{number}")
         if len(places) <= NAMES_UP_TO:
             for name in group:
@@ -97,7 +104,7 @@ def draw(table, rows, threshold, prefix):
     axes.set_aspect("equal")
     axes.axis("off")
     axes.set_title(f"{len(places)} genomes in {len(groups)} communities (pairs at distance <= {threshold:g})",
-                   fontsize=10)
+                   fontsize=10, pad=18)
     for extension in ("png", "svg"):
         temporary = f"{prefix}.tmp.{extension}"
         figure.savefig(temporary, dpi=150, bbox_inches="tight",
