@@ -122,14 +122,15 @@ rule communities:
         summaries=[f"{RESULTS}/summary.tsv", f"{TYPING_DIR}/completion.summary.tsv"],
     output:
         table=f"{RESULTS}/communities.tsv",
-        folder=directory(f"{RESULTS}/communities"),
     params:
         threshold=THRESHOLD,
+        # not an output: Snakemake would empty it, and unchanged communities keep their pictures
+        folder=f"{RESULTS}/communities",
     log:
         f"{RESULTS}/logs/communities.log",
     shell:
         "{PYTHON:q} {SCRIPTS:q}/communities.py write --genomes {input.genomes:q} --threshold {params.threshold}"
-        " --folder {output.folder:q} -o {output.table:q} {input.summaries:q} 2> {log:q}"
+        " --folder {params.folder:q} -o {output.table:q} {input.summaries:q} 2> {log:q}"
 
 
 rule network:
@@ -153,14 +154,14 @@ rule report:
         unreadable=rules.collection.output.failed,
         related=f"{TYPING_DIR}/related.tsv",
         table=f"{RESULTS}/communities.tsv",
-        folder=f"{RESULTS}/communities",
         network=f"{RESULTS}/network.png",
         summaries=[f"{RESULTS}/summary.tsv", f"{TYPING_DIR}/completion.summary.tsv"],
     output:
         f"{RESULTS}/report.html",
     params:
         threshold=THRESHOLD,
+        folder=f"{RESULTS}/communities",
     shell:
         "{PYTHON:q} {SCRIPTS:q}/report.py --genomes {input.genomes:q} --unreadable {input.unreadable:q}"
-        " --related {input.related:q} --communities {input.table:q} --folder {input.folder:q}"
+        " --related {input.related:q} --communities {input.table:q} --folder {params.folder:q}"
         " --network {input.network:q} --threshold {params.threshold} -o {output:q} {input.summaries:q}"

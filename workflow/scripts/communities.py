@@ -12,7 +12,8 @@ distance <= T, weighted by how close they are.
                        -o COMMUNITIES.tsv SUMMARY.tsv...
       COMMUNITIES.tsv (genome, community, subcommunity, size) and, for each
       community of two genomes or more, DIR/CNNN/distances.tsv, tree.nwk and
-      heatmap.png/svg.
+      heatmap.png/svg; a community whose matrix has not changed keeps its
+      pictures (genomes added to others do not redraw it).
 
 Communities are numbered from 1 by size (largest first), then by their
 first genome in collection order; a genome without a close partner is a
@@ -20,6 +21,7 @@ community of its own."""
 
 import argparse
 import os
+import shutil
 import sys
 
 import networkx
@@ -108,7 +110,8 @@ def command_complete(args):
 
 
 def write_community(folder, group, rows):
-    """The community's matrix, tree and heatmap in `folder`."""
+    """The community's matrix, tree and heatmap in `folder`; a folder whose
+    matrix is already this one is left as it is (False)."""
     import distances
     import tree
     os.makedirs(folder, exist_ok=True)
@@ -120,7 +123,12 @@ def write_community(folder, group, rows):
     index = [names.index(name) for name in names_sorted]
     values = [[values[i][j] for j in index] for i in index]
     matrix_path = os.path.join(folder, "distances.tsv")
-    distances.write_text(matrix_path, distances.tsv_text(names_sorted, values))
+    text = distances.tsv_text(names_sorted, values)
+    if all(os.path.exists(os.path.join(folder, name)) for name in ("tree.nwk", "heatmap.png", "heatmap.svg")):
+        with open(matrix_path) as old:
+            if old.read() == text:
+                return False
+    distances.write_text(matrix_path, text)
     kept, square, _ = distances.complete_part(names_sorted, values)
     built = tree.nj_tree(kept, square)
     for clade in built.get_nonterminals():
@@ -131,6 +139,7 @@ def write_community(folder, group, rows):
     import plots
     plots.heatmap(argparse.Namespace(matrix=matrix_path, tree=os.path.join(folder, "tree.nwk"),
                                      o=os.path.join(folder, "heatmap")))
+    return True
 
 
 def command_write(args):
@@ -141,11 +150,15 @@ def command_write(args):
     groups = find_communities(names, rows, args.threshold)
     table = community_table(groups, rows, args.threshold, args.seed)
     os.makedirs(args.folder, exist_ok=True)
+    drawn = 0
+    wanted = {f"C{number:03d}" for number, group in enumerate(groups, 1) if len(group) >= 2}
+    for name in set(os.listdir(args.folder)) - wanted:  # communities of an earlier run
+        shutil.rmtree(os.path.join(args.folder, name))
     for number, group in enumerate(groups, 1):
         if len(group) >= 2:
-            write_community(os.path.join(args.folder, f"C{number:03d}"), group, rows)
+            drawn += write_community(os.path.join(args.folder, f"C{number:03d}"), group, rows)
     store.write_tsv(args.o, ["genome", "community", "subcommunity", "size"], table)
-    print(f"communities: {len(groups)} ({sum(len(g) >= 2 for g in groups)} of two genomes or more)",
+    print(f"communities: {len(groups)} ({len(wanted)} of two genomes or more, {drawn} drawn anew)",
           file=sys.stderr)
     return 0
 
