@@ -14,6 +14,7 @@
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "pair/child_process.hpp"
+#include "pair/forced_answer.hpp"
 #include "pair/genome_selection.hpp"
 #include "pair/solver_log.hpp"
 #include "resolve/renumber.hpp"
@@ -89,6 +90,7 @@ private:
     void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
                     const model::MatchingModel& matching);
     void solve();
+    void answerWithoutSolver(const model::GenomePair& pair, const model::Matching& matching, double objective);
     void convertAnswer();
     void resolve();
     void scoreResolved();
@@ -102,6 +104,7 @@ private:
     std::vector<Structure> resolved_;  // after the matching
     std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
     std::vector<std::string> warnings_;
+    bool forced_ = false;  // no free choice: answered without a solver
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -121,7 +124,8 @@ void Road::prepareDirectory() {
 
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
-    genomes_ = selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source);
+    genomes_ = request_.given.empty() ? selectGenomes(readAnyGenomes(request_.genomes), request_.a, request_.b, source)
+                                      : request_.given;
     summary_["a"] = genomes_[0].name;
     summary_["b"] = genomes_[1].name;
     summary_["genes_a"] = std::to_string(geneCount(genomes_[0]));
@@ -174,6 +178,8 @@ void Road::writeModel() {
     if (request_.measure == Measure::breakpoint) {
         const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
         pairs_ = program.pairs;
+        if (const auto forced = forcedMatching(pair, matching))
+            answerWithoutSolver(pair, *forced, static_cast<double>(model::scoreMatching(*pair.a, *pair.b, *forced).objective()));
         counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
                  " z), " + std::to_string(program.rows.size()) + " constraints";
         comment.push_back(counts);
@@ -191,13 +197,29 @@ void Road::writeModel() {
             "of B");
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
-        if (request_.solver.kind == SolverKind::cbc) writeStart(program, pair, matching);
+        const auto forced = program.counts.freeZ == 0 ? forcedMatching(pair, matching) : std::nullopt;
+        if (forced)
+            answerWithoutSolver(pair, *forced,
+                                static_cast<double>(model::objectiveAt(program.lp, model::dcjStartValues(program, pair, *forced))));
+        else if (request_.solver.kind == SolverKind::cbc)
+            writeStart(program, pair, matching);
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +
                             ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
                             "resolve-paralogs cannot move them to a free index");
     say("model " + summary_["model"] + " (" + std::string(measureName(request_.measure)) + "): " + counts);
+}
+
+// A program without free choice: its one matching is written as the
+// solver's answer, and no solver runs.
+void Road::answerWithoutSolver(const model::GenomePair& pair, const model::Matching& matching, double objective) {
+    forced_ = true;
+    io::writeOutputFile(path(files::solverOut),
+                        [&](std::ostream& out) { writeForcedAnswer(out, pair, matching, objective); });
+    summary_["solver"] = kNoSolver;
+    summary_["wall_s"] = "0.000";
+    say("no free choice after the reductions: the forced matching is the answer, no solver started");
 }
 
 void Road::solve() {
@@ -330,7 +352,7 @@ PairOutcome Road::run() {
     try {
         readGenomes();
         writeModel();
-        solve();
+        if (!forced_) solve();
         convertAnswer();
         resolve();
         scoreResolved();

@@ -10,8 +10,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/matching_model.hpp"
+#include "structs/structure.hpp"
 #include "pair/pair_summary.hpp"
 #include "pair/solver_command.hpp"
 
@@ -26,6 +28,9 @@ std::string_view measureName(Measure measure);
 struct PairRequest {
     std::string genomes;    // genomes file, "-" for standard input
     std::string a, b;       // genome names; both empty: the file's first two
+    // Genomes A and B already read (a sheet of pairs reads each file once);
+    // empty: read from `genomes`, which then only names their source.
+    std::vector<Structure> given;
     std::string directory;  // where every file of the pair goes (created)
     std::string name;       // the pair's name; empty: the directory's last component
     Measure measure = Measure::breakpoint;

@@ -6,6 +6,7 @@ namespace rp::paralogs {
 
 int runModel(int argc, const char* const argv[]);
 int runPair(int argc, const char* const argv[]);
+int runRelated(int argc, const char* const argv[]);
 int runScore(int argc, const char* const argv[]);
 int runSolution(int argc, const char* const argv[]);
 int runUnimog(int argc, const char* const argv[]);

@@ -1,7 +1,9 @@
 // paralogs pair: the whole road of one pair of genomes in one process, from
 // the genomes file to the resolved genomes and the pair's summary.
 #include <string>
+#include <vector>
 
+#include "pair/pair_batch.hpp"
 #include "pair/pair_road.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
@@ -12,7 +14,8 @@ namespace {
 
 constexpr CommandInfo kInfo{
     "pair",
-    "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] [--distance breakpoint|dcj] "
+    "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] | --pairs SHEET -d DIR [-s GENOMES ...] "
+    "[--keep all|failed|none]; [--distance breakpoint|dcj] "
     "[--model maximum|exemplar|intermediate] [--bounds FILE] [--solver cbc|glpsol|highs|'TEMPLATE'] "
     "[--time-limit S] [--threads N] [--grace S]",
     "Takes two genomes of a genomes file (UniMoG, structures or result file, compressed or not)\n"
@@ -21,18 +24,16 @@ constexpr CommandInfo kInfo{
     "resolved by the matching (resolved.txt, resolved.unimog) and summary.tsv, all in DIR.\n"
     "Exit 0 when the pair has an answer (optimal or stopped at a limit), 1 when it failed (the\n"
     "reason is the summary's note). A TEMPLATE is a shell command with {lp}, {solution},\n"
-    "{threads} and {time_limit}."};
+    "{threads} and {time_limit}.\n"
+    "With --pairs, every pair of a sheet of pairs (columns pair, genomes, a, b; more are passed\n"
+    "over; genomes relative to the sheet's folder, empty: the collection given with -s) runs\n"
+    "the same road in DIR/PAIR, each genomes file read once, and DIR/summary.tsv has one line\n"
+    "per pair in sheet order. A failed pair is a line of it: the exit status is 0 unless the\n"
+    "sheet, a genomes file it names or DIR cannot be used."};
 
-pair::PairRequest requestOf(const po::variables_map& values) {
+// The options that every pair takes, of one pair or of a sheet.
+pair::PairRequest pairOptionsOf(const po::variables_map& values) {
     pair::PairRequest request;
-    request.genomes = values["genomes"].as<std::string>();
-    request.directory = values["dir"].as<std::string>();
-    if (values.count("a") != 0) request.a = values["a"].as<std::string>();
-    if (values.count("b") != 0) request.b = values["b"].as<std::string>();
-    if (request.a.empty() != request.b.empty()) throw UsageError("--a and --b go together");
-    if (!request.a.empty() && request.a == request.b) throw UsageError("--a and --b name the same genome");
-    if (request.directory.empty()) throw UsageError("--dir must not be empty");
-    if (values.count("name") != 0) request.name = values["name"].as<std::string>();
     try {
         request.measure = pair::parseMeasure(values["distance"].as<std::string>());
         request.model = model::parseModelKind(values["model"].as<std::string>());
@@ -54,12 +55,57 @@ pair::PairRequest requestOf(const po::variables_map& values) {
     return request;
 }
 
+pair::PairRequest requestOf(const po::variables_map& values) {
+    pair::PairRequest request = pairOptionsOf(values);
+    const std::vector<std::string> genomes = values.count("genomes") != 0
+                                                 ? values["genomes"].as<std::vector<std::string>>()
+                                                 : std::vector<std::string>();
+    if (genomes.size() != 1) throw UsageError("one pair takes one genomes file (-s GENOMES)");
+    if (values.count("keep") != 0) throw UsageError("--keep goes with --pairs");
+    request.genomes = genomes.front();
+    request.directory = values["dir"].as<std::string>();
+    if (values.count("a") != 0) request.a = values["a"].as<std::string>();
+    if (values.count("b") != 0) request.b = values["b"].as<std::string>();
+    if (request.a.empty() != request.b.empty()) throw UsageError("--a and --b go together");
+    if (!request.a.empty() && request.a == request.b) throw UsageError("--a and --b name the same genome");
+    if (request.directory.empty()) throw UsageError("--dir must not be empty");
+    if (values.count("name") != 0) request.name = values["name"].as<std::string>();
+    return request;
+}
+
+pair::BatchRequest batchOf(const po::variables_map& values) {
+    for (const char* single : {"a", "b", "name"})
+        if (values.count(single) != 0) throw UsageError(std::string("--") + single + " names one pair; the sheet names them with --pairs");
+    pair::BatchRequest batch;
+    batch.sheet = values["pairs"].as<std::string>();
+    batch.directory = values["dir"].as<std::string>();
+    if (batch.sheet.empty()) throw UsageError("--pairs must not be empty");
+    if (batch.directory.empty()) throw UsageError("--dir must not be empty");
+    if (values.count("genomes") != 0) batch.collection = values["genomes"].as<std::vector<std::string>>();
+    try {
+        if (values.count("keep") != 0) batch.keep = pair::parseKeep(values["keep"].as<std::string>());
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    batch.pair = pairOptionsOf(values);
+    return batch;
+}
+
+void runSheet(const po::variables_map& values) {
+    const pair::BatchRequest batch = batchOf(values);
+    const pair::BatchOutcome outcome = pair::runPairs(batch, [](std::string_view line) { printSummary(kInfo, line); });
+    printSummary(kInfo, std::to_string(outcome.rows.size()) + " pairs, " + std::to_string(outcome.failed) +
+                            " failed; summary in " + batch.directory + "/" + pair::kBatchSummary);
+}
+
 }  // namespace
 
 int runPair(int argc, const char* const argv[]) {
     po::options_description options;
     options.add_options()
-        ("genomes,s", po::value<std::string>()->required(), "genomes file: UniMoG, structures or result file (- for standard input)")
+        ("genomes,s", po::value<std::vector<std::string>>(), "genomes file: UniMoG, structures or result file (- for standard input); with --pairs, repeatable: the collection of the rows without a genomes file")
+        ("pairs", po::value<std::string>(), "a sheet of pairs to run, each in DIR/PAIR (- for standard input)")
+        ("keep", po::value<std::string>(), "with --pairs: the pair directories that stay, all, failed or none (default all)")
         ("a", po::value<std::string>(), "the name of genome A (with --b; neither: the file's first two genomes)")
         ("b", po::value<std::string>(), "the name of genome B")
         ("dir,d", po::value<std::string>()->required(), "the pair's directory (created if missing)")
@@ -72,6 +118,7 @@ int runPair(int argc, const char* const argv[]) {
         ("threads", po::value<long long>()->default_value(1), "threads of the solver ({threads}; cbc: threads N above 1)")
         ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)");
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
+        if (values.count("pairs") != 0) return runSheet(values);
         const pair::PairRequest request = requestOf(values);
         const pair::PairOutcome outcome = pair::runPair(request, [](std::string_view line) { printSummary(kInfo, line); });
         const pair::PairSummary& s = outcome.summary;

@@ -23,6 +23,7 @@ constexpr std::array<Entry, 7> kCommands{{
     {"unimog", "convert between UniMoG and structures or result files", runUnimog},
     {"convert", "convert genomes to structures, UniMoG or GRIMM", runConvert},
     {"pair", "the whole road of one pair: genomes, program, solver, resolved genomes, summary", runPair},
+    {"related", "the pairs of a collection that share families, as a sheet of pairs", runRelated},
 }};
 
 void printProgramUsage(std::ostream& out) {

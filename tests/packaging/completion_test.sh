@@ -49,6 +49,8 @@ check "grimm" paralogs convert --to g
 check "genomes.grimm genomes.txt" paralogs convert -i gen
 check "model.lp" paralogs model -s genomes.txt -o mod
 check "" paralogs model --second ""
+check "failed" paralogs pair --pairs s.tsv --keep f
+check "related" paralogs rel
 
 # Every command's options are its help's, long and short.
 for command in $("$paralogs" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p'); do

@@ -1,0 +1,51 @@
+#include "collection/pair_names.hpp"
+
+namespace rp::collection {
+
+namespace {
+
+bool isNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+           c == '-';
+}
+
+void appendSafe(std::string& out, std::string_view name) {
+    for (const char c : name) out += isNameCharacter(c) ? c : '_';
+}
+
+}  // namespace
+
+std::string pairName(std::string_view a, std::string_view b) {
+    std::string joined;
+    joined.reserve(a.size() + b.size() + 2);
+    appendSafe(joined, a);
+    joined += "__";
+    appendSafe(joined, b);
+    const std::size_t start = joined.find_first_not_of("._-");
+    if (start == std::string::npos) return "pair";
+    return joined.substr(start);
+}
+
+bool isUsablePairName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name)
+        if (!isNameCharacter(c)) return false;
+    return true;
+}
+
+std::string PairNamer::next(std::string_view a, std::string_view b) {
+    std::string name = pairName(a, b);
+    if (taken_.count(name) != 0) {
+        for (unsigned number = 2;; ++number) {
+            std::string numbered = name + "." + std::to_string(number);
+            if (taken_.count(numbered) == 0) {
+                name = std::move(numbered);
+                break;
+            }
+        }
+    }
+    taken_.insert(name);
+    return name;
+}
+
+}  // namespace rp::collection

@@ -1,0 +1,227 @@
+#include "pair/pair_batch.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "collection/genome_collection.hpp"
+#include "collection/pair_sheet.hpp"
+#include "formats/genomes_formats.hpp"
+#include "io/input_file.hpp"
+#include "io/output_file.hpp"
+
+namespace rp::pair {
+
+namespace fs = std::filesystem;
+using collection::SheetRow;
+
+namespace {
+
+// The genomes of one file a sheet names, found by name; a name given to more
+// than one genome finds none of them.
+struct GenomesFile {
+    std::string name;  // for messages
+    std::vector<Structure> genomes;
+    std::unordered_map<std::string, std::size_t> byName;
+    std::unordered_map<std::string, std::size_t> counts;
+};
+
+// A row of the sheet with its genomes found.
+struct PlannedPair {
+    const SheetRow* row = nullptr;
+    const std::vector<Structure>* genomes = nullptr;
+    std::size_t a = 0, b = 0;
+    std::string source;  // the genomes' file(s), for messages
+};
+
+class Planner {
+public:
+    Planner(const BatchRequest& request, const std::string& sheetName) : request_(request), sheetName_(sheetName) {
+        if (request.sheet != "-") folder_ = fs::path(request.sheet).parent_path();
+    }
+    PlannedPair plan(const SheetRow& row);
+
+private:
+    const GenomesFile& file(const std::string& genomes, const std::string& where);
+    PlannedPair fromCollection(const SheetRow& row, const std::string& where);
+    PlannedPair fromFile(const SheetRow& row, const std::string& where);
+
+    const BatchRequest& request_;
+    std::string sheetName_;
+    fs::path folder_;
+    std::map<std::string, std::unique_ptr<GenomesFile>> files_;
+    std::unique_ptr<collection::GenomeCollection> collection_;
+};
+
+const GenomesFile& Planner::file(const std::string& genomes, const std::string& where) {
+    const fs::path path = fs::path(genomes).is_absolute() ? fs::path(genomes) : folder_ / genomes;
+    const std::string key = path.lexically_normal().string();
+    std::unique_ptr<GenomesFile>& entry = files_[key];
+    if (entry) return *entry;
+    auto read = std::make_unique<GenomesFile>();
+    try {
+        const formats::InputText input = formats::readInputText(key);
+        read->name = input.name;
+        read->genomes =
+            formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures;
+    } catch (const std::exception& e) {
+        files_.erase(key);
+        throw std::runtime_error(where + ": " + e.what());
+    }
+    for (std::size_t g = 0; g < read->genomes.size(); ++g) {
+        read->byName.emplace(read->genomes[g].name, g);
+        ++read->counts[read->genomes[g].name];
+    }
+    entry = std::move(read);
+    return *entry;
+}
+
+PlannedPair Planner::fromFile(const SheetRow& row, const std::string& where) {
+    const GenomesFile& genomes = file(row.genomes, where);
+    PlannedPair planned{&row, &genomes.genomes, 0, 1, genomes.name};
+    if (row.a.empty()) {
+        if (genomes.genomes.size() < 2)
+            throw std::runtime_error(where + ": " + genomes.name + " holds " + std::to_string(genomes.genomes.size()) +
+                                     " genome(s), a pair needs two");
+        return planned;
+    }
+    std::size_t* at[] = {&planned.a, &planned.b};
+    for (int k = 0; k < 2; ++k) {
+        const std::string& name = k == 0 ? row.a : row.b;
+        const auto count = genomes.counts.find(name);
+        if (count == genomes.counts.end())
+            throw std::runtime_error(where + ": genome " + name + " is not in " + genomes.name);
+        if (count->second > 1)
+            throw std::runtime_error(where + ": genome " + name + " is in " + genomes.name + " more than once");
+        *at[k] = genomes.byName.at(name);
+    }
+    return planned;
+}
+
+PlannedPair Planner::fromCollection(const SheetRow& row, const std::string& where) {
+    if (request_.collection.empty())
+        throw std::runtime_error(where + ": pair " + row.pair +
+                                 " has no genomes file and no collection is given (-s GENOMES)");
+    if (!collection_)
+        collection_ = std::make_unique<collection::GenomeCollection>(collection::readCollection(request_.collection));
+    PlannedPair planned{&row, &collection_->genomes, 0, 0, {}};
+    std::size_t* at[] = {&planned.a, &planned.b};
+    for (int k = 0; k < 2; ++k) {
+        const std::string& name = k == 0 ? row.a : row.b;
+        const std::optional<std::size_t> found = collection_->find(name);
+        if (!found) throw std::runtime_error(where + ": genome " + name + " is not in the collection (-s)");
+        *at[k] = *found;
+    }
+    const std::size_t fileA = collection_->fileOf[planned.a], fileB = collection_->fileOf[planned.b];
+    planned.source = collection_->fileName(fileA) + (fileA == fileB ? "" : " and " + collection_->fileName(fileB));
+    return planned;
+}
+
+PlannedPair Planner::plan(const SheetRow& row) {
+    const std::string where = sheetName_ + " line " + std::to_string(row.line);
+    if (row.pair == kBatchSummary)
+        throw std::runtime_error(where + ": pair " + row.pair + " would take the place of the sheet's summary");
+    return row.genomes.empty() ? fromCollection(row, where) : fromFile(row, where);
+}
+
+// The summary of a pair whose road could not even start or end (its
+// directory or its summary file could not be made).
+PairSummary failedSummary(const PairRequest& request, const std::string& reason) {
+    PairSummary summary;
+    summary["pair"] = request.name;
+    summary["a"] = request.given.at(0).name;
+    summary["b"] = request.given.at(1).name;
+    summary["solver"] = std::string(solverName(request.solver.kind));
+    summary["measure"] = std::string(measureName(request.measure));
+    summary["model"] = std::string(model::modelName(request.model)) + (request.bounds.empty() ? "" : "+bounds");
+    summary["status"] = "failed";
+    summary["note"] = reason;
+    return summary;
+}
+
+std::string progressLine(std::size_t done, std::size_t total, const PairOutcome& outcome, double seconds) {
+    const PairSummary& s = outcome.summary;
+    char head[64], time[32];
+    std::snprintf(head, sizeof head, "[%zu/%zu] ", done, total);
+    std::snprintf(time, sizeof time, "%.2f s", seconds);
+    std::string line = head;
+    line.append(s["pair"]).append(": ").append(s["status"]);
+    if (outcome.failed) return line.append(" (").append(s["note"]).append("), ").append(time);
+    return line.append(", distance ").append(s["distance"].empty() ? "?" : s["distance"]).append(", ").append(time);
+}
+
+PairOutcome runOne(const PairRequest& request) {
+    try {
+        return runPair(request, {});
+    } catch (const std::exception& e) {
+        PairOutcome outcome;
+        outcome.failed = true;
+        outcome.error = e.what();
+        outcome.summary = failedSummary(request, e.what());
+        return outcome;
+    }
+}
+
+}  // namespace
+
+Keep parseKeep(std::string_view text) {
+    if (text == "all") return Keep::all;
+    if (text == "failed") return Keep::failed;
+    if (text == "none") return Keep::none;
+    throw std::invalid_argument("unknown --keep \"" + std::string(text) + "\" (all, failed or none)");
+}
+
+void writeSummaries(std::ostream& out, const std::vector<PairSummary>& rows) {
+    if (rows.empty()) {
+        for (std::size_t i = 0; i < kSummaryColumns.size(); ++i) out << (i == 0 ? "" : "\t") << kSummaryColumns[i];
+        out << '\n';
+        return;
+    }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        std::ostringstream one;
+        writeSummary(one, rows[k]);
+        const std::string text = one.str();
+        out << (k == 0 ? text : text.substr(text.find('\n') + 1));
+    }
+}
+
+BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
+    io::InputFile sheetFile(request.sheet);
+    const std::vector<SheetRow> rows = collection::readPairSheet(sheetFile.stream(), sheetFile.name());
+    Planner planner(request, sheetFile.name());
+    std::vector<PlannedPair> plan;
+    plan.reserve(rows.size());
+    for (const SheetRow& row : rows) plan.push_back(planner.plan(row));
+    std::error_code error;
+    fs::create_directories(request.directory, error);
+    if (error) throw std::runtime_error("cannot create the directory " + request.directory + ": " + error.message());
+    BatchOutcome outcome;
+    for (std::size_t k = 0; k < plan.size(); ++k) {
+        const PlannedPair& p = plan[k];
+        PairRequest one = request.pair;
+        one.given = {(*p.genomes)[p.a], (*p.genomes)[p.b]};
+        one.genomes = p.source;
+        one.a = one.given[0].name;
+        one.b = one.given[1].name;
+        one.name = p.row->pair;
+        one.directory = (fs::path(request.directory) / p.row->pair).string();
+        const auto start = std::chrono::steady_clock::now();
+        const PairOutcome result = runOne(one);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        outcome.failed += result.failed ? 1 : 0;
+        outcome.rows.push_back(result.summary);
+        if (request.keep == Keep::none || (request.keep == Keep::failed && !result.failed))
+            fs::remove_all(one.directory, error);
+        if (progress) progress(progressLine(k + 1, plan.size(), result, took.count()));
+    }
+    io::writeOutputFile((fs::path(request.directory) / kBatchSummary).string(),
+                        [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
+    return outcome;
+}
+
+}  // namespace rp::pair
