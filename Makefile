@@ -99,7 +99,8 @@ bench-typing: build
 # workflow of workflow/ with config/config.yaml: every pair of the example
 # collection (results in results/), then the example sheet of pairs
 # config/samples.tsv (results in results/sheet/), then a typing of the
-# collection (pairs: related, DCJ-indel; results in results/typing/).
+# collection (pairs: related, DCJ-indel; its genomes are 6 to 24 apart, so
+# communities at 12; results in results/typing/).
 SOLVER ?=
 PIPELINE_ARGS ?=
 .PHONY: pipeline
@@ -115,7 +116,7 @@ pipeline: build
 	@echo "--- distance matrix: results/distances.tsv, results/distances.phy"
 	@echo "--- neighbour-joining tree: results/tree.nwk"
 	@echo "--- pictures: results/heatmap.png, results/heatmap.svg, results/pairs/PAIR/pair.png and .svg"
-	snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) pairs=related distance=dcj \
+	snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) pairs=related distance=dcj community_threshold=12 \
 	  results=results/typing $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
 	@echo "--- typing (pairs: related, DCJ-indel): results/typing/communities.tsv, results/typing/network.png"
 	@echo "--- report: $(abspath results/typing/report.html)"

@@ -83,7 +83,8 @@ def draw(table, rows, threshold, prefix):
     xs = [x for x, _ in places.values()] or [0]
     ys = [y for _, y in places.values()] or [0]
     span_x, span_y = max(xs) - min(xs) + 2, max(ys) - min(ys) + 2
-    scale = 12 / max(span_x, span_y)
+    side = min(14.0, max(5.0, math.sqrt(len(places)) * 1.1))  # inches: text stays legible when shown
+    scale = side / max(span_x, span_y)
     figure, axes = plt.subplots(figsize=(max(span_x * scale, 4), max(span_y * scale, 3) + 0.6))
     colours = plt.get_cmap("tab20")
     for number, pairs in edges_of.items():

@@ -38,16 +38,18 @@ td, th { border: 1px solid #ccc; padding: 2px 6px; }
 th { background: #eee; cursor: pointer; }
 tr.failed td { background: #fdd; }
 img { max-width: 100%; }
+img.network { max-height: 640px; }
+img.heatmap { max-width: min(100%, 900px); }
 .counts td:first-child { font-weight: bold; }
 """
 
 
-def image(path, alt):
+def image(path, alt, kind):
     if not os.path.exists(path):
         return f"<p>(no picture {html.escape(os.path.basename(path))})</p>"
     with open(path, "rb") as data:
         encoded = base64.b64encode(data.read()).decode()
-    return f'<img alt="{html.escape(alt)}" src="data:image/png;base64,{encoded}">'
+    return f'<img class="{kind}" alt="{html.escape(alt)}" src="data:image/png;base64,{encoded}">'
 
 
 def counts(genomes, unreadable, related, rows, groups):
@@ -98,7 +100,7 @@ def community_sections(table, folder):
                 newick = text.read().strip()
         parts.append(f'<section id="C{number}"><h3>Community {number}: {len(members)} genomes, '
                      f'{len(subs)} sub-communities</h3><ul>{listed}</ul>'
-                     f'{image(os.path.join(where, "heatmap.png"), f"community {number}: distances and tree")}'
+                     f'{image(os.path.join(where, "heatmap.png"), f"community {number}: distances and tree", "heatmap")}'
                      f'<details><summary>Neighbour-joining tree (Newick)</summary><pre>{html.escape(newick)}</pre>'
                      f'</details></section>')
     if alone:
@@ -124,7 +126,7 @@ def page(args):
             f'</title><style>{STYLE}</style></head><body><h1>Typing of {len(genomes)} genomes</h1>'
             f'<p>Communities: genomes joined by pairs at distance &lt;= {args.threshold:g}; sub-communities by '
             f'Louvain community detection.</p><table class="counts">{listed}</table>'
-            f'<h2>Network</h2>{image(args.network, "network of the collection")}'
+            f'<h2>Network</h2>{image(args.network, "network of the collection", "network")}'
             f'<h2>Communities</h2>{community_sections(table, args.folder)}'
             f'<h2>Failed</h2>{failures(rows, unreadable)}'
             f'<h2>Pairs computed</h2>{pair_table(rows)}<script>{SCRIPT}</script></body></html>\n')
