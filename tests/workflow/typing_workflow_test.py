@@ -132,6 +132,51 @@ def rename_genome(path, old, new):
     return renamed
 
 
+def containments(path):
+    """{frozenset(a, b): containment} of every pair of a UniMoG file,
+    computed here from the family sets."""
+    genomes, name = {}, None
+    with open(path) as text:
+        for line in text:
+            if line.startswith(">"):
+                name = line[1:].strip()
+                genomes[name] = set()
+            elif name:
+                genomes[name] |= {marker.lstrip("-") for marker in line.split() if marker not in ("|", ")")}
+    return {frozenset((a, b)): len(genomes[a] & genomes[b]) / min(len(genomes[a]), len(genomes[b]))
+            for a, b in itertools.combinations(genomes, 2)}
+
+
+def check_completion(args, scratch, check):
+    """A prefilter that skips pairs (min_containment 1: a community of six
+    whose pairs of containment 1 join them all, ten of its fifteen pairs):
+    every pair within a community found is computed all the same, those the
+    prefilter skipped in the completion."""
+    generate(args.workflow, scratch, "strict", 1, 6, 1, seed=5)
+    skipped = [pair for pair, value in containments(os.path.join(scratch, "strict.unimog")).items() if value < 1]
+    check(len(skipped) == 5, f"strict prefilter: the generator changed: {len(skipped)} pairs below 1, not 5")
+    done = snakemake(args, scratch, typing_config([os.path.join(scratch, "strict.unimog")])
+                     + ["min_containment: 1"], results="strict")
+    if not check(done.returncode == 0, f"strict prefilter: snakemake exited with {done.returncode}"):
+        print(done.stdout[-5000:])
+        return
+    results = os.path.join(scratch, "strict")
+    related = {frozenset((r["a"], r["b"])) for r in table(os.path.join(results, "typing", "related.tsv"))}
+    found = {}
+    for row in table(os.path.join(results, "communities.tsv")):
+        found.setdefault(row["community"], []).append(row["genome"])
+    inside = {frozenset(pair) for group in found.values() for pair in itertools.combinations(group, 2)}
+    completed = {frozenset((r["a"], r["b"])): r
+                 for r in table(os.path.join(results, "typing", "completion.summary.tsv"))}
+    check(completed and set(completed) == inside - related,
+          f"strict prefilter: completed {sorted(map(sorted, completed))}, expected {sorted(map(sorted, inside - related))}")
+    check(all(row["status"] == "optimal" for row in completed.values()), "strict prefilter: a completed pair not optimal")
+    rows = computed_rows(results)
+    matrix = table(os.path.join(results, "communities", "C001", "distances.tsv"))
+    check(len(rows) == len(related) + len(completed) and all("NA" not in row.values() for row in matrix),
+          "strict prefilter: the community's matrix is not complete")
+
+
 def run_typing(args, scratch, check):
     truth = generate(args.workflow, scratch, "genomes", 3, 3, 1)
     added = generate(args.workflow, scratch, "added", 1, 3, 4)
@@ -165,6 +210,8 @@ def run_typing(args, scratch, check):
     touched = [path for path, mtime in before.items() if after.get(path) != mtime]
     check(not touched, f"second run: files of pairs already computed changed: {touched[:3]}")
     check(any(row["a"] == "renamed" or row["b"] == "renamed" for row in plan), "second run: no pair of the renamed")
+
+    check_completion(args, scratch, check)
 
     failing = typing_config(files[:4]) + ["solver: custom", "solver_command: 'exit 3'"]
     done = snakemake(args, scratch, failing, results="failing")
