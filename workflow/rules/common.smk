@@ -140,3 +140,21 @@ if TYPING:
 elif not SHEET:
     FINAL_TARGETS += [f"{RESULTS}/distances.tsv", f"{RESULTS}/distances.phy", f"{RESULTS}/tree.nwk",
                       f"{RESULTS}/heatmap.png", f"{RESULTS}/heatmap.svg"]
+
+
+# The typing (rules/typing.smk): the store of computed pairs, the settings
+# that make a pair's key, and the batches of a round's plan.
+import store  # noqa: E402
+
+STORE = str(config.get("store") or f"{RESULTS}/store").rstrip("/")
+TYPING_DIR = f"{RESULTS}/typing"
+THRESHOLD = float(config["community_threshold"])
+SETTINGS = store.settings_text(config["distance"], config["model"], config["bounds"],
+                               str(config["solver_command"]) if SOLVER == "custom" else SOLVER, TIME_LIMIT)
+
+
+def done_batches(wildcards):
+    """The batch files of a round's plan (after its checkpoint)."""
+    todo = checkpoints.plan.get(round=wildcards.round).output.todo
+    names = glob_wildcards(os.path.join(todo, "{todo}.tsv")).todo
+    return expand(f"{TYPING_DIR}/done/{wildcards.round}/{{todo}}.tsv", todo=names)

@@ -8,14 +8,6 @@
 # `paralogs pair --pairs` on them. Two rounds: the related pairs, then the
 # pairs within communities that the prefilter skipped (completion).
 
-import store  # noqa: E402
-
-STORE = str(config.get("store") or f"{RESULTS}/store").rstrip("/")
-TYPING_DIR = f"{RESULTS}/typing"
-THRESHOLD = float(config["community_threshold"])
-SETTINGS = store.settings_text(config["distance"], config["model"], config["bounds"],
-                               str(config["solver_command"]) if SOLVER == "custom" else SOLVER, TIME_LIMIT)
-
 wildcard_constraints:
     round="related|completion",
     todo=r"[0-9a-f]{16}",
@@ -88,13 +80,6 @@ rule typing_batch:
         "{PYTHON:q} {SCRIPTS:q}/store.py batch --paralogs {PARALOGS:q} --genomes {input.genomes:q}"
         " --todo {input.todo:q} --store {STORE:q} --work {params.work:q} -o {output:q}"
         " -- {params.options:q} 2> {log:q}"
-
-
-def done_batches(wildcards):
-    """The batch files of a round's plan (after its checkpoint)."""
-    todo = checkpoints.plan.get(round=wildcards.round).output.todo
-    names = glob_wildcards(os.path.join(todo, "{todo}.tsv")).todo
-    return expand(f"{TYPING_DIR}/done/{wildcards.round}/{{todo}}.tsv", todo=names)
 
 
 rule round_summary:
