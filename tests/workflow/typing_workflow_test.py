@@ -6,7 +6,10 @@ generated collections whose communities are known (generate_collection.py):
   and the communities found are the true ones;
 - adding a community's worth of genomes (and renaming one genome and its
   file) computes only the new pairs, counted, leaves every file of the pairs
-  already computed untouched, and gives the communities of the whole;
+  already computed untouched, and gives the communities of the whole; a new
+  time limit computes every pair again;
+- a prefilter that skips pairs of a community: they are computed in the
+  completion, the community's matrix complete;
 - a solver that fails on every pair gives failed rows and a complete run.
 
   typing_workflow_test.py --workflow DIR --build DIR
@@ -210,6 +213,16 @@ def run_typing(args, scratch, check):
     touched = [path for path, mtime in before.items() if after.get(path) != mtime]
     check(not touched, f"second run: files of pairs already computed changed: {touched[:3]}")
     check(any(row["a"] == "renamed" or row["b"] == "renamed" for row in plan), "second run: no pair of the renamed")
+
+    # a setting that changes the answers (the time limit): every pair again, under new keys
+    keys_before = set(os.listdir(os.path.join(results, "store")))
+    done = snakemake(args, scratch, typing_config(files)[:-2] + ["time_limit: 119", "batch_size: 4"])
+    if not check(done.returncode == 0, f"new time limit: snakemake exited with {done.returncode}"):
+        print(done.stdout[-5000:])
+        return
+    plan = table(os.path.join(results, "typing", "related.plan.tsv"))
+    new_keys = set(os.listdir(os.path.join(results, "store"))) - keys_before
+    check({row["key"] for row in plan} <= new_keys, "new time limit: pairs reused from the old limit")
 
     check_completion(args, scratch, check)
 
