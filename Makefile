@@ -151,7 +151,7 @@ FUZZ_WORK ?= $(FUZZ_BUILD)/work
 FUZZ_CXX ?= clang++-14
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 5000
-FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog grimm
+FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog grimm sheet
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -84,10 +84,17 @@ void checkSolverLog(std::string_view input);
 // "NAME: ...".
 void checkGrimm(std::string_view input);
 
+// The reader of sheets of pairs (fuzz/sheet_checks.cpp): a read either
+// succeeds, with usable and distinct pair names, both genome names or
+// neither, values without tabs or blanks at their ends, increasing line
+// numbers, and the rows written back as a sheet read the same; or fails
+// with "NAME line N: ..." naming a line the input has, or "NAME: empty".
+void checkSheet(std::string_view input);
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog", "bounds", "solverlog", "grimm"), or
+// "genomes", "solvers", "unimog", "bounds", "solverlog", "grimm", "sheet"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

@@ -9,8 +9,16 @@ bool isNameCharacter(char c) {
            c == '-';
 }
 
+// One "_" for each character outside the set; a character of several UTF-8
+// bytes is one character, as the workflow counts it.
 void appendSafe(std::string& out, std::string_view name) {
-    for (const char c : name) out += isNameCharacter(c) ? c : '_';
+    for (const char c : name) {
+        if (isNameCharacter(c)) {
+            out += c;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            out += '_';
+        }
+    }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ struct SheetRow {
 
 // Reads a sheet; `name` names it in messages. Throws std::runtime_error
 // "NAME line N: ..." for a line it cannot use: a header without the pair or
-// genomes column or with a column twice, more fields than the header, a
+// genomes column, with a column twice or with only one of a and b, more fields than the header, a
 // pair name that is empty, not [A-Za-z0-9._-] or "." or "..", a pair named
 // twice, a row naming one genome only or one genome twice, and a row with
 // neither a genomes file nor genome names; "NAME: empty ..." without a header.

@@ -28,6 +28,23 @@ FamilySets familySets(const std::vector<Structure>& genomes) {
     return sets;
 }
 
+std::size_t dropCommonFamilies(FamilySets& sets, double maxShare) {
+    std::vector<std::size_t> holders(sets.families, 0);
+    for (const auto& own : sets.ofGenome)
+        for (const std::uint32_t f : own) ++holders[f];
+    const double most = maxShare * static_cast<double>(sets.ofGenome.size());
+    std::vector<bool> common(sets.families, false);
+    std::size_t dropped = 0;
+    for (std::size_t f = 0; f < sets.families; ++f) {
+        common[f] = static_cast<double>(holders[f]) > most;
+        dropped += common[f] ? 1 : 0;
+    }
+    if (dropped == 0) return 0;
+    for (auto& own : sets.ofGenome)
+        own.erase(std::remove_if(own.begin(), own.end(), [&](std::uint32_t f) { return common[f]; }), own.end());
+    return dropped;
+}
+
 double containmentOf(std::size_t shared, std::size_t inA, std::size_t inB) {
     const std::size_t fewer = std::min(inA, inB);
     return fewer == 0 ? 0.0 : static_cast<double>(shared) / static_cast<double>(fewer);

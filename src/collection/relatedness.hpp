@@ -25,6 +25,12 @@ struct FamilySets {
 
 FamilySets familySets(const std::vector<Structure>& genomes);
 
+// Leaves out of every genome's set the families found in more than
+// `maxShare` of the genomes (mobile elements shared by most of a
+// collection); returns how many families were left out. A share of 1
+// leaves none out.
+std::size_t dropCommonFamilies(FamilySets& sets, double maxShare);
+
 struct RelatedPair {
     std::uint32_t a = 0, b = 0;  // genome indices, a < b
     std::uint32_t shared = 0;    // distinct families in both

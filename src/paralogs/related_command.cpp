@@ -25,7 +25,9 @@ constexpr CommandInfo kInfo{
     "families of the genome with fewer, Jaccard = distinct families in both / in either.\n"
     "Writes the pairs at or above C as a sheet of pairs (pair, genomes, a, b, containment,\n"
     "jaccard) that paralogs pair --pairs and the workflow run. Genome names must be unique\n"
-    "across the collection."};
+    "across the collection. Families found in most genomes (mobile elements) raise the\n"
+    "containment of unrelated pairs: --max-family-share S leaves out the families found in\n"
+    "more than a share S of the genomes."};
 
 constexpr double kDefaultMinContainment = 0.5;
 
@@ -63,9 +65,16 @@ void run(const po::variables_map& values) {
     const double minContainment = values["min-containment"].as<double>();
     if (!(minContainment >= 0 && minContainment <= 1))
         throw UsageError("--min-containment must be a number from 0 to 1");
+    const double maxShare = values["max-family-share"].as<double>();
+    if (!(maxShare > 0 && maxShare <= 1)) throw UsageError("--max-family-share must be a number above 0, at most 1");
     if (output.empty()) throw UsageError("--output must not be empty");
     const collection::GenomeCollection genomes = collection::readCollection(files);
-    const collection::FamilySets sets = collection::familySets(genomes.genomes);
+    collection::FamilySets sets = collection::familySets(genomes.genomes);
+    const std::size_t dropped = collection::dropCommonFamilies(sets, maxShare);
+    if (maxShare < 1)
+        printSummary(kInfo, std::to_string(dropped) + " of " + std::to_string(sets.families) +
+                                " families are found in more than " + decimals(maxShare) +
+                                " of the genomes and left out");
     const bool large = genomes.genomes.size() >= kProgressFrom;
     const auto progress = [&](std::size_t done, std::size_t total, std::size_t kept) {
         if (large)
@@ -93,6 +102,8 @@ int runRelated(int argc, const char* const argv[]) {
          "genomes file of the collection (repeatable; - for standard input)")
         ("min-containment", po::value<double>()->default_value(kDefaultMinContainment, "0.5"),
          "keep the pairs whose containment is at least C (0 to 1; 0: every pair sharing a family)")
+        ("max-family-share", po::value<double>()->default_value(1.0, "1"),
+         "leave out the families found in more than this share of the genomes (above 0, at most 1; 1: none)")
         ("output,o", po::value<std::string>()->default_value("-"), "the sheet of pairs (- for standard output)");
     return runCommand(kInfo, options, argc, argv, run);
 }

@@ -1,0 +1,218 @@
+// paralogs pair --pairs through the binary: every pair of a sheet equals one
+// paralogs pair of that pair, field by field (timing aside) and file by
+// file; --keep; a failed pair is a row; the sheets it refuses, with the line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pair/pair_summary.hpp"
+#include "support/process.hpp"
+#include "support/solvers.hpp"
+#include "support/temp_dir.hpp"
+
+namespace rp::pair {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessResult;
+using test::TempDir;
+using Summary = std::map<std::string, std::string>;
+
+ProcessResult paralogs(const TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), "pair");
+    return test::runProcess(RP_PARALOGS_PATH, args, dir.path());
+}
+
+std::vector<std::string> split(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// Every line of a summary file by column; the header must be the summary's.
+std::vector<Summary> readSummaries(const std::string& path) {
+    std::istringstream text(test::readFile(path));
+    std::string line;
+    std::getline(text, line);
+    const std::vector<std::string> names = split(line);
+    EXPECT_EQ(names, std::vector<std::string>(kSummaryColumns.begin(), kSummaryColumns.end()));
+    std::vector<Summary> rows;
+    while (std::getline(text, line)) {
+        const std::vector<std::string> values = split(line);
+        EXPECT_EQ(values.size(), names.size()) << line;
+        Summary row;
+        for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) row[names[i]] = values[i];
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Genomes whose families all have one copy in each: no free choice.
+const char* const kForced = ">x\na b -c d e |\n>y\na -b c e d |\n>z\nd e a |\n";
+// Genome "bad" holds label a.1 twice: its pairs fail.
+const char* const kBad = "2\na 2\nb 1\n2\nok 0 ; 1 ;\nL 3 : +a.1+b.1+a.2;\nbad 0 ; 1 ;\nL 3 : +a.1+b.1+a.1;\n";
+
+// The collection of the tests: the example, the forced file, the bad file;
+// the sheet in its own folder, naming files relative to it.
+void writeCollection(const TempDir& dir) {
+    fs::create_directories(dir.file("genomes"));
+    fs::create_directories(dir.file("sheets"));
+    fs::copy_file(RP_SOURCE_DIR "/examples/structs.txt", dir.file("genomes/structs.txt"));
+    dir.write("genomes/forced.unimog", kForced);
+    dir.write("genomes/bad.txt", kBad);
+    dir.write("sheets/pairs.tsv",
+              "# pairs of both kinds\n"
+              "pair\tgenomes\ta\tb\tcontainment\n"
+              "first\t../genomes/structs.txt\t\t\t1.0\n"
+              "g2__g3\t../genomes/structs.txt\tg2\tg3\t1.0\n"
+              "g3__g1\t../genomes/structs.txt\tg3\tg1\t1.0\n"
+              "x__y\t\tx\ty\t1.0\n"
+              "y__z\t../genomes/forced.unimog\ty\tz\t0.6\n"
+              "ok__bad\t../genomes/bad.txt\tok\tbad\t1.0\n");
+}
+
+struct SheetPair {
+    const char* pair;
+    const char* genomes;
+    const char* a;
+    const char* b;
+};
+const SheetPair kSheetPairs[] = {
+    {"first", "genomes/structs.txt", "", ""},
+    {"g2__g3", "genomes/structs.txt", "g2", "g3"},
+    {"g3__g1", "genomes/structs.txt", "g3", "g1"},
+    {"x__y", "genomes/forced.unimog", "x", "y"},
+    {"y__z", "genomes/forced.unimog", "y", "z"},
+    {"ok__bad", "genomes/bad.txt", "ok", "bad"},
+};
+
+TEST(PairBatch, EachPairEqualsItsOwnRun) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    for (const char* distance : {"breakpoint", "dcj"}) {
+        TempDir dir;
+        writeCollection(dir);
+        const ProcessResult batch = paralogs(
+            dir, {"--pairs", "sheets/pairs.tsv", "-d", "out", "-s", "genomes/forced.unimog", "--distance", distance});
+        ASSERT_EQ(batch.status, 0) << batch.err;
+        std::vector<Summary> rows = readSummaries(dir.file("out/summary.tsv"));
+        ASSERT_EQ(rows.size(), std::size(kSheetPairs));
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const SheetPair& p = kSheetPairs[k];
+            std::vector<std::string> args{"-s", p.genomes, "-d", std::string("one/") + p.pair, "--distance", distance};
+            if (*p.a != '\0') args.insert(args.end(), {"--a", p.a, "--b", p.b});
+            paralogs(dir, args);
+            const std::vector<Summary> own = readSummaries(dir.file(std::string("one/") + p.pair + "/summary.tsv"));
+            ASSERT_EQ(own.size(), 1u);
+            Summary expected = own[0], found = rows[k];
+            EXPECT_FALSE(found["wall_s"].empty() && found["status"] != "failed") << p.pair;
+            expected.erase("wall_s");
+            found.erase("wall_s");
+            EXPECT_EQ(found, expected) << distance << " " << p.pair;
+            for (const char* file : {"model.lp", "resolved.txt", "solution.xml", "pair.txt"}) {
+                const std::string mine = std::string("out/") + p.pair + "/" + file;
+                const std::string theirs = std::string("one/") + p.pair + "/" + file;
+                EXPECT_EQ(dir.exists(mine), dir.exists(theirs)) << mine;
+                if (dir.exists(theirs)) EXPECT_EQ(dir.read(mine), dir.read(theirs)) << mine;
+            }
+        }
+        // What the rows say, beyond their equality.
+        EXPECT_EQ(rows[0]["a"] + rows[0]["b"], "g1g2");
+        EXPECT_EQ(rows[3]["solver"], "none");
+        EXPECT_EQ(rows[3]["status"], "optimal");
+        EXPECT_EQ(rows[5]["status"], "failed");
+        EXPECT_NE(rows[5]["note"].find("occurs twice"), std::string::npos) << rows[5]["note"];
+        EXPECT_NE(batch.err.find("paralogs pair: [1/6] first: optimal, distance "), std::string::npos) << batch.err;
+        EXPECT_NE(batch.err.find("paralogs pair: [6/6] ok__bad: failed ("), std::string::npos) << batch.err;
+        EXPECT_NE(batch.err.find("paralogs pair: 6 pairs, 1 failed; summary in out/summary.tsv"), std::string::npos);
+    }
+}
+
+TEST(PairBatch, KeepChoosesTheDirectoriesThatStay) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    const struct {
+        const char* keep;
+        std::set<std::string> entries;
+    } cases[] = {
+        {"all", {"first", "g2__g3", "g3__g1", "x__y", "y__z", "ok__bad", "summary.tsv"}},
+        {"failed", {"ok__bad", "summary.tsv"}},
+        {"none", {"summary.tsv"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        writeCollection(dir);
+        const ProcessResult run =
+            paralogs(dir, {"--pairs", "sheets/pairs.tsv", "-d", "out", "-s", "genomes/forced.unimog", "--keep", c.keep});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::set<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(dir.file("out"))) entries.insert(entry.path().filename());
+        EXPECT_EQ(entries, c.entries) << c.keep;
+        EXPECT_EQ(readSummaries(dir.file("out/summary.tsv")).size(), 6u) << c.keep;
+    }
+}
+
+TEST(PairBatch, RefusesSheetsItCannotUse) {
+    const struct {
+        const char* sheet;
+        std::vector<std::string> more;
+        const char* message;
+    } cases[] = {
+        {"pair\tgenomes\ta\np\tgenomes/structs.txt\tg1\n", {}, "paralogs pair: sheets/s.tsv line 1: the header has the column \"a\" without the column \"b\""},
+        {"pair\ta\tb\np\tg1\tg2\n", {}, "paralogs pair: sheets/s.tsv line 1: the header has no column \"genomes\""},
+        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg9\n", {},
+         "paralogs pair: sheets/s.tsv line 2: genome g9 is not in genomes/structs.txt"},
+        {"pair\tgenomes\ta\tb\n#\np\t\tg1\tx\n", {"-s", "genomes/forced.unimog"},
+         "paralogs pair: sheets/s.tsv line 3: genome g1 is not in the collection (-s)"},
+        {"pair\tgenomes\ta\tb\np\t\tx\ty\n", {}, "paralogs pair: sheets/s.tsv line 2: pair p has no genomes file and no collection"},
+        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg2\np\t../genomes/structs.txt\tg1\tg3\n", {},
+         "paralogs pair: sheets/s.tsv line 3: pair p is listed twice (first on line 2)"},
+        {"pair\tgenomes\np\tmissing.unimog\n", {}, "paralogs pair: sheets/s.tsv line 2: cannot open sheets/missing.unimog"},
+        {"pair\tgenomes\nsummary.tsv\t../genomes/structs.txt\n", {}, "paralogs pair: sheets/s.tsv line 2: pair summary.tsv would"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        writeCollection(dir);
+        dir.write("sheets/s.tsv", c.sheet);
+        std::vector<std::string> args{"--pairs", "sheets/s.tsv", "-d", "out"};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const ProcessResult run = paralogs(dir, args);
+        EXPECT_EQ(run.status, 1) << c.sheet;
+        EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+        EXPECT_FALSE(dir.exists("out")) << "a refused sheet ran pairs: " << c.sheet;
+    }
+}
+
+TEST(PairBatch, CommandLinesItRefuses) {
+    TempDir dir;
+    writeCollection(dir);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"--pairs", "sheets/none.tsv", "-d", "out"}, 1, "paralogs pair: cannot open sheets/none.tsv"},
+        {{"--pairs", "sheets/pairs.tsv", "-d", "out", "--keep", "some"}, 2, "paralogs pair: unknown --keep \"some\""},
+        {{"--pairs", "sheets/pairs.tsv", "-d", "out", "--a", "g1"}, 2, "paralogs pair: --a names one pair"},
+        {{"--pairs", "sheets/pairs.tsv", "-d", "out", "--name", "n"}, 2, "paralogs pair: --name names one pair"},
+        {{"-s", "genomes/structs.txt", "-d", "out", "--keep", "all"}, 2, "paralogs pair: --keep goes with --pairs"},
+        {{"-s", "genomes/structs.txt", "-s", "genomes/forced.unimog", "-d", "out"}, 2,
+         "paralogs pair: one pair takes one genomes file"},
+        {{"--pairs", "sheets/pairs.tsv"}, 2, "paralogs pair: the option '--dir' is required"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult run = paralogs(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+        EXPECT_FALSE(dir.exists("out"));
+    }
+}
+
+}  // namespace
+}  // namespace rp::pair
