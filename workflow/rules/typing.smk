@@ -15,17 +15,20 @@ wildcard_constraints:
 
 rule related:
     """The pairs sharing at least min_containment of the smaller genome's
-    families, as a pairs sheet."""
+    families (those in more than max_family_share of the genomes left out),
+    as a pairs sheet."""
     input:
         rules.collection.output.unimog,
     output:
         f"{TYPING_DIR}/related.tsv",
     params:
         minimum=config["min_containment"],
+        share=config["max_family_share"],
     log:
         f"{RESULTS}/logs/related.log",
     shell:
-        "{PARALOGS:q} related -s {input:q} --min-containment {params.minimum} -o {output:q} 2> {log:q}"
+        "{PARALOGS:q} related -s {input:q} --min-containment {params.minimum}"
+        " --max-family-share {params.share} -o {output:q} 2> {log:q}"
 
 
 rule completion_sheet:
