@@ -252,6 +252,26 @@ class Communities(unittest.TestCase):
         self.assertEqual(sorted(subs.values(), key=sorted), [set(left), set(right)])
 
 
+class Network(unittest.TestCase):
+    def test_one_group_of_dots_per_community_and_a_line_per_close_pair(self):
+        import xml.etree.ElementTree as ElementTree
+        import network
+        table = [{"genome": g, "community": c, "subcommunity": f"{c}.1", "size": "3"}
+                 for c, names in (("1", "abc"), ("2", "def"), ("3", "g")) for g in names]
+        rows = [{"a": a, "b": b, "status": "optimal", "distance": d}
+                for a, b, d in (("a", "b", "1"), ("b", "c", "2"), ("a", "c", "4"), ("d", "e", "3"), ("e", "f", "2"),
+                                ("d", "f", "9"), ("c", "d", "9"))]
+        with tempfile.TemporaryDirectory(prefix="rp-network-") as scratch:
+            network.draw(table, rows, 4, os.path.join(scratch, "net"))
+            tree = ElementTree.parse(os.path.join(scratch, "net.svg"))
+            self.assertTrue(os.path.getsize(os.path.join(scratch, "net.png")) > 0)
+        ids = [element.get("id") for element in tree.iter() if element.get("id")]
+        self.assertEqual(sorted(i for i in ids if i.startswith("community_")),
+                         ["community_1", "community_2", "community_3"])
+        lines = [element for element in tree.iter() if element.get("id", "").startswith("line2d")]
+        self.assertEqual(len(lines), 5)  # the close pairs within communities, nothing else
+
+
 class Report(unittest.TestCase):
     def test_one_table_row_per_pair_the_failed_listed_and_nothing_from_outside(self):
         import report

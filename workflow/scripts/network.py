@@ -35,18 +35,24 @@ def groups_of(table):
     return sorted(groups.items())
 
 
-def community_layout(group, edges, seed):
-    """{genome: (x, y)} within a unit disc (a single genome at the centre)."""
-    if len(group) == 1:
-        return {group[0]: (0.0, 0.0)}
+def community_graph(group, edges, threshold):
+    """The community's close pairs, an edge weighing T + 1 - distance."""
     graph = networkx.Graph()
     graph.add_nodes_from(group)
-    graph.add_edges_from(edges)
+    graph.add_weighted_edges_from((a, b, threshold + 1 - distance) for a, b, distance in edges)
+    return graph
+
+
+def community_layout(graph, seed):
+    """{genome: (x, y)} within a unit disc (a single genome at the centre);
+    closer pairs pull harder."""
+    if graph.number_of_nodes() == 1:
+        return {next(iter(graph.nodes)): (0.0, 0.0)}
     return {name: (float(x), float(y))
             for name, (x, y) in networkx.spring_layout(graph, seed=seed, iterations=60).items()}
 
 
-def packed(groups, edges_of, seed=communities.SEED):
+def packed(groups, graphs, seed=communities.SEED):
     """{genome: (x, y)} and [(number, size, (x, y) of its label)]: each
     community scaled by the root of its size and placed in rows."""
     places, labels = {}, []
@@ -58,7 +64,7 @@ def packed(groups, edges_of, seed=communities.SEED):
         if x > 0 and x + 2 * radius > width:
             x, y, row_height = 0.0, y - row_height - 0.8, 0.0
         centre = (x + radius, y - radius)
-        for name, (px, py) in community_layout(group, edges_of.get(number, []), seed).items():
+        for name, (px, py) in community_layout(graphs[number], seed).items():
             places[name] = (centre[0] + px * (radius - 0.3), centre[1] + py * (radius - 0.3))
         labels.append((number, len(group), (centre[0], y + 0.15)))
         x += 2 * radius + 0.4
@@ -76,10 +82,11 @@ def draw(table, rows, threshold, prefix):
     groups = groups_of(table)
     community = {row["genome"]: int(row["community"]) for row in table}
     edges_of = {}
-    for a, b, _ in communities.close_pairs(rows, threshold):
+    for a, b, distance in communities.close_pairs(rows, threshold):
         if a in community and community.get(b) == community[a]:
-            edges_of.setdefault(community[a], []).append((a, b))
-    places, labels = packed(groups, edges_of)
+            edges_of.setdefault(community[a], []).append((a, b, distance))
+    graphs = {number: community_graph(group, edges_of.get(number, []), threshold) for number, group in groups}
+    places, labels = packed(groups, graphs)
     xs = [x for x, _ in places.values()] or [0]
     ys = [y for _, y in places.values()] or [0]
     span_x, span_y = max(xs) - min(xs) + 2, max(ys) - min(ys) + 2
@@ -87,13 +94,17 @@ def draw(table, rows, threshold, prefix):
     scale = side / max(span_x, span_y)
     figure, axes = plt.subplots(figsize=(max(span_x * scale, 4), max(span_y * scale, 3) + 0.6))
     colours = plt.get_cmap("tab20")
-    for number, pairs in edges_of.items():
-        for a, b in pairs:
-            axes.plot([places[a][0], places[b][0]], [places[a][1], places[b][1]],
-                      color="#bbbbbb", linewidth=0.4, zorder=1)
-    dot = max(4, 60 / math.sqrt(max(len(places), 1)))
+    for number, graph in graphs.items():
+        # every close pair faint, the closest ones that join the community (its
+        # minimum spanning tree by distance) drawn plainly
+        spanning = {frozenset(edge) for edge in networkx.maximum_spanning_tree(graph).edges}
+        for a, b in graph.edges:
+            strong = frozenset((a, b)) in spanning
+            axes.plot([places[a][0], places[b][0]], [places[a][1], places[b][1]], color=colour(colours, number),
+                      alpha=0.7 if strong else 0.12, linewidth=0.8 if strong else 0.3, zorder=1)
+    dot = max(12.0, 2500.0 / max(len(places), 1)) if len(places) > NAMES_UP_TO else 60.0
     for number, group in groups:
-        axes.scatter([places[n][0] for n in group], [places[n][1] for n in group], s=dot * dot / 4,
+        axes.scatter([places[n][0] for n in group], [places[n][1] for n in group], s=min(dot, 120.0),
                      color=colour(colours, number), edgecolors="black", linewidths=0.3, zorder=2,
                      gid=f"community_{number}")
         if len(places) <= NAMES_UP_TO:
