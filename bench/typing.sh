@@ -80,9 +80,11 @@ start=$(now)
 related_s=$(seconds "$start" "$(now)")
 kept=$(($(wc -l < "$data/related.tsv") - 1))
 
-# typing FILES...: the workflow over the files in $data/run; prints its wall time
+# typing NAME FILES...: the workflow over the files in $data/run, its log
+# $data/NAME.log; prints its wall time
 typing() {
-    local start
+    local start name=$1
+    shift
     {
         echo "genomes:"
         for file in "$@"; do echo "  - $file"; done
@@ -96,14 +98,14 @@ typing() {
     } > "$data/config.yaml"
     start=$(now)
     snakemake --snakefile "$root/workflow/Snakefile" --directory "$data/run" --cores "$jobs" \
-        --configfile "$data/config.yaml" > "$data/run.log" 2>&1 || { tail -30 "$data/run.log" >&2; exit 1; }
+        --configfile "$data/config.yaml" > "$data/$name.log" 2>&1 || { tail -30 "$data/$name.log" >&2; exit 1; }
     seconds "$start" "$(now)"
 }
 
 mkdir -p "$data/run"
-first_s=$(typing "$data/first.unimog")
+first_s=$(typing first "$data/first.unimog")
 cp "$data/run/results/summary.tsv" "$data/first.summary.tsv"
-second_s=$(typing "$data/first.unimog" "$data/added.unimog")
+second_s=$(typing added "$data/first.unimog" "$data/added.unimog")
 
 start=$(now)
 "$python" "$generator" --communities $((large / members)) --members "$members" --markers "$markers" \
@@ -114,8 +116,27 @@ large_s=$(seconds "$start" "$(now)")
 large_kept=$(($(wc -l < "$data/large.related.tsv") - 1))
 
 "$python" - "$data" "$first_s" "$second_s" "$jobs" <<'EOF'
-import csv, sys, os
+import csv, sys, os, re, datetime
 data, first, second, jobs = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
+
+
+def batch_seconds(log):
+    """The sum of the batch jobs' durations in a Snakemake log (to the second)."""
+    start, end, moment, rule = {}, {}, None, None
+    for line in open(log):
+        stamp = re.match(r"\[(\w{3} \w{3} +\d+ [\d:]+ \d{4})\]", line)
+        if stamp:
+            moment = datetime.datetime.strptime(stamp.group(1), "%a %b %d %H:%M:%S %Y")
+        elif re.match(r"(local)?rule (\w+):", line):
+            rule = re.match(r"(local)?rule (\w+):", line).group(2)
+        elif line.strip().startswith("jobid:") and rule == "typing_batch":
+            start[line.split()[1]] = moment
+        elif line.startswith("Finished job "):
+            end[line.split()[2].rstrip(".")] = moment
+    return sum((end[job] - start[job]).total_seconds() for job in start if job in end), len(start)
+
+
+batches, count = batch_seconds(os.path.join(data, "first.log"))
 rows = list(csv.DictReader(open(os.path.join(data, "first.summary.tsv")), delimiter="\t"))
 completion = os.path.join(data, "run", "results", "typing", "completion.summary.tsv")
 own = sum(float(row.get("wall_s") or 0) for row in rows)
@@ -124,9 +145,12 @@ for row in rows:
     status[row["status"]] = status.get(row["status"], 0) + 1
 print(f"pairs_computed_first\t{len(rows)}")
 print(f"pairs_status_first\t{' '.join(f'{k}={v}' for k, v in sorted(status.items()))}")
-print(f"pairs_own_s\t{own:.1f}")
+print(f"pairs_wall_s_sum\t{own:.1f}")
+print(f"batch_jobs_first\t{count}")
+print(f"batch_jobs_s_sum\t{batches:.0f}")
 print(f"pairs_per_hour\t{len(rows) / first * 3600:.0f}")
-print(f"share_not_pairs\t{max(0.0, 1 - own / (jobs * first)):.3f}")
+print(f"share_not_batches\t{max(0.0, 1 - batches / (jobs * first)):.3f}")
+print(f"share_not_pairs_wall_s\t{max(0.0, 1 - own / (jobs * first)):.3f}")
 print(f"second_over_first\t{second / first:.3f}")
 EOF
 printf 'genomes\t%s\ncommunities\t%s\nmarkers\t%s\nrelated_s\t%s\npairs_kept\t%s\n' \
