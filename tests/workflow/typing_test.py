@@ -268,8 +268,9 @@ class Network(unittest.TestCase):
         ids = [element.get("id") for element in tree.iter() if element.get("id")]
         self.assertEqual(sorted(i for i in ids if i.startswith("community_")),
                          ["community_1", "community_2", "community_3"])
-        lines = [element for element in tree.iter() if element.get("id", "").startswith("line2d")]
-        self.assertEqual(len(lines), 5)  # the close pairs within communities, nothing else
+        groups = [element for element in tree.iter() if element.get("id", "").startswith(("faint_", "tree_"))]
+        paths = sum(1 for group in groups for element in group.iter() if element.tag.endswith("path"))
+        self.assertEqual(paths, 5)  # the close pairs within communities, nothing else
 
 
 class Report(unittest.TestCase):
