@@ -121,8 +121,9 @@ def draw(table, rows, threshold, prefix):
             axes.text(x, y, f"C{number} ({size})", ha="center", va="bottom", fontsize=7)
     axes.set_aspect("equal")
     axes.axis("off")
-    axes.set_title(f"{len(places)} genomes in {len(groups)} communities (pairs at distance <= {threshold:g})",
-                   fontsize=10, pad=18)
+    # above the axes and their community labels, whatever the picture's size
+    figure.suptitle(f"{len(places)} genomes in {len(groups)} communities (pairs at distance <= {threshold:g})",
+                    fontsize=10, y=1.0, va="bottom")
     for extension in ("png", "svg"):
         temporary = f"{prefix}.tmp.{extension}"
         figure.savefig(temporary, dpi=150, bbox_inches="tight",
