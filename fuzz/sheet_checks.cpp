@@ -10,7 +10,9 @@
 namespace rp::fuzz {
 namespace {
 
-[[noreturn]] void fail(const std::string& what) { throw CheckFailure(what); }
+[[noreturn]] void fail(const std::string& what) {
+    throw CheckFailure(what);
+}
 
 std::size_t linesIn(std::string_view input) {
     std::size_t lines = 0;
@@ -33,7 +35,8 @@ void checkRow(const collection::SheetRow& row, std::size_t previous, std::size_t
     if (!row.a.empty() && row.a == row.b) fail("a row names one genome twice: " + row.pair);
     if (row.genomes.empty() && row.a.empty()) fail("a row with neither genomes file nor names: " + row.pair);
     for (const std::string* value : {&row.genomes, &row.a, &row.b})
-        if (value->find_first_of("\t\n") != std::string::npos || (!value->empty() && (value->front() == ' ' || value->back() == ' ')))
+        if (value->find_first_of("\t\n") != std::string::npos ||
+            (!value->empty() && (value->front() == ' ' || value->back() == ' ')))
             fail("a value keeps a tab, a line break or a blank at an end: " + row.pair);
 }
 

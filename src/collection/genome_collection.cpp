@@ -1,5 +1,6 @@
 #include "collection/genome_collection.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "formats/genomes_formats.hpp"
@@ -23,9 +24,9 @@ void addGenomes(GenomeCollection& collection, const std::string& path, std::vect
         const auto [at, added] = collection.byName.emplace(genome.name, collection.genomes.size());
         if (!added) {
             const std::size_t first = collection.fileOf[at->second];
-            const std::string where = first == file ? "twice in " + collection.fileName(file)
-                                                    : "in both " + collection.fileName(first) + " and " +
-                                                          collection.fileName(file);
+            const std::string where =
+                first == file ? "twice in " + collection.fileName(file)
+                              : "in both " + collection.fileName(first) + " and " + collection.fileName(file);
             throw std::runtime_error("genome " + genome.name + " is " + where +
                                      "; genome names must be unique across the collection");
         }
@@ -37,6 +38,9 @@ void addGenomes(GenomeCollection& collection, const std::string& path, std::vect
 GenomeCollection readCollection(const std::vector<std::string>& paths) {
     GenomeCollection collection;
     for (const std::string& path : paths) {
+        if (std::find(collection.files.begin(), collection.files.end(), path) != collection.files.end())
+            throw std::runtime_error((path == "-" ? std::string("standard input") : path) +
+                                     " is given twice; each genomes file of a collection is given once");
         const formats::InputText input = formats::readInputText(path);
         addGenomes(collection, path,
                    formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures);

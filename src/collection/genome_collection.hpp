@@ -15,9 +15,9 @@
 namespace rp::collection {
 
 struct GenomeCollection {
-    std::vector<std::string> files;      // as given, in order
-    std::vector<Structure> genomes;      // file order, then order in the file
-    std::vector<std::size_t> fileOf;     // index into files, one per genome
+    std::vector<std::string> files;   // as given, in order
+    std::vector<Structure> genomes;   // file order, then order in the file
+    std::vector<std::size_t> fileOf;  // index into files, one per genome
     std::unordered_map<std::string, std::size_t> byName;
 
     // The genome named `name`, or nothing.
@@ -32,7 +32,7 @@ struct GenomeCollection {
 void addGenomes(GenomeCollection& collection, const std::string& path, std::vector<Structure> genomes);
 
 // Reads every file in order. Throws std::runtime_error naming the file and
-// where it fails, or a name that two genomes share.
+// where it fails, a file given twice, or a name that two genomes share.
 GenomeCollection readCollection(const std::vector<std::string>& paths);
 
 }  // namespace rp::collection

@@ -53,8 +53,10 @@ Columns columnsOf(const std::vector<std::string>& header, const std::string& whe
         if (header[i] == "b") columns.b = i;
     }
     for (const auto& [column, at] : {std::pair{"pair", pair}, std::pair{"genomes", genomes}})
-        if (!at) throw std::runtime_error(where + ": the header has no column \"" + column + "\" (a sheet of pairs "
-                                                   "has the columns pair, genomes and optionally a and b)");
+        if (!at)
+            throw std::runtime_error(where + ": the header has no column \"" + column +
+                                     "\" (a sheet of pairs "
+                                     "has the columns pair, genomes and optionally a and b)");
     if (columns.a.has_value() != columns.b.has_value())
         throw std::runtime_error(where + ": the header has the column \"" + (columns.a ? "a" : "b") +
                                  "\" without the column \"" + (columns.a ? "b" : "a") + "\"");

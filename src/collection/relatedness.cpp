@@ -71,8 +71,7 @@ std::vector<std::vector<std::uint32_t>> invertedIndex(const FamilySets& sets) {
 
 }  // namespace
 
-Relatedness relatedPairs(const FamilySets& sets, double minContainment,
-                                      const RelatednessProgress& progress) {
+Relatedness relatedPairs(const FamilySets& sets, double minContainment, const RelatednessProgress& progress) {
     const std::vector<std::vector<std::uint32_t>> genomesOf = invertedIndex(sets);
     const std::size_t total = sets.ofGenome.size();
     std::vector<std::uint32_t> shared(total, 0);
@@ -125,8 +124,7 @@ void writeRelatedSheet(std::ostream& out, const GenomeCollection& collection,
         const std::string& a = collection.genomes[p.a].name;
         const std::string& b = collection.genomes[p.b].name;
         const std::size_t fileA = collection.fileOf[p.a];
-        const std::string& genomes =
-            fileA == collection.fileOf[p.b] ? genomesColumn[fileA] : std::string();
+        const std::string& genomes = fileA == collection.fileOf[p.b] ? genomesColumn[fileA] : std::string();
         std::snprintf(numbers, sizeof numbers, "%.6f\t%.6f", p.containment, p.jaccard);
         out << namer.next(a, b) << '\t' << genomes << '\t' << a << '\t' << b << '\t' << numbers << '\n';
     }

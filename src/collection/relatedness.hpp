@@ -52,8 +52,7 @@ struct Relatedness {
 
 // Every pair that shares at least one family and whose containment is at
 // least `minContainment`.
-Relatedness relatedPairs(const FamilySets& sets, double minContainment,
-                                      const RelatednessProgress& progress = {});
+Relatedness relatedPairs(const FamilySets& sets, double minContainment, const RelatednessProgress& progress = {});
 
 // The sheet of pairs: header "pair genomes a b containment jaccard", one
 // line per pair, names made unique as the workflow makes them, numbers with

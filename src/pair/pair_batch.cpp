@@ -31,6 +31,9 @@ struct GenomesFile {
     std::unordered_map<std::string, std::size_t> counts;
 };
 
+// How often the summary of the pairs done so far is written while a sheet runs.
+constexpr std::chrono::seconds kSummaryEvery{30};
+
 // A row of the sheet with its genomes found.
 struct PlannedPair {
     const SheetRow* row = nullptr;
@@ -82,6 +85,8 @@ const GenomesFile& Planner::file(const std::string& genomes, const std::string& 
 }
 
 PlannedPair Planner::fromFile(const SheetRow& row, const std::string& where) {
+    if (row.genomes == "-")
+        throw std::runtime_error(where + ": pair " + row.pair + ": a sheet names genomes files, not standard input");
     const GenomesFile& genomes = file(row.genomes, where);
     PlannedPair planned{&row, &genomes.genomes, 0, 1, genomes.name};
     if (row.a.empty()) {
@@ -201,6 +206,8 @@ BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
     fs::create_directories(request.directory, error);
     if (error) throw std::runtime_error("cannot create the directory " + request.directory + ": " + error.message());
     BatchOutcome outcome;
+    const std::string summary = (fs::path(request.directory) / kBatchSummary).string();
+    auto written = std::chrono::steady_clock::now();
     for (std::size_t k = 0; k < plan.size(); ++k) {
         const PlannedPair& p = plan[k];
         PairRequest one = request.pair;
@@ -218,9 +225,14 @@ BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
         if (request.keep == Keep::none || (request.keep == Keep::failed && !result.failed))
             fs::remove_all(one.directory, error);
         if (progress) progress(progressLine(k + 1, plan.size(), result, took.count()));
+        // Now and then the pairs done so far, so that an interrupted run
+        // keeps them.
+        if (std::chrono::steady_clock::now() - written >= kSummaryEvery && k + 1 < plan.size()) {
+            io::writeOutputFile(summary, [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
+            written = std::chrono::steady_clock::now();
+        }
     }
-    io::writeOutputFile((fs::path(request.directory) / kBatchSummary).string(),
-                        [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
+    io::writeOutputFile(summary, [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
     return outcome;
 }
 

@@ -40,7 +40,8 @@ inline constexpr const char* kBatchSummary = "summary.tsv";
 // Reads the sheet and every genomes file it needs, checks every row (a
 // genome it names must be in its file, or in the collection for a row
 // without one), then runs the pairs in sheet order and writes
-// DIR/summary.tsv. Throws std::runtime_error, before any pair runs, for a
+// DIR/summary.tsv (also every 30 s with the pairs done so far, so that an
+// interrupted run keeps them). Throws std::runtime_error, before any pair runs, for a
 // sheet or a genomes file that cannot be read or a row that cannot be used
 // ("SHEET line N: ..."). `progress` gets one line per pair.
 BatchOutcome runPairs(const BatchRequest& request, const Progress& progress);

@@ -178,8 +178,10 @@ void Road::writeModel() {
     if (request_.measure == Measure::breakpoint) {
         const model::MatchingProgram program = model::buildMatchingProgram(pair, matching);
         pairs_ = program.pairs;
-        if (const auto forced = forcedMatching(pair, matching))
-            answerWithoutSolver(pair, *forced, static_cast<double>(model::scoreMatching(*pair.a, *pair.b, *forced).objective()));
+        if (const auto forced = forcedMatching(pair, matching)) {
+            const model::Score forcedScore = model::scoreMatching(*pair.a, *pair.b, *forced);
+            answerWithoutSolver(pair, *forced, static_cast<double>(forcedScore.objective()));
+        }
         counts = std::to_string(program.variables()) + " variables (" + std::to_string(program.zNames.size()) +
                  " z), " + std::to_string(program.rows.size()) + " constraints";
         comment.push_back(counts);
@@ -198,11 +200,12 @@ void Road::writeModel() {
         io::writeOutputFile(path(files::model),
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
         const auto forced = program.counts.freeZ == 0 ? forcedMatching(pair, matching) : std::nullopt;
-        if (forced)
-            answerWithoutSolver(pair, *forced,
-                                static_cast<double>(model::objectiveAt(program.lp, model::dcjStartValues(program, pair, *forced))));
-        else if (request_.solver.kind == SolverKind::cbc)
+        if (forced) {
+            const std::vector<std::int64_t> values = model::dcjStartValues(program, pair, *forced);
+            answerWithoutSolver(pair, *forced, static_cast<double>(model::objectiveAt(program.lp, values)));
+        } else if (request_.solver.kind == SolverKind::cbc) {
             writeStart(program, pair, matching);
+        }
     }
     for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
         warnings_.push_back("paralogs model: warning: family " + family +

@@ -1,5 +1,6 @@
 // paralogs pair: the whole road of one pair of genomes in one process, from
 // the genomes file to the resolved genomes and the pair's summary.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -75,13 +76,16 @@ pair::PairRequest requestOf(const po::variables_map& values) {
 
 pair::BatchRequest batchOf(const po::variables_map& values) {
     for (const char* single : {"a", "b", "name"})
-        if (values.count(single) != 0) throw UsageError(std::string("--") + single + " names one pair; the sheet names them with --pairs");
+        if (values.count(single) != 0)
+            throw UsageError(std::string("--") + single + " names one pair; the sheet names them with --pairs");
     pair::BatchRequest batch;
     batch.sheet = values["pairs"].as<std::string>();
     batch.directory = values["dir"].as<std::string>();
     if (batch.sheet.empty()) throw UsageError("--pairs must not be empty");
     if (batch.directory.empty()) throw UsageError("--dir must not be empty");
     if (values.count("genomes") != 0) batch.collection = values["genomes"].as<std::vector<std::string>>();
+    if (batch.sheet == "-" && std::find(batch.collection.begin(), batch.collection.end(), "-") != batch.collection.end())
+        throw UsageError("standard input can be the sheet (--pairs -) or a genomes file (-s -), not both");
     try {
         if (values.count("keep") != 0) batch.keep = pair::parseKeep(values["keep"].as<std::string>());
     } catch (const std::invalid_argument& e) {

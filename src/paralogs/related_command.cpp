@@ -17,17 +17,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr CommandInfo kInfo{
-    "related", "-s GENOMES [-s GENOMES ...] [--min-containment C] [-o SHEET]",
-    "Finds the pairs of a collection of genomes (every genome of every file given; UniMoG,\n"
-    "GRIMM, structures or result files, compressed or not) that share families, through an\n"
-    "index from families to genomes: containment = distinct families in both / distinct\n"
-    "families of the genome with fewer, Jaccard = distinct families in both / in either.\n"
-    "Writes the pairs at or above C as a sheet of pairs (pair, genomes, a, b, containment,\n"
-    "jaccard) that paralogs pair --pairs and the workflow run. Genome names must be unique\n"
-    "across the collection. Families found in most genomes (mobile elements) raise the\n"
-    "containment of unrelated pairs: --max-family-share S leaves out the families found in\n"
-    "more than a share S of the genomes."};
+constexpr CommandInfo kInfo{"related",
+                            "-s GENOMES [-s GENOMES ...] [--min-containment C] [--max-family-share S] [-o SHEET]",
+                            "Finds the pairs of a collection of genomes (every genome of every file given; UniMoG,\n"
+                            "GRIMM, structures or result files, compressed or not) that share families, through an\n"
+                            "index from families to genomes: containment = distinct families in both / distinct\n"
+                            "families of the genome with fewer, Jaccard = distinct families in both / in either.\n"
+                            "Writes the pairs at or above C as a sheet of pairs (pair, genomes, a, b, containment,\n"
+                            "jaccard) that paralogs pair --pairs and the workflow run. Genome names must be unique\n"
+                            "across the collection. Families found in most genomes (mobile elements) raise the\n"
+                            "containment of unrelated pairs: --max-family-share S leaves out the families found in\n"
+                            "more than a share S of the genomes."};
 
 constexpr double kDefaultMinContainment = 0.5;
 
@@ -83,9 +83,8 @@ void run(const po::variables_map& values) {
     };
     const collection::Relatedness related = collection::relatedPairs(sets, minContainment, progress);
     const std::vector<std::string> column = genomesColumn(files, output);
-    io::writeOutputFile(output, [&](std::ostream& out) {
-        collection::writeRelatedSheet(out, genomes, column, related.kept);
-    });
+    io::writeOutputFile(output,
+                        [&](std::ostream& out) { collection::writeRelatedSheet(out, genomes, column, related.kept); });
     printSummary(kInfo, std::to_string(genomes.genomes.size()) + " genomes in " + std::to_string(files.size()) +
                             " file(s), " + std::to_string(sets.families) + " families; " +
                             std::to_string(related.sharing) + " pairs share a family, " +
@@ -97,14 +96,13 @@ void run(const po::variables_map& values) {
 
 int runRelated(int argc, const char* const argv[]) {
     po::options_description options;
-    options.add_options()
-        ("genomes,s", po::value<std::vector<std::string>>()->required(),
-         "genomes file of the collection (repeatable; - for standard input)")
-        ("min-containment", po::value<double>()->default_value(kDefaultMinContainment, "0.5"),
-         "keep the pairs whose containment is at least C (0 to 1; 0: every pair sharing a family)")
-        ("max-family-share", po::value<double>()->default_value(1.0, "1"),
-         "leave out the families found in more than this share of the genomes (above 0, at most 1; 1: none)")
-        ("output,o", po::value<std::string>()->default_value("-"), "the sheet of pairs (- for standard output)");
+    options.add_options()("genomes,s", po::value<std::vector<std::string>>()->required(),
+                          "genomes file of the collection (repeatable; - for standard input)")(
+        "min-containment", po::value<double>()->default_value(kDefaultMinContainment, "0.5"),
+        "keep the pairs whose containment is at least C (0 to 1; 0: every pair sharing a family)")(
+        "max-family-share", po::value<double>()->default_value(1.0, "1"),
+        "leave out the families found in more than this share of the genomes (above 0, at most 1; 1: none)")(
+        "output,o", po::value<std::string>()->default_value("-"), "the sheet of pairs (- for standard output)");
     return runCommand(kInfo, options, argc, argv, run);
 }
 

@@ -1,9 +1,9 @@
 // Pair names as the workflow's collection script gives them.
+#include "collection/pair_names.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "collection/pair_names.hpp"
 
 namespace rp::collection {
 namespace {
@@ -19,8 +19,10 @@ TEST(PairNames, AsTheWorkflowWritesThem) {
         {"_x", "y", "x__y"},
         {".-_a", "b", "a__b"},
         {"", "", "pair"},
-        {"\xc3\xa9", "b", "b"},             // é: one character, one underscore, stripped
-        {"a\xc3\xa9" "b", "\xe2\x82\xac", "a_b___"},  // é and €: one underscore each
+        {"\xc3\xa9", "b", "b"},  // é: one character, one underscore, stripped
+        {"a\xc3\xa9"
+         "b",
+         "\xe2\x82\xac", "a_b___"},  // é and €: one underscore each
         {"a\tb", "c", "a_b__c"},
     };
     for (const auto& c : cases) EXPECT_EQ(pairName(c.a, c.b), c.name) << c.a << " " << c.b;

@@ -1,11 +1,11 @@
 // The sheet of pairs: what it reads, and every line it refuses, with its
 // line number.
+#include "collection/pair_sheet.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
-
-#include "collection/pair_sheet.hpp"
 
 namespace rp::collection {
 namespace {

@@ -1,5 +1,7 @@
 // Relatedness through the inverted index against a brute force over all
 // pairs of random collections, and the sheet it writes.
+#include "collection/relatedness.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +12,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "collection/relatedness.hpp"
 
 namespace rp::collection {
 namespace {
@@ -56,7 +56,8 @@ std::vector<std::set<std::string>> bruteFamilies(const std::vector<Structure>& g
         for (const std::string& f : sets.back()) ++holders[f];
     }
     for (auto& set : sets)
-        std::erase_if(set, [&](const std::string& f) { return double(holders[f]) > maxShare * double(genomes.size()); });
+        std::erase_if(set,
+                      [&](const std::string& f) { return double(holders[f]) > maxShare * double(genomes.size()); });
     return sets;
 }
 
@@ -75,8 +76,7 @@ TEST(Relatedness, EqualsTheBruteForceOverAllPairs) {
                     for (std::uint32_t b = a + 1; b < genomes.size(); ++b) {
                         const auto &inA = families[a], &inB = families[b];
                         std::vector<std::string> both;
-                        std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(),
-                                              std::back_inserter(both));
+                        std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(both));
                         if (both.empty()) continue;
                         ++sharing;
                         const double containment = double(both.size()) / double(std::min(inA.size(), inB.size()));
@@ -118,13 +118,14 @@ TEST(Relatedness, ProgressReachesEveryGenome) {
     std::mt19937 random(7);
     const std::vector<Structure> genomes = randomCollection(random, 2500, 50, 5);
     std::size_t last = 0, calls = 0, kept = 0;
-    const Relatedness found = relatedPairs(familySets(genomes), 0.5, [&](std::size_t done, std::size_t total, std::size_t k) {
-        EXPECT_EQ(total, genomes.size());
-        EXPECT_GT(done, last);
-        last = done;
-        kept = k;
-        ++calls;
-    });
+    const Relatedness found =
+        relatedPairs(familySets(genomes), 0.5, [&](std::size_t done, std::size_t total, std::size_t k) {
+            EXPECT_EQ(total, genomes.size());
+            EXPECT_GT(done, last);
+            last = done;
+            kept = k;
+            ++calls;
+        });
     EXPECT_EQ(last, genomes.size());
     EXPECT_EQ(calls, 3u);
     EXPECT_EQ(kept, found.kept.size());
@@ -162,7 +163,8 @@ TEST(Collection, NamesMustBeUniqueAcrossFiles) {
         addGenomes(collection, "two", {genomeOf("c", {}), genomeOf("a", {})});
         FAIL() << "a name twice was taken";
     } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()), "genome a is in both one and two; genome names must be unique across the collection");
+        EXPECT_EQ(std::string(e.what()),
+                  "genome a is in both one and two; genome names must be unique across the collection");
     }
     GenomeCollection single;
     EXPECT_THROW(addGenomes(single, "-", {genomeOf("a", {}), genomeOf("a", {})}), std::runtime_error);

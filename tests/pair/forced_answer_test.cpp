@@ -1,5 +1,7 @@
 // Pairs without a free choice of matching: which they are, under every
 // model, and their answer without a solver against CBC on the same program.
+#include "pair/forced_answer.hpp"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "model/genome_pair.hpp"
-#include "pair/forced_answer.hpp"
 #include "solution/solution_reader.hpp"
 #include "support/genomes.hpp"
 #include "support/process.hpp"
@@ -39,8 +40,8 @@ TEST(ForcedAnswer, PairsWithoutChoice) {
         {"L:+a.1+b.1-c.1", "L:+c.1+a.1+b.1", ModelKind::maximum, {}, 3},
         {"L:+a.1+b.1-c.1", "L:+c.1+a.1+b.1", ModelKind::exemplar, {}, 3},
         {"L:+a.1+b.1-c.1", "L:+c.1+a.1+b.1", ModelKind::intermediate, {}, 3},
-        {"L:+a.1+x.1 C:+b.1", "L:+b.1+y.1+a.1", ModelKind::maximum, {}, 2},   // x and y in one genome only
-        {"L:+a.1+a.2+b.1", "L:+a.1+b.1", ModelKind::maximum, {}, -1},          // which copy of a
+        {"L:+a.1+x.1 C:+b.1", "L:+b.1+y.1+a.1", ModelKind::maximum, {}, 2},  // x and y in one genome only
+        {"L:+a.1+a.2+b.1", "L:+a.1+b.1", ModelKind::maximum, {}, -1},        // which copy of a
         {"L:+a.1+a.2+b.1", "L:+a.1+a.2+b.1", ModelKind::exemplar, {}, -1},
         {"L:+a.1+b.1", "L:+a.1+b.1", ModelKind::maximum, {{"a", {0, 1}, 1}}, -1},  // a matched or not
         {"L:+a.1+b.1", "L:+a.1+b.1", ModelKind::maximum, {{"a", {0, 0}, 1}}, 1},   // a never matched

@@ -86,12 +86,9 @@ struct SheetPair {
     const char* b;
 };
 const SheetPair kSheetPairs[] = {
-    {"first", "genomes/structs.txt", "", ""},
-    {"g2__g3", "genomes/structs.txt", "g2", "g3"},
-    {"g3__g1", "genomes/structs.txt", "g3", "g1"},
-    {"x__y", "genomes/forced.unimog", "x", "y"},
-    {"y__z", "genomes/forced.unimog", "y", "z"},
-    {"ok__bad", "genomes/bad.txt", "ok", "bad"},
+    {"first", "genomes/structs.txt", "", ""},      {"g2__g3", "genomes/structs.txt", "g2", "g3"},
+    {"g3__g1", "genomes/structs.txt", "g3", "g1"}, {"x__y", "genomes/forced.unimog", "x", "y"},
+    {"y__z", "genomes/forced.unimog", "y", "z"},   {"ok__bad", "genomes/bad.txt", "ok", "bad"},
 };
 
 TEST(PairBatch, EachPairEqualsItsOwnRun) {
@@ -120,7 +117,9 @@ TEST(PairBatch, EachPairEqualsItsOwnRun) {
                 const std::string mine = std::string("out/") + p.pair + "/" + file;
                 const std::string theirs = std::string("one/") + p.pair + "/" + file;
                 EXPECT_EQ(dir.exists(mine), dir.exists(theirs)) << mine;
-                if (dir.exists(theirs)) EXPECT_EQ(dir.read(mine), dir.read(theirs)) << mine;
+                if (dir.exists(theirs)) {
+                    EXPECT_EQ(dir.read(mine), dir.read(theirs)) << mine;
+                }
             }
         }
         // What the rows say, beyond their equality.
@@ -148,8 +147,8 @@ TEST(PairBatch, KeepChoosesTheDirectoriesThatStay) {
     for (const auto& c : cases) {
         TempDir dir;
         writeCollection(dir);
-        const ProcessResult run =
-            paralogs(dir, {"--pairs", "sheets/pairs.tsv", "-d", "out", "-s", "genomes/forced.unimog", "--keep", c.keep});
+        const ProcessResult run = paralogs(
+            dir, {"--pairs", "sheets/pairs.tsv", "-d", "out", "-s", "genomes/forced.unimog", "--keep", c.keep});
         ASSERT_EQ(run.status, 0) << run.err;
         std::set<std::string> entries;
         for (const auto& entry : fs::directory_iterator(dir.file("out"))) entries.insert(entry.path().filename());
@@ -164,17 +163,29 @@ TEST(PairBatch, RefusesSheetsItCannotUse) {
         std::vector<std::string> more;
         const char* message;
     } cases[] = {
-        {"pair\tgenomes\ta\np\tgenomes/structs.txt\tg1\n", {}, "paralogs pair: sheets/s.tsv line 1: the header has the column \"a\" without the column \"b\""},
+        {"pair\tgenomes\ta\np\tgenomes/structs.txt\tg1\n",
+         {},
+         "paralogs pair: sheets/s.tsv line 1: the header has the column \"a\" without the column \"b\""},
         {"pair\ta\tb\np\tg1\tg2\n", {}, "paralogs pair: sheets/s.tsv line 1: the header has no column \"genomes\""},
-        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg9\n", {},
+        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg9\n",
+         {},
          "paralogs pair: sheets/s.tsv line 2: genome g9 is not in genomes/structs.txt"},
-        {"pair\tgenomes\ta\tb\n#\np\t\tg1\tx\n", {"-s", "genomes/forced.unimog"},
+        {"pair\tgenomes\ta\tb\n#\np\t\tg1\tx\n",
+         {"-s", "genomes/forced.unimog"},
          "paralogs pair: sheets/s.tsv line 3: genome g1 is not in the collection (-s)"},
-        {"pair\tgenomes\ta\tb\np\t\tx\ty\n", {}, "paralogs pair: sheets/s.tsv line 2: pair p has no genomes file and no collection"},
-        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg2\np\t../genomes/structs.txt\tg1\tg3\n", {},
+        {"pair\tgenomes\ta\tb\np\t\tx\ty\n",
+         {},
+         "paralogs pair: sheets/s.tsv line 2: pair p has no genomes file and no collection"},
+        {"pair\tgenomes\ta\tb\np\t../genomes/structs.txt\tg1\tg2\np\t../genomes/structs.txt\tg1\tg3\n",
+         {},
          "paralogs pair: sheets/s.tsv line 3: pair p is listed twice (first on line 2)"},
-        {"pair\tgenomes\np\tmissing.unimog\n", {}, "paralogs pair: sheets/s.tsv line 2: cannot open sheets/missing.unimog"},
-        {"pair\tgenomes\nsummary.tsv\t../genomes/structs.txt\n", {}, "paralogs pair: sheets/s.tsv line 2: pair summary.tsv would"},
+        {"pair\tgenomes\np\t-\n", {}, "paralogs pair: sheets/s.tsv line 2: pair p: a sheet names genomes files"},
+        {"pair\tgenomes\np\tmissing.unimog\n",
+         {},
+         "paralogs pair: sheets/s.tsv line 2: cannot open sheets/missing.unimog"},
+        {"pair\tgenomes\nsummary.tsv\t../genomes/structs.txt\n",
+         {},
+         "paralogs pair: sheets/s.tsv line 2: pair summary.tsv would"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -202,9 +213,11 @@ TEST(PairBatch, CommandLinesItRefuses) {
         {{"--pairs", "sheets/pairs.tsv", "-d", "out", "--a", "g1"}, 2, "paralogs pair: --a names one pair"},
         {{"--pairs", "sheets/pairs.tsv", "-d", "out", "--name", "n"}, 2, "paralogs pair: --name names one pair"},
         {{"-s", "genomes/structs.txt", "-d", "out", "--keep", "all"}, 2, "paralogs pair: --keep goes with --pairs"},
-        {{"-s", "genomes/structs.txt", "-s", "genomes/forced.unimog", "-d", "out"}, 2,
+        {{"-s", "genomes/structs.txt", "-s", "genomes/forced.unimog", "-d", "out"},
+         2,
          "paralogs pair: one pair takes one genomes file"},
         {{"--pairs", "sheets/pairs.tsv"}, 2, "paralogs pair: the option '--dir' is required"},
+        {{"--pairs", "-", "-s", "-", "-d", "out"}, 2, "paralogs pair: standard input can be the sheet"},
     };
     for (const auto& c : cases) {
         const ProcessResult run = paralogs(dir, c.args);
