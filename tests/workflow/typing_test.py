@@ -158,19 +158,21 @@ class Plan(unittest.TestCase):
 
 FAKE_PARALOGS = """#!/bin/sh
 # stand-in for paralogs pair --pairs SHEET -s G -d DIR ...: one optimal line a
-# pair (a folder with one file each) or, with FAIL set, nothing at all
+# pair (a folder with one file each); with FAIL set, nothing at all; with
+# PARTIAL set, the first pair only and a crash
 [ -n "$FAIL" ] && { echo "paralogs: broken on purpose" >&2; exit 2; }
 sheet=$3; dir=$7
 printf 'pair\\ta\\tb\\tstatus\\tdistance\\tnote\\n' > "$dir/summary.tsv"
 tail -n +2 "$sheet" | while IFS="$(printf '\\t')" read -r pair genomes a b; do
   mkdir -p "$dir/$pair"; echo answer > "$dir/$pair/answer.txt"
   printf '%s\\t%s\\t%s\\toptimal\\t2\\t\\n' "$pair" "$a" "$b" >> "$dir/summary.tsv"
+  [ -n "$PARTIAL" ] && { echo "paralogs: killed on purpose" >&2; exit 3; }
 done
 """
 
 
 class Batch(unittest.TestCase):
-    def run_batch(self, scratch, fail):
+    def run_batch(self, scratch, fail, partial=False):
         import store
         program = os.path.join(scratch, "paralogs")
         with open(program, "w") as out:
@@ -183,7 +185,8 @@ class Batch(unittest.TestCase):
                                "--paralogs", program, "--genomes", "g.unimog", "--todo", todo,
                                "--store", os.path.join(scratch, "store"), "--work", os.path.join(scratch, "work"),
                                "-o", os.path.join(scratch, "done.tsv"), "--", "--distance", "dcj"],
-                              env=dict(os.environ, FAIL="1" if fail else ""), capture_output=True, text=True)
+                              env=dict(os.environ, FAIL="1" if fail else "", PARTIAL="1" if partial else ""),
+                              capture_output=True, text=True)
         self.assertEqual(done.returncode, 0, done.stderr)
         return store.read_tsv(os.path.join(scratch, "done.tsv"))[1]
 
@@ -201,6 +204,15 @@ class Batch(unittest.TestCase):
                 if fail:
                     self.assertIn("broken on purpose", rows[0]["note"])
                 self.assertFalse(os.path.exists(os.path.join(scratch, "work")))
+
+    def test_a_run_cut_short_keeps_the_pairs_it_finished(self):
+        import store
+        with tempfile.TemporaryDirectory(prefix="rp-batch-") as scratch:
+            rows = self.run_batch(scratch, fail=False, partial=True)
+            self.assertEqual([row["status"] for row in rows], ["optimal", "failed", "failed"])
+            self.assertIn("killed on purpose", rows[2]["note"])
+            self.assertEqual(store.stored_row(os.path.join(scratch, "store"), "k0")["status"], "optimal")
+            self.assertEqual(store.stored_row(os.path.join(scratch, "store"), "k1")["status"], "failed")
 
 
 def union_find_groups(names, edges):

@@ -168,22 +168,23 @@ def failed_rows(todo_rows, columns, reason):
 
 
 def run_batch(args, options):
-    """`paralogs pair --pairs` on the batch: (columns, rows in sheet order)."""
+    """`paralogs pair --pairs` on the batch: (columns, rows in sheet order).
+    A run that ends without a pair's line (killed, crashed) leaves that pair
+    failed with the reason; the lines it wrote are kept."""
     _, todo_rows = read_tsv(args.todo)
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
     command = [args.paralogs, "pair", "--pairs", args.todo, "-s", args.genomes, "-d", args.work, *options]
     done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     sys.stderr.write(done.stderr)
+    columns, by_pair = FALLBACK_COLUMNS, {}
     summary = os.path.join(args.work, "summary.tsv")
     if os.path.exists(summary):
         columns, rows = read_tsv(summary)
         by_pair = {row["pair"]: row for row in rows}
-        if all(todo["pair"] in by_pair for todo in todo_rows):
-            return columns, [by_pair[todo["pair"]] for todo in todo_rows]
     lines = done.stderr.strip().splitlines()
     reason = f"paralogs pair --pairs exited with {done.returncode}: {lines[-1] if lines else 'no message'}"
-    return FALLBACK_COLUMNS, failed_rows(todo_rows, FALLBACK_COLUMNS, reason)
+    return columns, [by_pair.get(todo["pair"]) or failed_rows([todo], columns, reason)[0] for todo in todo_rows]
 
 
 def store_pair(store, work, columns, row):
