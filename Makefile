@@ -2,7 +2,7 @@
 # shipped example, `make test` builds everything and runs every test, `make
 # pipeline` runs the workflow on its example collection,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
-# bench-model`, `bench-dcj`, `bench-solution`, `bench-workflow` and `bench-many` the rest.
+# bench-model`, `bench-dcj`, `bench-solution`, `bench-workflow`, `bench-many` and `bench-typing` the rest.
 # All install what is missing first (Debian packages).
 
 BUILD ?= build
@@ -11,7 +11,8 @@ SIZE ?= medium
 PACKAGES := g++ make cmake libboost-dev libboost-program-options-dev \
             libboost-filesystem-dev libboost-iostreams-dev libzstd-dev libgtest-dev time \
             gzip bzip2 xz-utils zstd coinor-cbc glpk-utils snakemake help2man dpkg-dev \
-            python3-biopython python3-matplotlib python3-numpy python3-jsonschema
+            python3-biopython python3-matplotlib python3-numpy python3-jsonschema \
+            python3-networkx chromium
 
 .PHONY: deps deps-debian configure programs build demo test bench clean
 
@@ -71,7 +72,7 @@ bench: build
 # passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real,
 # BENCH_ARGS="--genomes 8 --genes 300" for a quick bench-many).
 BENCH_ARGS ?=
-.PHONY: bench-model bench-dcj bench-solution bench-workflow bench-many
+.PHONY: bench-model bench-dcj bench-solution bench-workflow bench-many bench-typing
 bench-many: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/many.sh $(BENCH_ARGS)
 
@@ -88,10 +89,18 @@ bench-solution: build
 bench-workflow: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/workflow.sh $(BENCH_ARGS)
 
+# `make bench-typing [BENCH_ARGS='--genomes 200 --communities 4 --large 2000']`:
+# a typing of 1,000 generated genomes in 20 communities (long: run it at low
+# priority, nice -n 19 make bench-typing).
+bench-typing: build
+	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/typing.sh $(BENCH_ARGS)
+
 # `make pipeline [SOLVER=glpsol] [PIPELINE_ARGS=...]` runs the Snakemake
 # workflow of workflow/ with config/config.yaml: every pair of the example
 # collection (results in results/), then the example sheet of pairs
-# config/samples.tsv (results in results/sheet/).
+# config/samples.tsv (results in results/sheet/), then a typing of the
+# collection (pairs: related, DCJ-indel; its genomes are 6 to 24 apart, so
+# communities at 12; results in results/typing/).
 SOLVER ?=
 PIPELINE_ARGS ?=
 .PHONY: pipeline
@@ -107,6 +116,10 @@ pipeline: build
 	@echo "--- distance matrix: results/distances.tsv, results/distances.phy"
 	@echo "--- neighbour-joining tree: results/tree.nwk"
 	@echo "--- pictures: results/heatmap.png, results/heatmap.svg, results/pairs/PAIR/pair.png and .svg"
+	snakemake --cores $(JOBS) --config build=$(abspath $(BUILD)) pairs=related distance=dcj community_threshold=12 \
+	  results=results/typing $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
+	@echo "--- typing (pairs: related, DCJ-indel): results/typing/communities.tsv, results/typing/network.png"
+	@echo "--- report: $(abspath results/typing/report.html)"
 
 clean:
 	rm -rf $(BUILD)

@@ -26,14 +26,15 @@ SCRIPTS = os.path.join(workflow.basedir, "scripts")
 SOLVER = str(config["solver"])
 TIME_LIMIT = int(config["time_limit"])
 GENOME_FILES = [config["genomes"]] if isinstance(config["genomes"], str) else list(config["genomes"])
-SHEET = str(config.get("samples") or "") or (config["pairs"] if config["pairs"] != "all" else "")
+TYPING = config["pairs"] == "related" and not config.get("samples")  # rules/typing.smk
+SHEET = str(config.get("samples") or "") or (config["pairs"] if config["pairs"] not in ("all", "related") else "")
 
 if SOLVER == "custom" and not str(config["solver_command"]).strip():
     raise ValueError("config: solver custom needs a solver_command (a shell command with {lp} and {solution})")
 if config["bounds"] and not os.path.isfile(config["bounds"]):
     raise ValueError(f"config: bounds: no file {config['bounds']}")
 if not SHEET and not GENOME_FILES:
-    raise ValueError("config: pairs all needs a collection: genomes (one or more genomes files)")
+    raise ValueError(f"config: pairs {config['pairs']} needs a collection: genomes (one or more genomes files)")
 
 
 def _collection():
@@ -89,10 +90,11 @@ try:
         PAIRS = _sheet_pairs(SHEET)
     else:
         COLLECTION = _collection()
-        PAIRS = [(name, a, b, None) for name, a, b in collection.all_pairs([n for n, _ in COLLECTION])]
+        PAIRS = [] if TYPING else [(name, a, b, None)
+                                   for name, a, b in collection.all_pairs([n for n, _ in COLLECTION])]
 except collection.Failure as failure:
     raise ValueError(str(failure)) from None
-if not PAIRS:
+if not PAIRS and not TYPING:
     raise ValueError("config: no pairs (a collection of one genome?)")
 BATCHES = collection.batches(PAIRS, int(config["batch_size"]))
 BATCH_NAMES = [collection.batch_name(number) for number in range(1, len(BATCHES) + 1)]
@@ -103,7 +105,9 @@ _plot = config["plot_pairs"]
 if isinstance(_plot, str):  # from --config: true, false, or names separated by commas
     _plot = {"true": True, "false": False, "": False}.get(_plot.strip().lower(),
                                                         [name.strip() for name in _plot.split(",") if name.strip()])
-if _plot is True:
+if TYPING:  # a typing draws the network and the communities, not each pair
+    PLOT_PAIRS = []
+elif _plot is True:
     PLOT_PAIRS = PAIR_NAMES
 elif _plot is False:
     PLOT_PAIRS = []
@@ -130,6 +134,27 @@ def pair_options(threads):
 
 FINAL_TARGETS = [f"{RESULTS}/summary.tsv"]
 FINAL_TARGETS += expand(f"{RESULTS}/pairs/{{pair}}/pair.{{extension}}", pair=PLOT_PAIRS, extension=("png", "svg"))
-if not SHEET:
+if TYPING:
+    FINAL_TARGETS += [f"{RESULTS}/communities.tsv", f"{RESULTS}/network.png", f"{RESULTS}/network.svg",
+                      f"{RESULTS}/report.html"]
+elif not SHEET:
     FINAL_TARGETS += [f"{RESULTS}/distances.tsv", f"{RESULTS}/distances.phy", f"{RESULTS}/tree.nwk",
                       f"{RESULTS}/heatmap.png", f"{RESULTS}/heatmap.svg"]
+
+
+# The typing (rules/typing.smk): the store of computed pairs, the settings
+# that make a pair's key, and the batches of a round's plan.
+import store  # noqa: E402
+
+STORE = str(config.get("store") or f"{RESULTS}/store").rstrip("/")
+TYPING_DIR = f"{RESULTS}/typing"
+THRESHOLD = float(config["community_threshold"])
+SETTINGS = store.settings_text(config["distance"], config["model"], config["bounds"],
+                               str(config["solver_command"]) if SOLVER == "custom" else SOLVER, TIME_LIMIT)
+
+
+def done_batches(wildcards):
+    """The batch files of a round's plan (after its checkpoint)."""
+    todo = checkpoints.plan.get(round=wildcards.round).output.todo
+    names = glob_wildcards(os.path.join(todo, "{todo}.tsv")).todo
+    return expand(f"{TYPING_DIR}/done/{wildcards.round}/{{todo}}.tsv", todo=names)
