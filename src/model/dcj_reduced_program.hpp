@@ -7,6 +7,9 @@
 //     matched: its z_F.I.J is a column fixed to 1 by its bounds (so that the
 //     solver's answer still names it for resolve-paralogs), counted in the
 //     objective and in no row; a copy that the model must match has no indel edge;
+//   - a pair of copies that the anchored conserved adjacency decides
+//     (dcj_reductions.hpp) is fixed the same way, and taken out of its
+//     family's free copies and range of pairs;
 //   - the edges no choice touches (adjacencies, the extremity edges of those
 //     pairs, the indel edges of copies that stay unmatched) are contracted
 //     into segments between the extremities that have a choice; a segment
@@ -37,6 +40,7 @@ namespace rp::model {
 struct DcjReducedCounts {
     std::size_t families = 0;       // families with genes in both genomes
     std::size_t fixedPairs = 0;     // pairs decided before the program (z fixed to 1)
+    std::size_t anchoredPairs = 0;  // of them, decided by the anchored conserved adjacency
     std::size_t freeZ = 0;          // z columns left to the solver
     std::size_t segments = 0;       // segments between free extremities or telomeres
     std::size_t fixedCycles = 0;    // cycles made only of decided edges

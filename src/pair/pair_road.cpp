@@ -184,7 +184,7 @@ void Road::writeModel() {
         const model::DcjReducedProgram program = model::buildDcjReducedProgram(pair, matching);
         counts = std::to_string(program.lp.columns.size()) + " variables (" +
                  std::to_string(program.counts.freeZ) + " z free, " + std::to_string(program.counts.fixedPairs) +
-                 " pairs decided), " + std::to_string(program.lp.rows.size()) + " constraints";
+                 " pairs decided, " + std::to_string(program.counts.anchoredPairs) + " of them anchored), " + std::to_string(program.lp.rows.size()) + " constraints";
         comment.push_back(counts);
         comment.push_back(
             "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J "

@@ -73,7 +73,8 @@ void writeReducedDcj(const model::GenomePair& pair, const model::MatchingModel& 
     const model::DcjReducedCounts& c = program.counts;
     modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " + std::to_string(c.families) +
                 " families in both genomes, " + std::to_string(c.fixedPairs) +
-                (c.fixedPairs == 1 ? " pair" : " pairs") + " decided, " + std::to_string(c.freeZ) +
+                (c.fixedPairs == 1 ? " pair" : " pairs") + " decided (" + std::to_string(c.anchoredPairs) +
+                " by anchored conserved adjacencies), " + std::to_string(c.freeZ) +
                 " z left to the solver";
     counts = std::to_string(program.lp.columns.size()) + " variables, " + std::to_string(program.lp.rows.size()) +
              " constraints (reduced: " + std::to_string(c.segments) + " segments, " +

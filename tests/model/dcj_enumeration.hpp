@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -112,6 +114,18 @@ inline std::int64_t leastDcjDistance(const Structure& a, const Structure& b, con
         best = std::min(best, model::scoreDcj(a, b, m).distance);
     });
     return best;
+}
+
+// Whether `matching` holds every pair of `decided`.
+inline bool containsAll(const model::Matching& matching, const model::Matching& decided) {
+    const auto key = [](const model::MatchedPair& p) {
+        return std::tuple(p.a.chromosome, p.a.position, p.b.chromosome, p.b.position);
+    };
+    std::set<decltype(key(decided.front()))> keys;
+    for (const model::MatchedPair& p : matching) keys.insert(key(p));
+    for (const model::MatchedPair& p : decided)
+        if (keys.count(key(p)) == 0) return false;
+    return true;
 }
 
 }  // namespace rp::test

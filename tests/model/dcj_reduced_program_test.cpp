@@ -14,6 +14,7 @@
 #include "dcj_enumeration.hpp"
 #include "support/genomes.hpp"
 #include "model/dcj_reduced_program.hpp"
+#include "model/dcj_reductions.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 
@@ -125,15 +126,26 @@ TEST(DcjReducedProgram, EveryMatchingIsAFeasiblePointAtItsDistance) {
         const MatchingModel model = modelFor(kModels[static_cast<std::size_t>(seed) % 4], pair, rng);
         const GenomePair genomes = selectPair(pair, 2);
         const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
+        // The matchings that keep the decided pairs; the least distance
+        // over them is the least over all (the decisions are safe).
+        const Matching decided = anchoredPairs(genomes, model);
+        std::int64_t least = INT64_MAX, kept = INT64_MAX;
         test::forEachMatching(pair[0], pair[1], model, [&](const Matching& m) {
+            const std::int64_t distance = scoreDcj(pair[0], pair[1], m).distance;
+            least = std::min(least, distance);
+            if (!test::containsAll(m, decided)) return;
+            kept = std::min(kept, distance);
             ++matchings;
             const std::vector<std::int64_t> values = dcjStartValues(program, genomes, m);
             ASSERT_EQ(firstViolation(program.lp, values), "") << "seed " << seed << "\n" << test::structuresFile(pair);
             ASSERT_EQ(objectiveAt(program.lp, values), scoreDcj(pair[0], pair[1], m).distance)
                 << "seed " << seed << "\n" << test::structuresFile(pair);
         });
+        EXPECT_EQ(kept, least) << "seed " << seed;
         const Matching greedy = greedyDcjMatching(genomes, model);
         EXPECT_TRUE(isModelMatching(pair[0], pair[1], model, greedy)) << "seed " << seed;
+        EXPECT_TRUE(test::containsAll(greedy, decided)) << "seed " << seed;
+        EXPECT_NO_THROW(dcjStartValues(program, genomes, greedy)) << "seed " << seed;
     }
     EXPECT_GT(matchings, 2000U);
 }
@@ -282,6 +294,10 @@ const ReductionCase kReductions[] = {
      "L:+a.1+b.1+c.1 L:+d.1 L:-e.1 L:+f.1+g.1 L:+h.1+x.1 L:+i.1+j.1+k.1", "maximum", 11, 2, 0, 15},
     // A family the bounds leave unmatched: its indel edges are decided.
     {"family forced unmatched", "L:+a.1+x.1+b.1", "L:+a.1+x.1+b.1", "x:0:0", 2, 0, 1, 2},
+    // Anchored conserved adjacencies: a.1-x.1 and x.3-c.1 are conserved
+    // beside decided pairs, so x.1-x.3 and x.3-x.1 are decided; x.2-x.2
+    // is left to the solver as a family of one copy each.
+    {"anchored copies", "L:+a.1+x.1+b.1+x.2+x.3+c.1", "L:+a.1+x.3-b.1+x.1+c.1+x.2", "maximum", 5, 1, 2, 1},
     // Exemplar: a 2-by-2 family with every copy free to stay unmatched.
     {"exemplar, copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+x.1+a.1+x.2+b.1", "exemplar", 2, 4, 0, 0},
 };
@@ -346,12 +362,13 @@ TEST(DcjReducedProgram, DecidedPairsTravelTheWholeRoad) {
 
 // The start: the greedy matching's values, which CBC reads and takes as its
 // first solution; it may or may not be optimal, the optimum is unchanged.
+// (x has a copy more in B, so that no anchored pair decides it before CBC.)
 TEST(DcjReducedProgram, CbcTakesTheStart) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
     test::TempDir dir;
     const std::vector<Structure> pair = throughTheReader(
         {test::genome("L:+a.1+b.1+x.1+c.1+x.2+d.1 L:+e.1+x.3+f.1", "A"),
-         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1", "B")});
+         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1+x.4", "B")});
     dir.write("structs.txt", test::structuresFile(pair));
     const test::ProcessResult model = test::runProcess(
         RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj", "--start", "start.sol"},
