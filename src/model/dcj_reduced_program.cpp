@@ -180,6 +180,7 @@ void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel
         Diagram::FamilyInfo& family = d.families[f];
         const auto gone = static_cast<std::uint32_t>(std::erase_if(family.genesA, decided));
         std::erase_if(family.genesB, decided);
+        if (gone > 0 && family.genesA.empty()) ++counts.families;  // wholly decided: still a family in both
         family.range.lower -= gone;
         family.range.upper -= gone;
     }
@@ -621,7 +622,8 @@ void addSingletons(Diagram& d, LpProgram& lp, RowWriter& rows, DcjReducedCounts&
             }
             std::string name(1, 's');
             name += std::to_string(d.singletonCandidates.size() + 1);
-            const std::uint32_t column = lp.addColumn(std::move(name), Type::continuous, 0, 1);
+            // Binary (not just 0..1) so that every integer point has a whole objective.
+            const std::uint32_t column = lp.addColumn(std::move(name), Type::binary, 0, 1);
             d.singletonCandidates.push_back({gene - n, n, column});
             lp.objective.emplace_back(column, 1);
             std::vector<std::pair<Ref, std::int64_t>> row{{Ref::of(column), 1}};
