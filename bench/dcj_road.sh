@@ -74,7 +74,7 @@ for entry in "${inputs[@]}"; do
                     s && /^ [^ ]/ { rows++ } s { n += gsub(/[a-zA-Z_][^ ]*/, "&") }
                     END { print rows + 0, n - rows }' "$dir/model.lp" 2>/dev/null || echo "- -")
         columns=$(grep -oE '[0-9]+ variables' "$scratch/err" | head -n 1 | cut -d' ' -f1 || true)
-        freez=$(grep -oE '[0-9]+ free z' "$scratch/err" | head -n 1 | cut -d' ' -f1 || true)
+        freez=$(grep -oE '[0-9]+ z free' "$scratch/err" | head -n 1 | cut -d' ' -f1 || true)
         read -r rows nonzeros <<<"$size"
         printf '%-16s %-12s %-6s %-8s %8s %9s %8s %8s %8s %9s %9s %10s\n' "$name" "$model" "$solver" \
             "$(column "$summary" status)" "$(column "$summary" distance)" "$(column "$summary" lower_bound)" \
