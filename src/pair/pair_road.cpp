@@ -208,6 +208,7 @@ void Road::solve() {
     job.threads = request_.threads;
     job.highsScript = request_.highsScript;
     if (fs::exists(path(files::start))) job.start = path(files::start);
+    job.wholeObjective = request_.measure == Measure::dcj;
     if (request_.solver.kind == SolverKind::highs && !fs::exists(request_.highsScript))
         throw StageError("the HiGHS script " + request_.highsScript + " is missing (make deps installs HiGHS)");
     ChildLimits limits;

@@ -68,6 +68,10 @@ std::vector<std::string> solverArguments(const Solver& solver, const SolverJob& 
                 args.push_back("mipstart");
                 args.push_back(asArgument(job.start));
             }
+            if (job.wholeObjective) {
+                args.push_back("increment");
+                args.push_back("0.999");
+            }
             for (const char* word : {"solve", "solu"}) args.push_back(word);
             args.push_back(asArgument(job.solution));
             return args;

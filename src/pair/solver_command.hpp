@@ -31,10 +31,15 @@ struct SolverJob {
     unsigned threads = 1;
     std::string highsScript;  // the HiGHS script (highs-solve.mjs)
     std::string start;        // CBC: a start it reads with mipstart, or empty
+    // Every integer point of the program has a whole objective (the DCJ-indel
+    // distance): CBC may then prune every node whose bound is within 0.999
+    // of its best (increment 0.999), which proves the best optimal as soon as
+    // the bound passes the next whole number below it.
+    bool wholeObjective = false;
 };
 
 // The argument vector that runs the solver: `cbc LP sec T [threads N]
-// [mipstart START] solve solu OUT`, `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP
+// [mipstart START] [increment 0.999] solve solu OUT`, `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP
 // --solution OUT --time-limit T --threads N`, or `/bin/sh -c COMMAND` with
 // the template's placeholders replaced (paths quoted for the shell).
 std::vector<std::string> solverArguments(const Solver& solver, const SolverJob& job);

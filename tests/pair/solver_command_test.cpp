@@ -29,6 +29,8 @@ TEST(SolverCommand, EachSolversArguments) {
     threaded.threads = 4;
     SolverJob started = job();
     started.start = "d/start.sol";
+    SolverJob whole = job();
+    whole.wholeObjective = true;
     SolverJob dashed = job();
     dashed.lp = "-odd.lp";
     struct Case {
@@ -42,7 +44,8 @@ TEST(SolverCommand, EachSolversArguments) {
         {"cbc", dashed, {"cbc", "./-odd.lp", "sec", "30", "solve", "solu", "d/solver.out"}},
         {"cbc", started,
          {"cbc", "d/model.lp", "sec", "30", "mipstart", "d/start.sol", "solve", "solu", "d/solver.out"}},
-        {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
+        {"cbc", whole, {"cbc", "d/model.lp", "sec", "30", "increment", "0.999", "solve", "solu", "d/solver.out"}},
+        {"glpsol", whole, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"highs", threaded,
          {"node", "/x/highs-solve.mjs", "--model", "d/model.lp", "--solution", "d/solver.out", "--time-limit", "30",
           "--threads", "4"}},
