@@ -158,7 +158,8 @@ void indexGenes(Diagram& d, const GenomePair& pair, const MatchingModel& model) 
 // Stage 1b: the pairs the anchored conserved adjacency decides
 // (dcj_reductions): fixed like a 1:1 family's pair, and taken out of their
 // family's free copies and its range of pairs.
-void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel& model, DcjReducedCounts& counts) {
+void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel& model, AnchorReach reach,
+                         DcjReducedCounts& counts) {
     std::vector<std::uint32_t> first[2];  // per genome, per chromosome: the number of its first gene
     std::uint32_t next = 0;
     for (int s = 0; s < 2; ++s)
@@ -167,7 +168,7 @@ void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel
             next += static_cast<std::uint32_t>(c.genes.size());
         }
     std::vector<std::uint32_t> touched;
-    for (const MatchedPair& p : anchoredPairs(pair, model)) {
+    for (const MatchedPair& p : anchoredPairs(pair, model, reach)) {
         const std::uint32_t a = first[0][p.a.chromosome] + p.a.position, b = first[1][p.b.chromosome] + p.b.position;
         d.genes[a].state = d.genes[b].state = GeneState::fixed;
         d.genes[a].partner = b;
@@ -180,9 +181,14 @@ void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel
         Diagram::FamilyInfo& family = d.families[f];
         const auto gone = static_cast<std::uint32_t>(std::erase_if(family.genesA, decided));
         std::erase_if(family.genesB, decided);
-        if (gone > 0 && family.genesA.empty()) ++counts.families;  // wholly decided: still a family in both
         family.range.lower -= gone;
         family.range.upper -= gone;
+        if (gone == 0 || (!family.genesA.empty() && !family.genesB.empty())) continue;
+        ++counts.families;  // still a family in both genomes
+        for (const std::uint32_t g : family.genesA.empty() ? family.genesB : family.genesA)
+            d.genes[g].state = GeneState::unmatched;  // no copy left to pair with
+        family.genesA.clear();
+        family.genesB.clear();
     }
 }
 
@@ -658,11 +664,15 @@ void addCounts(Diagram& d, LpProgram& lp, RowWriter& rows, const DcjReducedCount
 
 }  // namespace
 
-DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model) {
+DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model,
+                                         const DcjReducedOptions& options) {
     auto d = std::make_shared<Diagram>();
     DcjReducedProgram program;
     indexGenes(*d, pair, model);
-    decideAnchoredPairs(*d, pair, model, program.counts);
+    if (options.anchored)
+        decideAnchoredPairs(*d, pair, model,
+                            options.anchoredUnbalanced ? AnchorReach::unbalanced : AnchorReach::balanced,
+                            program.counts);
     linkAdjacencies(*d, pair);
     walkSegments(*d, program.counts);
     RowWriter rows{program.lp, {}};

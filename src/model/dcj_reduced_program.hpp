@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "model/dcj_reductions.hpp"
 #include "model/genome_pair.hpp"
 #include "model/lp_program.hpp"
 #include "model/matching_model.hpp"
@@ -56,10 +57,17 @@ struct DcjReducedProgram {
     std::shared_ptr<const Diagram> diagram;
 };
 
+// What the builder may decide beyond the model's forced pairs.
+struct DcjReducedOptions {
+    bool anchored = true;            // the anchored conserved adjacency (dcj_reductions.hpp)
+    bool anchoredUnbalanced = true;  // with its unbalanced reach
+};
+
 // Builds the program of `pair` under `model`. Throws std::runtime_error for a
 // pair it refuses: a label of a family in both genomes twice in one genome, a
 // family name that cannot stand in an LP name or is too long.
-DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model);
+DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model,
+                                         const DcjReducedOptions& options = {});
 
 // The value of every column of the program at `matching` (a matching of the
 // model, of the pair the program was built for): the z of its pairs at 1 and every other column as the walk of the

@@ -54,7 +54,7 @@ void addGenome(Genes& genes, const Structure& s, int genome, std::unordered_map<
 
 }  // namespace
 
-Matching anchoredPairs(const GenomePair& pair, const MatchingModel& model) {
+Matching anchoredPairs(const GenomePair& pair, const MatchingModel& model, AnchorReach reach) {
     Genes genes;
     std::unordered_map<std::string_view, std::uint32_t> index;
     addGenome(genes, *pair.a, 0, index);
@@ -74,9 +74,9 @@ Matching anchoredPairs(const GenomePair& pair, const MatchingModel& model) {
             partner[a] = b;
             partner[b] = a;
             decided.emplace_back(a, b);
-        } else if (inA == inB && range.lower == inA) {
-            for (const auto& copies : genes.copies)
-                for (const std::uint32_t g : copies[f]) alwaysMatched[g] = true;
+        } else {
+            if (range.lower == inA) for (const std::uint32_t g : genes.copies[0][f]) alwaysMatched[g] = true;
+            if (range.lower == inB) for (const std::uint32_t g : genes.copies[1][f]) alwaysMatched[g] = true;
         }
     }
     Matching found;
@@ -88,7 +88,9 @@ Matching anchoredPairs(const GenomePair& pair, const MatchingModel& model) {
             if (va == kNoGene || vb == kNoGene || (va & 1U) != (vb & 1U)) continue;
             const std::uint32_t a = va / 2, b = vb / 2;
             if (b < genes.ofA || genes.family[a] != genes.family[b]) continue;
-            if (!alwaysMatched[a] || !alwaysMatched[b] || partner[a] != kNoGene || partner[b] != kNoGene) continue;
+            const bool matched = reach == AnchorReach::balanced ? alwaysMatched[a] && alwaysMatched[b]
+                                                                : alwaysMatched[a] || alwaysMatched[b];
+            if (!matched || partner[a] != kNoGene || partner[b] != kNoGene) continue;
             partner[a] = b;
             partner[b] = a;
             decided.emplace_back(a, b);

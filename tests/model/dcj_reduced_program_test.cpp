@@ -92,10 +92,10 @@ std::vector<Structure> throughTheReader(const std::vector<Structure>& generated)
 // CBC (and GLPK when asked) on the program of `pair`: optimal, with the least
 // distance, and z at 1 forming a matching of the model with that distance.
 void checkWithSolvers(const std::vector<Structure>& pair, const MatchingModel& model, bool glpk,
-                      const std::string& what) {
+                      const std::string& what, const DcjReducedOptions& options = {}) {
     const std::int64_t least = test::leastDcjDistance(pair[0], pair[1], model);
     const GenomePair genomes = selectPair(pair, 2);
-    const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
+    const DcjReducedProgram program = buildDcjReducedProgram(genomes, model, options);
     test::TempDir dir;
     {
         std::ofstream out(dir.file("model.lp"));
@@ -124,6 +124,7 @@ TEST(DcjReducedProgram, EveryMatchingIsAFeasiblePointAtItsDistance) {
         std::mt19937 rng(static_cast<unsigned>(seed));
         const std::vector<Structure> pair = throughTheReader(test::randomDcjPair(rng, 4, 8, 4));
         const MatchingModel model = modelFor(kModels[static_cast<std::size_t>(seed) % 4], pair, rng);
+        SCOPED_TRACE("seed " + std::to_string(seed) + "\n" + test::structuresFile(pair));
         const GenomePair genomes = selectPair(pair, 2);
         const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
         // The matchings that keep the decided pairs; the least distance
@@ -186,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(Models, DcjReducedEnumeration, ::testing::ValuesIn(kMod
 TEST(DcjReducedProgram, GoldenTextOfATinyPair) {
     const std::vector<Structure> pair =
         throughTheReader({test::genome("L:+a.1+b.1+b.2", "A"), test::genome("L:+a.1+b.1", "B")});
-    const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{});
+    // Without anchored pairs: b.1-b.1 would be decided beside a (b's copy in B is always matched).
+    const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{}, {.anchored = false});
     std::ostringstream text;
     writeLpProgram(text, program.lp, {});
     EXPECT_EQ(text.str(),
@@ -275,6 +277,7 @@ struct ReductionCase {
     const char* b;
     const char* model;  // a kind, or "F:lo:hi" bounds for one family on top of maximum
     std::size_t fixedPairs, freeZ, fixedCycles, fixedPaths;
+    bool anchored = false;  // with the anchored conserved adjacency (the other reductions are shown alone)
 };
 
 const ReductionCase kReductions[] = {
@@ -297,7 +300,7 @@ const ReductionCase kReductions[] = {
     // Anchored conserved adjacencies: a.1-x.1 and x.3-c.1 are conserved
     // beside decided pairs, so x.1-x.3 and x.3-x.1 are decided; x.2-x.2
     // is left to the solver as a family of one copy each.
-    {"anchored copies", "L:+a.1+x.1+b.1+x.2+x.3+c.1", "L:+a.1+x.3-b.1+x.1+c.1+x.2", "maximum", 5, 1, 2, 1},
+    {"anchored copies", "L:+a.1+x.1+b.1+x.2+x.3+c.1", "L:+a.1+x.3-b.1+x.1+c.1+x.2", "maximum", 5, 1, 2, 1, true},
     // Exemplar: a 2-by-2 family with every copy free to stay unmatched.
     {"exemplar, copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+x.1+a.1+x.2+b.1", "exemplar", 2, 4, 0, 0},
 };
@@ -322,12 +325,12 @@ TEST(DcjReducedProgram, EveryReductionFiresAndKeepsTheDistance) {
     for (const ReductionCase& c : kReductions) {
         const std::vector<Structure> pair = throughTheReader({test::genome(c.a, "A"), test::genome(c.b, "B")});
         const MatchingModel model = parseCaseModel(c.model);
-        const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), model);
+        const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), model, {.anchored = c.anchored});
         EXPECT_EQ(program.counts.fixedPairs, c.fixedPairs) << c.what;
         EXPECT_EQ(program.counts.freeZ, c.freeZ) << c.what;
         EXPECT_EQ(program.counts.fixedCycles, c.fixedCycles) << c.what;
         EXPECT_EQ(program.counts.fixedPaths, c.fixedPaths) << c.what;
-        if (cbc) checkWithSolvers(pair, model, test::onPath("glpsol"), c.what);
+        if (cbc) checkWithSolvers(pair, model, test::onPath("glpsol"), c.what, {.anchored = c.anchored});
     }
 }
 
