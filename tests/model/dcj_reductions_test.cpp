@@ -88,6 +88,7 @@ TEST(DcjReductions, AnchoredPairsKeepTheLeastDistance) {
         const std::vector<Structure> pair = relatedPair(rng, 2 + seed % 3);
         MatchingModel model;
         if (seed % 5 == 0) model.kind = ModelKind::intermediate;
+        if (seed % 5 == 1) model.kind = ModelKind::exemplar;
         const Matching balanced = anchoredPairs(selectPair(pair, 2), model, AnchorReach::balanced);
         const Matching decided = anchoredPairs(selectPair(pair, 2), model, AnchorReach::unbalanced);
         if (decided.empty()) continue;
@@ -115,11 +116,13 @@ TEST(DcjReductions, AnchoredPairsKeepTheLeastDistanceOnRandomPairs) {
     for (int seed = 1; seed <= 3000; ++seed) {
         std::mt19937 rng(static_cast<unsigned>(seed));
         const std::vector<Structure> pair = test::randomDcjPair(rng, 4, 8, 2);
-        const Matching decided = anchoredPairs(selectPair(pair, 2), MatchingModel{});
+        MatchingModel model;
+        model.kind = seed % 3 == 0 ? ModelKind::exemplar : seed % 3 == 1 ? ModelKind::intermediate : ModelKind::maximum;
+        const Matching decided = anchoredPairs(selectPair(pair, 2), model);
         if (decided.empty()) continue;
         ++fired;
         std::int64_t least = INT64_MAX, kept = INT64_MAX;
-        test::forEachMatching(pair[0], pair[1], MatchingModel{}, [&](const Matching& m) {
+        test::forEachMatching(pair[0], pair[1], model, [&](const Matching& m) {
             const std::int64_t distance = scoreDcj(pair[0], pair[1], m).distance;
             least = std::min(least, distance);
             if (test::containsAll(m, decided)) kept = std::min(kept, distance);
