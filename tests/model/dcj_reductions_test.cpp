@@ -113,7 +113,7 @@ TEST(DcjReductions, AnchoredPairsKeepTheLeastDistance) {
 // The same on the generic random pairs of the other enumeration tests.
 TEST(DcjReductions, AnchoredPairsKeepTheLeastDistanceOnRandomPairs) {
     std::size_t fired = 0;
-    for (int seed = 1; seed <= 3000; ++seed) {
+    for (int seed = 1; seed <= 5000; ++seed) {
         std::mt19937 rng(static_cast<unsigned>(seed));
         const std::vector<Structure> pair = test::randomDcjPair(rng, 4, 8, 2);
         MatchingModel model;
@@ -129,7 +129,7 @@ TEST(DcjReductions, AnchoredPairsKeepTheLeastDistanceOnRandomPairs) {
         });
         ASSERT_EQ(kept, least) << "seed " << seed << "\n" << test::structuresFile(pair);
     }
-    EXPECT_GT(fired, 50U);
+    EXPECT_GT(fired, 40U);
 }
 
 struct AnchorCase {
