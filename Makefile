@@ -72,7 +72,7 @@ bench: build
 # passed to the script (e.g. BENCH_ARGS=--cbc, BENCH_ARGS=--skip-real,
 # BENCH_ARGS="--genomes 8 --genes 300" for a quick bench-many).
 BENCH_ARGS ?=
-.PHONY: bench-model bench-dcj bench-solution bench-workflow bench-many bench-typing
+.PHONY: bench-model bench-dcj bench-dcj-road bench-solution bench-workflow bench-many bench-typing
 bench-many: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/many.sh $(BENCH_ARGS)
 
@@ -82,6 +82,13 @@ bench-model: build
 # `make bench-dcj [BENCH_ARGS='--seconds 30 --sizes "1000 4000"']`: the DCJ-indel program and CBC on it.
 bench-dcj: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/dcj.sh $(BENCH_ARGS)
+
+# `make bench-dcj-road [REAL=1] [BENCH_ARGS='--solvers cbc --seconds 60']`: the
+# DCJ-indel distance through paralogs pair (the symmetry pair, the generated
+# pairs; REAL=1: human/mouse under the three models too), CBC and HiGHS.
+REAL ?= 0
+bench-dcj-road: build
+	BUILD=$(BUILD) bash bench/dcj_road.sh $(if $(filter 1,$(REAL)),--real --models "maximum exemplar intermediate") $(BENCH_ARGS)
 
 bench-solution: build
 	BENCH_NO_BUILD=1 BUILD=$(BUILD) bash bench/solution.sh $(SIZE) $(BENCH_ARGS)

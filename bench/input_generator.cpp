@@ -381,6 +381,25 @@ std::vector<GeneratedGenome> generateRelatedPair(std::int32_t genes, int duplica
     return pair;
 }
 
+std::vector<GeneratedGenome> generateSymmetryPair(std::int32_t singles, std::int32_t copiesA, std::int32_t copiesB,
+                                                  std::uint64_t seed) {
+    std::vector<GeneratedGenome> pair;
+    for (int g = 0; g < 2; ++g) {
+        Rng rng = streamOf(seed, kGenome + static_cast<std::uint64_t>(g));
+        std::vector<GeneratedGene> list;
+        for (std::int32_t f = 1; f <= singles; ++f) list.push_back({static_cast<std::uint32_t>(f), 1, chance(rng, 50)});
+        const std::int32_t copies = std::clamp(g == 0 ? copiesA : copiesB, 0, 255);
+        for (std::int32_t c = 1; c <= copies; ++c)
+            list.push_back({static_cast<std::uint32_t>(singles + 1), static_cast<std::uint8_t>(c), chance(rng, 50)});
+        for (std::size_t i = list.size(); i > 1; --i) std::swap(list[i - 1], list[below(rng, i)]);
+        GeneratedGenome genome;
+        genome.name.assign(1, g == 0 ? 'A' : 'B');
+        genome.chromosomes.push_back({true, std::move(list)});
+        pair.push_back(std::move(genome));
+    }
+    return pair;
+}
+
 void writeStructures(std::ostream& out, const std::vector<GeneratedGenome>& genomes) {
     Sink sink{&out, {}, 0};
     std::vector<std::uint8_t> maxCopy;

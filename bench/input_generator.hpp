@@ -54,6 +54,13 @@ std::vector<GeneratedGenome> generateGenomes(const InputSize& size, std::uint64_
 std::vector<GeneratedGenome> generateRelatedPair(std::int32_t genes, int duplicatedPercent, int linear,
                                                  std::uint64_t seed);
 
+// Two genomes that are hard only through symmetry: `singles` single-copy
+// families and one family with `copiesA` copies in A and `copiesB` in B
+// (at most 255 each), each genome one circular chromosome in its own random
+// order and strands.
+std::vector<GeneratedGenome> generateSymmetryPair(std::int32_t singles, std::int32_t copiesA, std::int32_t copiesB,
+                                                  std::uint64_t seed);
+
 // Writes the structures file: family table, structure count, structures.
 void writeStructures(std::ostream& out, const std::vector<GeneratedGenome>& genomes);
 

@@ -213,6 +213,36 @@ TEST(InputFiles, GeneratedOnceThenReusedUntilChanged) {
     EXPECT_EQ(test::readFile(files.solution), solution);
 }
 
+// The symmetry pair: one circular chromosome per genome, every single-copy
+// family once in each, the many-copy family numbered 1 to k in each; the
+// two orders differ.
+TEST(GeneratedSymmetryPair, HoldsTheFamiliesAsAsked) {
+    const auto pair = generateSymmetryPair(40, 25, 19, 1);
+    ASSERT_EQ(pair.size(), 2U);
+    const std::size_t copies[2] = {25, 19};
+    for (std::size_t g = 0; g < 2; ++g) {
+        ASSERT_EQ(pair[g].chromosomes.size(), 1U);
+        EXPECT_TRUE(pair[g].chromosomes[0].circular);
+        std::vector<int> seen(42, 0);
+        std::set<int> numbers;
+        for (const GeneratedGene& gene : pair[g].chromosomes[0].genes) {
+            ASSERT_GE(gene.family, 1U);
+            ASSERT_LE(gene.family, 41U);
+            ++seen[gene.family];
+            if (gene.family == 41) numbers.insert(gene.copy);
+        }
+        for (std::uint32_t f = 1; f <= 40; ++f) EXPECT_EQ(seen[f], 1) << f;
+        EXPECT_EQ(static_cast<std::size_t>(seen[41]), copies[g]);
+        EXPECT_EQ(numbers.size(), copies[g]);
+        EXPECT_EQ(*numbers.rbegin(), static_cast<int>(copies[g]));
+    }
+    std::vector<std::uint32_t> orders[2];
+    for (std::size_t g = 0; g < 2; ++g)
+        for (const GeneratedGene& gene : pair[g].chromosomes[0].genes)
+            if (gene.family <= 40) orders[g].push_back(gene.family);
+    EXPECT_NE(orders[0], orders[1]);
+}
+
 TEST(NamedSizes, KnowsTheThreeSizesOnly) {
     EXPECT_EQ(namedSize("small")->genesPerGenome, 2000);
     EXPECT_EQ(namedSize("large")->variables, 5000000);

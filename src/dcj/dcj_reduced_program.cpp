@@ -1,5 +1,6 @@
 #include "dcj/dcj_reduced_program.hpp"
 #include "dcj/dcj_reduced_diagram.hpp"
+#include "dcj/dcj_reductions.hpp"
 
 #include "dcj/dcj_score.hpp"
 
@@ -70,6 +71,43 @@ void indexGenes(Diagram& d, const GenomePair& pair, const MatchingModel& model) 
                 d.genes[g].state = GeneState::free;
                 d.genes[g].canStayUnmatched = (isA ? f.genesA : f.genesB).size() > f.range.lower;
             }
+    }
+}
+
+// Stage 1b: the pairs the anchored conserved adjacency decides
+// (dcj_reductions): fixed like a 1:1 family's pair, and taken out of their
+// family's free copies and its range of pairs.
+void decideAnchoredPairs(Diagram& d, const GenomePair& pair, const MatchingModel& model, AnchorReach reach,
+                         DcjReducedCounts& counts) {
+    std::vector<std::uint32_t> first[2];  // per genome, per chromosome: the number of its first gene
+    std::uint32_t next = 0;
+    for (int s = 0; s < 2; ++s)
+        for (const Chromosome& c : (s == 0 ? pair.a : pair.b)->chromosomes) {
+            first[s].push_back(next);
+            next += static_cast<std::uint32_t>(c.genes.size());
+        }
+    std::vector<std::uint32_t> touched;
+    for (const MatchedPair& p : anchoredPairs(pair, model, reach)) {
+        const std::uint32_t a = first[0][p.a.chromosome] + p.a.position, b = first[1][p.b.chromosome] + p.b.position;
+        d.genes[a].state = d.genes[b].state = GeneState::fixed;
+        d.genes[a].partner = b;
+        d.genes[b].partner = a;
+        touched.push_back(d.genes[a].family);
+        ++counts.anchoredPairs;
+    }
+    const auto decided = [&](std::uint32_t g) { return d.genes[g].state != GeneState::free; };
+    for (const std::uint32_t f : touched) {
+        Diagram::FamilyInfo& family = d.families[f];
+        const auto gone = static_cast<std::uint32_t>(std::erase_if(family.genesA, decided));
+        std::erase_if(family.genesB, decided);
+        family.range.lower -= gone;
+        family.range.upper -= gone;
+        if (gone == 0 || (!family.genesA.empty() && !family.genesB.empty())) continue;
+        ++counts.families;  // still a family in both genomes
+        for (const std::uint32_t g : family.genesA.empty() ? family.genesB : family.genesA)
+            d.genes[g].state = GeneState::unmatched;  // no copy left to pair with
+        family.genesA.clear();
+        family.genesB.clear();
     }
 }
 
@@ -509,7 +547,8 @@ void addSingletons(Diagram& d, LpProgram& lp, RowWriter& rows, DcjReducedCounts&
             }
             std::string name(1, 's');
             name += std::to_string(d.singletonCandidates.size() + 1);
-            const std::uint32_t column = lp.addColumn(std::move(name), Type::continuous, 0, 1);
+            // Binary (not just 0..1) so that every integer point has a whole objective.
+            const std::uint32_t column = lp.addColumn(std::move(name), Type::binary, 0, 1);
             d.singletonCandidates.push_back({gene - n, n, column});
             lp.objective.emplace_back(column, 1);
             std::vector<std::pair<Ref, std::int64_t>> row{{Ref::of(column), 1}};
@@ -544,10 +583,15 @@ void addCounts(Diagram& d, LpProgram& lp, RowWriter& rows, const DcjReducedCount
 
 }  // namespace
 
-DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model) {
+DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model,
+                                         const DcjReducedOptions& options) {
     auto d = std::make_shared<Diagram>();
     DcjReducedProgram program;
     indexGenes(*d, pair, model);
+    if (options.anchored)
+        decideAnchoredPairs(*d, pair, model,
+                            options.anchoredUnbalanced ? AnchorReach::unbalanced : AnchorReach::balanced,
+                            program.counts);
     linkAdjacencies(*d, pair);
     walkSegments(*d, program.counts);
     RowWriter rows{program.lp, {}};

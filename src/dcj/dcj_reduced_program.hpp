@@ -7,6 +7,9 @@
 //     matched: its z_F.I.J is a column fixed to 1 by its bounds (so that the
 //     solver's answer still names it for resolve-paralogs), counted in the
 //     objective and in no row; a copy that the model must match has no indel edge;
+//   - a pair of copies that the anchored conserved adjacency decides
+//     (dcj_reductions.hpp) is fixed the same way, and taken out of its
+//     family's free copies and range of pairs;
 //   - the edges no choice touches (adjacencies, the extremity edges of those
 //     pairs, the indel edges of copies that stay unmatched) are contracted
 //     into segments between the extremities that have a choice; a segment
@@ -52,6 +55,7 @@
 #include <string>
 #include <vector>
 
+#include "dcj/dcj_reductions.hpp"
 #include "model/genome_pair.hpp"
 #include "lp/lp_program.hpp"
 #include "model/matching_model.hpp"
@@ -65,6 +69,7 @@ using lp::LpProgram;
 struct DcjReducedCounts {
     std::size_t families = 0;       // families with genes in both genomes
     std::size_t fixedPairs = 0;     // pairs decided before the program (z fixed to 1)
+    std::size_t anchoredPairs = 0;  // of them, decided by the anchored conserved adjacency
     std::size_t freeZ = 0;          // z columns left to the solver
     std::size_t segments = 0;       // segments between free extremities or telomeres
     std::size_t fixedCycles = 0;    // cycles made only of decided edges
@@ -80,10 +85,19 @@ struct DcjReducedProgram {
     std::shared_ptr<const Diagram> diagram;
 };
 
+// What the builder may decide beyond the model's forced pairs. The
+// unbalanced reach (one of the two copies may stay unmatched) is checked by
+// enumeration only, without a proof: it stays off unless asked for.
+struct DcjReducedOptions {
+    bool anchored = true;             // the anchored conserved adjacency (dcj_reductions.hpp)
+    bool anchoredUnbalanced = false;  // with its unbalanced reach
+};
+
 // Builds the program of `pair` under `model`. Throws std::runtime_error for a
 // pair it refuses: a label of a family in both genomes twice in one genome, a
 // family name that cannot stand in an LP name or is too long.
-DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model);
+DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingModel& model,
+                                         const DcjReducedOptions& options = {});
 
 // Its warm start (a greedy matching and its values) is in dcj_warm_start.hpp.
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "dcj/dcj_reduced_diagram.hpp"
+#include "dcj/dcj_reductions.hpp"
 #include "dcj/dcj_score.hpp"
 #include "lp/lp_program.hpp"
 
@@ -93,11 +95,11 @@ std::vector<std::uint32_t> partnersOf(const Diagram& d, const GenomePair& pair, 
                         : info.state == GeneState::unmatched ? partner[g] == kNone
                                                              : partner[g] != kNone || info.canStayUnmatched;
         if (!ok) throw std::invalid_argument("the matching is not one of the model: gene " + std::to_string(g + 1));
-        if (g < d.genesOfA && partner[g] != kNone) ++pairs[info.family];
+        if (g < d.genesOfA && partner[g] != kNone && info.state == GeneState::free) ++pairs[info.family];
     }
     for (std::uint32_t f = 0; f < d.families.size(); ++f) {
         const Diagram::FamilyInfo& family = d.families[f];
-        if (family.genesA.empty() || family.genesB.empty()) continue;
+        if (family.firstZ == kNone) continue;  // no free copy: each gene's check above is the whole check
         if (pairs[f] < family.range.lower || pairs[f] > family.range.upper)
             throw std::invalid_argument("the matching gives family " + std::string(family.name) + " " +
                                         std::to_string(pairs[f]) + " pairs, outside its range");
@@ -225,11 +227,11 @@ namespace {
 
 // One pass over the families with two pairs or more: two pairs exchange
 // their genes of B when that lowers the distance (at most kTries exchanges
-// tried per family).
-void improveBySwaps(const GenomePair& pair, Matching& matching) {
+// tried per family); the first `kept` pairs (decided ones) stay.
+void improveBySwaps(const GenomePair& pair, Matching& matching, std::size_t kept) {
     constexpr std::size_t kTries = 64;
     std::unordered_map<std::string_view, std::vector<std::size_t>> byFamily;
-    for (std::size_t k = 0; k < matching.size(); ++k)
+    for (std::size_t k = kept; k < matching.size(); ++k)
         byFamily[pair.a->chromosomes[matching[k].a.chromosome].genes[matching[k].a.position].name].push_back(k);
     std::int64_t best = scoreDcj(*pair.a, *pair.b, matching).distance;
     for (const Chromosome& c : pair.a->chromosomes)
@@ -277,7 +279,15 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
     };
     const auto inA = occurrences(*pair.a);
     const auto inB = occurrences(*pair.b);
-    Matching matching;
+    // The pairs the program decides come first and stay.
+    Matching matching = anchoredPairs(pair, model);
+    const std::size_t kept = matching.size();
+    const auto key = [](const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; };
+    std::unordered_set<std::uint64_t> decidedA, decidedB;
+    for (const MatchedPair& p : matching) {
+        decidedA.insert(key(p.a));
+        decidedB.insert(key(p.b));
+    }
     for (const Chromosome& c : pair.a->chromosomes)
         for (const Gene& g : c.genes) {
             const auto a = inA.find(g.name);
@@ -305,6 +315,12 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
                              [](const Candidate& x, const Candidate& y) { return x.agreement > y.agreement; });
             std::vector<bool> usedA(a->second.size(), false), usedB(b->second.size(), false);
             std::uint32_t made = 0;
+            for (std::uint32_t i = 0; i < a->second.size(); ++i)
+                if (decidedA.count(key(a->second[i].place)) != 0) {
+                    usedA[i] = true;
+                    ++made;
+                }
+            for (std::uint32_t j = 0; j < b->second.size(); ++j) usedB[j] = decidedB.count(key(b->second[j].place)) != 0;
             for (const Candidate& candidate : candidates) {
                 if (made == range.upper) break;
                 if (usedA[candidate.i] || usedB[candidate.j]) continue;
@@ -313,7 +329,7 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
                 ++made;
             }
         }
-    improveBySwaps(pair, matching);
+    improveBySwaps(pair, matching, kept);
     return matching;
 }
 

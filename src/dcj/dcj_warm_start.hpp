@@ -24,8 +24,9 @@ namespace rp::model {
 std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const GenomePair& pair,
                                          const Matching& matching);
 
-// A good matching of the model computed directly: in each family the pairs
-// whose neighbours agree first (greedy), as many as the model allows; then
+// A good matching of the model computed directly: the anchored pairs
+// (dcj_reductions.hpp), which it keeps; in each family the pairs whose
+// neighbours agree first (greedy), as many as the model allows; then
 // one pass in which two pairs of a family exchange partners when that lowers
 // the distance (scoreDcj).
 Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model);

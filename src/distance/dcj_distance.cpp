@@ -24,7 +24,8 @@ BuiltProgram buildReduced(const model::GenomePair& pair, const model::MatchingMo
     BuiltProgram built;
     built.modelLine = "distance dcj, model " + model::describeModel(matchingModel) + ": " +
                       std::to_string(c.families) + " families in both genomes, " + std::to_string(c.fixedPairs) +
-                      (c.fixedPairs == 1 ? " pair" : " pairs") + " decided, " + std::to_string(c.freeZ) +
+                      (c.fixedPairs == 1 ? " pair" : " pairs") + " decided (" + std::to_string(c.anchoredPairs) +
+                      " by anchored conserved adjacencies), " + std::to_string(c.freeZ) +
                       " z left to the solver";
     const std::string variables = std::to_string(program->lp.columns.size()) + " variables";
     const std::string constraints = std::to_string(program->lp.rows.size()) + " constraints";
@@ -32,9 +33,10 @@ BuiltProgram buildReduced(const model::GenomePair& pair, const model::MatchingMo
                    std::to_string(c.fixedCycles) + " decided cycles, " + std::to_string(c.fixedPaths) +
                    " decided paths)";
     built.shortCounts = variables + " (" + std::to_string(c.freeZ) + " z free, " + std::to_string(c.fixedPairs) +
-                        " pairs decided), " + constraints;
+                        " pairs decided, " + std::to_string(c.anchoredPairs) + " of them anchored), " + constraints;
     built.objectiveLine =
         "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J of B";
+    built.wholeObjective = true;
     built.write = [program](std::ostream& out, const std::vector<std::string>& comment) {
         lp::writeProgram(out, program->lp, comment);
     };

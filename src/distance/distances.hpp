@@ -51,6 +51,8 @@ struct BuiltProgram {
     // It uses the pair and model the program was built from: call it while
     // they live.
     std::function<StartWritten(std::ostream&)> writeStart;
+    // Every integer point of the program has a whole objective.
+    bool wholeObjective = false;
 };
 
 // The score of two genomes under a matching, as the commands show it.

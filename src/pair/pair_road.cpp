@@ -119,6 +119,7 @@ private:
     std::string answerNote_;                // where the answer came from, when not from a solver that ended well
     double lastWallSeconds_ = 0;            // the wall time of the solver's last run
     bool forced_ = false;                   // no free choice: answered without a solver
+    bool wholeObjective_ = false;           // every integer point of the program has a whole objective
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -183,6 +184,7 @@ void Road::writeModel() {
     const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
     const distance::BuiltProgram program = entry.build(pair, matching, distance::Form::reduced);
     pairs_ = program.lowerPairs;
+    wholeObjective_ = program.wholeObjective;
     const std::vector<std::string> comment{
         "paralogs pair " + result_.pair + ": " + genomes_[0].name + " and " + genomes_[1].name,
         "distance " + std::string(entry.name) + ", model " + model::describeModel(matching), program.shortCounts,
@@ -235,6 +237,7 @@ Road::SolverEnd Road::solve() {
     job.threads = request_.threads;
     job.script = solving::findHelperScript(solver_);
     if (fs::exists(path(files::start))) job.start = path(files::start);
+    job.wholeObjective = wholeObjective_;
     if (!solver_.script.empty() && !fs::exists(job.script))
         throw StageError("the " + std::string(solver_.name) + " script " + job.script + " is missing (" +
                          std::string(solver_.scriptInstall) + ")");

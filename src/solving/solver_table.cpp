@@ -48,6 +48,10 @@ std::vector<std::string> cbcArguments(const Solver&, const SolverJob& job) {
         args.push_back("mipstart");
         args.push_back(asArgument(job.start));
     }
+    if (job.wholeObjective) {
+        args.push_back("increment");
+        args.push_back("0.999");
+    }
     if (job.cautious) {
         args.push_back("heuristicsOnOff");
         args.push_back("off");

@@ -34,6 +34,11 @@ struct SolverJob {
     std::string script;     // the solver's helper script, when it has one
     std::string start;      // a start the solver reads, or empty
     bool cautious = false;  // the run after a crash: without the heuristics
+    // Every integer point of the program has a whole objective (the DCJ-indel
+    // distance): a solver may then prune every node whose bound is within
+    // 0.999 of its best (CBC: increment 0.999), which proves the best optimal
+    // as soon as the bound passes the next whole number below it.
+    bool wholeObjective = false;
 };
 
 struct SolverDescriptor {

@@ -16,6 +16,7 @@
 #include "support/genomes.hpp"
 #include "dcj/dcj_reduced_program.hpp"
 #include "dcj/dcj_warm_start.hpp"
+#include "dcj/dcj_reductions.hpp"
 #include "support/solvers.hpp"
 #include "genomes/genomes_reader.hpp"
 
@@ -56,10 +57,10 @@ std::vector<Structure> throughTheReader(const std::vector<Structure>& generated)
 // CBC (and GLPK when asked) on the program of `pair`: optimal, with the least
 // distance, and z at 1 forming a matching of the model with that distance.
 void checkWithSolvers(const std::vector<Structure>& pair, const MatchingModel& model, bool glpk,
-                      const std::string& what) {
+                      const std::string& what, const DcjReducedOptions& options = {}) {
     const std::int64_t least = test::leastDcjDistance(pair[0], pair[1], model);
     const GenomePair genomes = selectPair(pair, 2);
-    const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
+    const DcjReducedProgram program = buildDcjReducedProgram(genomes, model, options);
     test::TempDir dir;
     {
         std::ofstream out(dir.file("model.lp"));
@@ -88,17 +89,29 @@ TEST(DcjReducedProgram, EveryMatchingIsAFeasiblePointAtItsDistance) {
         std::mt19937 rng(static_cast<unsigned>(seed));
         const std::vector<Structure> pair = throughTheReader(test::randomPair(rng, {.families = 4, .maxGenes = 8, .maxChromosomes = 4, .copyIndices = 5, .dropEmptyCircles = false}));
         const MatchingModel model = modelFor(kModels[static_cast<std::size_t>(seed) % 4], pair, rng);
+        SCOPED_TRACE("seed " + std::to_string(seed) + "\n" + test::structuresFile(pair));
         const GenomePair genomes = selectPair(pair, 2);
         const DcjReducedProgram program = buildDcjReducedProgram(genomes, model);
+        // The matchings that keep the decided pairs; the least distance
+        // over them is the least over all (the decisions are safe).
+        const Matching decided = anchoredPairs(genomes, model);
+        std::int64_t least = INT64_MAX, kept = INT64_MAX;
         test::forEachMatching(pair[0], pair[1], model, [&](const Matching& m) {
+            const std::int64_t distance = scoreDcj(pair[0], pair[1], m).distance;
+            least = std::min(least, distance);
+            if (!test::containsAll(m, decided)) return;
+            kept = std::min(kept, distance);
             ++matchings;
             const std::vector<std::int64_t> values = dcjStartValues(program, genomes, m);
             ASSERT_EQ(lp::firstViolation(program.lp, values), "") << "seed " << seed << "\n" << test::structuresFile(pair);
             ASSERT_EQ(lp::objectiveAt(program.lp, values), scoreDcj(pair[0], pair[1], m).distance)
                 << "seed " << seed << "\n" << test::structuresFile(pair);
         });
+        EXPECT_EQ(kept, least) << "seed " << seed;
         const Matching greedy = greedyDcjMatching(genomes, model);
         EXPECT_TRUE(isModelMatching(pair[0], pair[1], model, greedy)) << "seed " << seed;
+        EXPECT_TRUE(test::containsAll(greedy, decided)) << "seed " << seed;
+        EXPECT_NO_THROW(dcjStartValues(program, genomes, greedy)) << "seed " << seed;
     }
     EXPECT_GT(matchings, 2000U);
 }
@@ -139,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Models, DcjReducedEnumeration, ::testing::ValuesIn(kMod
 TEST(DcjReducedProgram, GoldenTextOfATinyPair) {
     const std::vector<Structure> pair =
         throughTheReader({test::genome("L:+a.1+b.1+b.2", "A"), test::genome("L:+a.1+b.1", "B")});
-    const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{});
+    // Without anchored pairs: b.1-b.1 would be decided beside a (b's copy in B is always matched).
+    const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), MatchingModel{}, {.anchored = false});
     std::ostringstream text;
     lp::writeProgram(text, program.lp, {});
     EXPECT_EQ(text.str(),
@@ -228,6 +242,7 @@ struct ReductionCase {
     const char* b;
     const char* model;  // a kind, or "F:lo:hi" bounds for one family on top of maximum
     std::size_t fixedPairs, freeZ, fixedCycles, fixedPaths;
+    bool anchored = false;  // with the anchored conserved adjacency (the other reductions are shown alone)
 };
 
 const ReductionCase kReductions[] = {
@@ -247,6 +262,10 @@ const ReductionCase kReductions[] = {
      "L:+a.1+b.1+c.1 L:+d.1 L:-e.1 L:+f.1+g.1 L:+h.1+x.1 L:+i.1+j.1+k.1", "maximum", 11, 2, 0, 15},
     // A family the bounds leave unmatched: its indel edges are decided.
     {"family forced unmatched", "L:+a.1+x.1+b.1", "L:+a.1+x.1+b.1", "x:0:0", 2, 0, 1, 2},
+    // Anchored conserved adjacencies: a.1-x.1 and x.3-c.1 are conserved
+    // beside decided pairs, so x.1-x.3 and x.3-x.1 are decided; x.2-x.2
+    // is left to the solver as a family of one copy each.
+    {"anchored copies", "L:+a.1+x.1+b.1+x.2+x.3+c.1", "L:+a.1+x.3-b.1+x.1+c.1+x.2", "maximum", 5, 1, 2, 1, true},
     // Exemplar: a 2-by-2 family with every copy free to stay unmatched.
     {"exemplar, copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+x.1+a.1+x.2+b.1", "exemplar", 2, 4, 0, 0},
 };
@@ -271,12 +290,12 @@ TEST(DcjReducedProgram, EveryReductionFiresAndKeepsTheDistance) {
     for (const ReductionCase& c : kReductions) {
         const std::vector<Structure> pair = throughTheReader({test::genome(c.a, "A"), test::genome(c.b, "B")});
         const MatchingModel model = parseCaseModel(c.model);
-        const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), model);
+        const DcjReducedProgram program = buildDcjReducedProgram(selectPair(pair, 2), model, {.anchored = c.anchored});
         EXPECT_EQ(program.counts.fixedPairs, c.fixedPairs) << c.what;
         EXPECT_EQ(program.counts.freeZ, c.freeZ) << c.what;
         EXPECT_EQ(program.counts.fixedCycles, c.fixedCycles) << c.what;
         EXPECT_EQ(program.counts.fixedPaths, c.fixedPaths) << c.what;
-        if (cbc) checkWithSolvers(pair, model, test::onPath("glpsol"), c.what);
+        if (cbc) checkWithSolvers(pair, model, test::onPath("glpsol"), c.what, {.anchored = c.anchored});
     }
 }
 

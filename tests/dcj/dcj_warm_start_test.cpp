@@ -64,12 +64,13 @@ TEST(DcjWarmStart, TheStartFileIsTheGreedyMatchingsPoint) {
 
 // The start: the greedy matching's values, which CBC reads and takes as its
 // first solution; it may or may not be optimal, the optimum is unchanged.
+// (x has a copy more in B, so that no anchored pair decides it before CBC.)
 TEST(DcjWarmStart, CbcTakesTheStart) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
     test::TempDir dir;
     const std::vector<Structure> pair = throughTheReader(
         {test::genome("L:+a.1+b.1+x.1+c.1+x.2+d.1 L:+e.1+x.3+f.1", "A"),
-         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1", "B")});
+         test::genome("L:+a.1+b.1+x.2+c.1+d.1 L:+e.1+x.1+f.1 C:+x.3+g.1+x.4", "B")});
     dir.write("structs.txt", test::structuresFile(pair));
     const test::ProcessResult model = test::runProcess(
         RP_PARALOGS_PATH, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj", "--start", "start.sol"},

@@ -36,6 +36,8 @@ TEST(SolverTable, EachSolversArguments) {
     dashed.lp = "-odd.lp";
     SolverJob cautious = started;
     cautious.cautious = true;
+    SolverJob whole = job();
+    whole.wholeObjective = true;
     struct Case {
         const char* solver;
         SolverJob job;
@@ -52,6 +54,10 @@ TEST(SolverTable, EachSolversArguments) {
         {"cbc", cautious,
          {"cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "mipstart", "d/start.sol", "heuristicsOnOff", "off",
           "solve", "solu", "d/solver.out"}},
+        {"cbc", whole,
+         {"cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "increment", "0.999", "solve", "solu",
+          "d/solver.out"}},
+        {"glpsol", whole, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", cautious, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"highs", threaded,

@@ -1,5 +1,8 @@
 #include "support/matchings.hpp"
 
+#include <set>
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -182,6 +185,17 @@ model::Matching matchingOfAnswer(const Structure& a, const Structure& b, const m
         EXPECT_LE(pairs[family], most) << "pairs of family " << family;
     }
     return matching;
+}
+
+bool containsAll(const model::Matching& matching, const model::Matching& decided) {
+    const auto key = [](const model::MatchedPair& p) {
+        return std::tuple(p.a.chromosome, p.a.position, p.b.chromosome, p.b.position);
+    };
+    std::set<decltype(key(decided.front()))> keys;
+    for (const model::MatchedPair& p : matching) keys.insert(key(p));
+    for (const model::MatchedPair& p : decided)
+        if (keys.count(key(p)) == 0) return false;
+    return true;
 }
 
 }  // namespace rp::test

@@ -63,4 +63,7 @@ std::int64_t leastDcjDistance(const Structure& a, const Structure& b, const mode
 model::Matching matchingOfAnswer(const Structure& a, const Structure& b, const model::MatchingModel& model,
                                  const SolverAnswer& answer);
 
+// Whether `matching` holds every pair of `decided`.
+bool containsAll(const model::Matching& matching, const model::Matching& decided);
+
 }  // namespace rp::test
