@@ -539,6 +539,7 @@ Check checkFor(std::string_view target) {
     if (target == "bounds") return checkBounds;
     if (target == "solverlog") return checkSolverLog;
     if (target == "grimm") return checkGrimm;
+    if (target == "args") return checkArgs;
     return nullptr;
 }
 

@@ -1,6 +1,5 @@
 #include "paralogs/program.hpp"
 
-#include <array>
 #include <iostream>
 #include <string_view>
 
@@ -16,14 +15,15 @@ struct Entry {
     int (*run)(int, const char* const[]);
 };
 
-constexpr std::array<Entry, 7> kCommands{{
+// Sized by its entries: a new command is one more line here.
+constexpr Entry kCommands[] = {
     {"model", "write the matching program of two genomes (CPLEX LP format)", runModel},
     {"score", "breakpoint score or DCJ-indel distance of two genomes, by labels", runScore},
     {"solution", "turn any solver's answer into the solution resolve-paralogs reads", runSolution},
     {"unimog", "convert between UniMoG and structures or result files", runUnimog},
     {"convert", "convert genomes to structures, UniMoG or GRIMM", runConvert},
     {"pair", "the whole road of one pair: genomes, program, solver, resolved genomes, summary", runPair},
-}};
+};
 
 void printProgramUsage(std::ostream& out) {
     out << "Usage: paralogs COMMAND [OPTIONS]\n\nCommands:\n";
@@ -42,6 +42,11 @@ int runProgram(int argc, const char* const argv[]) {
         return 2;
     }
     const std::string_view first = argv[1];
+    if (first.empty()) {
+        std::cerr << "paralogs: no command given (an empty name)\n";
+        printProgramUsage(std::cerr);
+        return 2;
+    }
     if (first == "-h" || first == "--help") {
         printProgramUsage(std::cout);
         return 0;

@@ -39,7 +39,7 @@ TEST_P(FuzzInputs, KeepEveryProperty) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
                          ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers", "unimog",
-                                           "bounds", "solverlog", "grimm"));
+                                           "bounds", "solverlog", "grimm", "args"));
 
 TEST(FuzzChecks, TargetsByName) {
     EXPECT_EQ(fuzz::checkFor("structs"), &fuzz::checkStructs);

@@ -2,6 +2,7 @@
 // it does not know, command lines it cannot use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
         EXPECT_EQ(r.err, "");
         for (const char* command : {"model", "score", "solution", "unimog", "convert", "pair"})
             EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+        // One line per command between "Commands:" and the next blank line.
+        const std::size_t from = r.out.find("Commands:\n") + 10;
+        const std::string table = r.out.substr(from, r.out.find("\n\n", from) - from + 1);
+        EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
     }
 }
 
@@ -57,6 +62,7 @@ TEST(ParalogsProgram, UnusableCommandLinesExitTwoWithTheUsage) {
         {{}, "Usage: paralogs COMMAND [OPTIONS]"},
         {{"frobnicate"}, "paralogs: unknown command 'frobnicate'"},
         {{"--frobnicate"}, "paralogs: unknown command '--frobnicate'"},
+        {{""}, "paralogs: no command given (an empty name)"},
     };
     for (const Case& c : cases) {
         const auto r = paralogs(c.args);
