@@ -14,6 +14,7 @@
 #include "model/matching_program.hpp"
 #include "model/score.hpp"
 #include "pair/child_process.hpp"
+#include "pair/copy_numbering.hpp"
 #include "pair/genome_selection.hpp"
 #include "pair/solver_log.hpp"
 #include "resolve/renumber.hpp"
@@ -85,6 +86,7 @@ private:
     void prepareDirectory();
     void readGenomes();
     model::MatchingModel matchingModel() const;
+    void numberCopies();
     void writeModel();
     void writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
                     const model::MatchingModel& matching);
@@ -101,7 +103,7 @@ private:
     std::vector<Structure> genomes_;   // A and B
     std::vector<Structure> resolved_;  // after the matching
     std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
-    std::vector<std::string> warnings_;
+    model::MatchingModel matching_;
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -151,6 +153,21 @@ model::MatchingModel Road::matchingModel() const {
     return result;
 }
 
+// Copies of families that would run short of free indices are numbered
+// from kCopySlots up in A and B (pair.txt written again), so that
+// resolve-paralogs can move unmatched copies of A to the indices below.
+void Road::numberCopies() {
+    matching_ = matchingModel();
+    const std::vector<std::string> families = familiesShortOfFreeIndices(genomes_[0], genomes_[1], matching_);
+    if (families.empty()) return;
+    numberCopiesAbove(genomes_[0], genomes_[1], families);
+    io::writeOutputFile(path(files::pair), [&](std::ostream& out) { writeStructures(out, genomes_); });
+    std::string listed;
+    for (const std::string& family : families) listed += (listed.empty() ? "" : ", ") + family;
+    say("copies numbered from " + std::to_string(kCopySlots) + " up in A and B (family " + listed +
+        "), so that unmatched copies of A can move to a free index");
+}
+
 // A greedy matching's values beside the reduced program, for CBC's
 // mipstart: every run then has an answer and an upper bound from its start.
 void Road::writeStart(const model::DcjReducedProgram& program, const model::GenomePair& pair,
@@ -164,7 +181,7 @@ void Road::writeStart(const model::DcjReducedProgram& program, const model::Geno
 }
 
 void Road::writeModel() {
-    const model::MatchingModel matching = matchingModel();
+    const model::MatchingModel& matching = matching_;
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     model::checkBounds(matching, pair);
     std::vector<std::string> comment{
@@ -193,10 +210,6 @@ void Road::writeModel() {
                             [&](std::ostream& out) { model::writeLpProgram(out, program.lp, comment); });
         if (request_.solver.kind == SolverKind::cbc) writeStart(program, pair, matching);
     }
-    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
-        warnings_.push_back("paralogs model: warning: family " + family +
-                            ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
-                            "resolve-paralogs cannot move them to a free index");
     say("model " + summary_["model"] + " (" + std::string(measureName(request_.measure)) + "): " + counts);
 }
 
@@ -262,6 +275,10 @@ void Road::resolve() {
     readFamilyTable(structs);
     resolved_ = readStructures(structs);
     renumberCopies(decisions, resolved_);
+    std::string past;
+    for (const std::string& family : familiesPastIndexLimit(resolved_.front(), decisions))
+        past += (past.empty() ? "" : ",") + family;
+    summary_["index_limit"] = past;
     io::writeOutputFile(path(files::resolved), [&](std::ostream& out) { writeResults(out, resolved_); });
     io::writeOutputFile(path(files::resolvedUnimog),
                         [&](std::ostream& out) { unimog::writeUnimog(out, resolved_); });
@@ -309,11 +326,11 @@ void Road::judge() {
     } else {
         notes.push_back("the solver's answer says nothing of optimality");
     }
-    if (!warnings_.empty()) notes.push_back(warnings_.front());
     std::string note;
     for (const std::string& n : notes) note += (note.empty() ? "" : "; ") + n;
     summary_["note"] = note;
-    if (status == "optimal" && summary_["score_equals_objective"] == "no" && warnings_.empty())
+    if (status == "optimal" && summary_["score_equals_objective"] == "no" &&
+        summary_["index_limit"].empty())
         throw StageError("the resolved genomes score " + summary_["score"] +
                          ", the solver's optimal objective is " + summary_["objective"]);
 }
@@ -329,6 +346,7 @@ PairOutcome Road::run() {
     PairOutcome outcome;
     try {
         readGenomes();
+        numberCopies();
         writeModel();
         solve();
         convertAnswer();

@@ -10,7 +10,10 @@
 namespace rp::pair {
 
 // The columns, in their order.
-inline constexpr std::array<std::string_view, 22> kSummaryColumns{
+// index_limit: the families of which more copies of A stayed unmatched than
+// there are free copy indices (1 to 19), comma-separated; some of them kept
+// an index of their own.
+inline constexpr std::array<std::string_view, 23> kSummaryColumns{
     "pair",        "a",          "b",
     "genes_a",     "genes_b",    "families_both",
     "matched",     "adjacencies", "telomeres",
@@ -18,7 +21,7 @@ inline constexpr std::array<std::string_view, 22> kSummaryColumns{
     "status",      "solver_status", "objective",
     "score",       "wall_s",     "score_equals_objective",
     "measure",     "model",      "distance",
-    "lower_bound", "note"};
+    "lower_bound", "note",       "index_limit"};
 
 // One value per column, as text; an empty text is an unknown value.
 struct PairSummary {

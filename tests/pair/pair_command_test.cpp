@@ -94,7 +94,7 @@ TEST(PairCommand, OptimalWithEachFreeSolver) {
                                {"breakpoint_distance", "4.0"}, {"solver", solver}, {"status", "optimal"},
                                {"objective", "4"}, {"score", "4"}, {"score_equals_objective", "yes"},
                                {"measure", "breakpoint"}, {"model", "maximum"}, {"distance", "4.0"},
-                               {"lower_bound", "4.0"}, {"note", ""}};
+                               {"lower_bound", "4.0"}, {"note", ""}, {"index_limit", ""}};
         EXPECT_EQ(s, expected) << solver;
     }
 }

@@ -64,8 +64,8 @@ TEST(PairSummary, HeaderAndOneLineInTheColumnsOrder) {
     EXPECT_EQ(out.str(),
               "pair\ta\tb\tgenes_a\tgenes_b\tfamilies_both\tmatched\tadjacencies\ttelomeres\tbreakpoint_distance\t"
               "solver\tstatus\tsolver_status\tobjective\tscore\twall_s\tscore_equals_objective\tmeasure\tmodel\t"
-              "distance\tlower_bound\tnote\n"
-              "p\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t4.0\t\tone two three\n");
+              "distance\tlower_bound\tnote\tindex_limit\n"
+              "p\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t4.0\t\tone two three\t\n");
     EXPECT_THROW(s["nope"], std::out_of_range);
 }
 

@@ -18,11 +18,12 @@ WORKFLOW = ""
 PARALOGS = ""
 
 
-def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4"):
+def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4",
+        index_limit=""):
     import batch
     values = {column: "" for column in batch.COLUMNS}
     values.update(pair=pair, a=a, b=b, distance=distance, status=status, score_equals_objective=equal,
-                  note=note, score=score, objective=objective)
+                  note=note, score=score, objective=objective, index_limit=index_limit)
     return values
 
 
@@ -175,11 +176,14 @@ class Summary(unittest.TestCase):
         import distances
         rows = [row("ok", "a", "b"), row("limit", "a", "c", status="limit", equal="no"),
                 row("bad", "b", "c", equal="no", score="3"),
-                row("excused", "a", "d", equal="no", note="paralogs model: warning: copies would keep an index B uses"),
+                row("excused", "a", "d", equal="no", index_limit="x,y"),
+                row("a_note_excuses_nothing", "a", "h", equal="no",
+                    note="paralogs model: warning: copies would keep an index B uses"),
                 row("failed", "a", "e", status="failed", equal=""),
                 row("failed_unmet", "a", "f", status="failed", equal="no", score="16", objective="1"),
                 row("unknown", "a", "g", status="unknown", equal="no")]
-        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)], ["bad", "failed_unmet"])
+        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)],
+                         ["bad", "a_note_excuses_nothing", "failed_unmet"])
 
     def test_join_fails_loudly_and_keeps_order(self):
         import distances

@@ -23,7 +23,7 @@ import collection  # noqa: E402
 COLUMNS = ["pair", "a", "b", "genes_a", "genes_b", "families_both", "matched", "adjacencies",
            "telomeres", "breakpoint_distance", "solver", "status", "solver_status", "objective",
            "score", "wall_s", "score_equals_objective", "measure", "model", "distance",
-           "lower_bound", "note"]
+           "lower_bound", "note", "index_limit"]
 
 
 def failed_row(pair, a, b, reason, genes_a="", genes_b=""):
