@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -96,7 +97,7 @@ TEST(ArgumentVectors, EveryCommandExitsZeroOneOrTwoAndNeverBySignal) {
         writeInputs(dir);
         for (int i = 0; i < kVectorsPerCommand; ++i) {
             const std::vector<std::string> args = randomVector(random, command);
-            const test::ProcessResult r = test::runProcess(RP_PARALOGS_PATH, args, dir.path());
+            const test::ProcessResult r = test::runParalogs(dir, args);
             EXPECT_EQ(r.signal, 0) << "paralogs" << shown(args);
             EXPECT_TRUE(r.status == 0 || r.status == 1 || r.status == 2)
                 << "status " << r.status << ": paralogs" << shown(args);
@@ -110,7 +111,7 @@ TEST(ArgumentVectors, EveryCommandExitsZeroOneOrTwoAndNeverBySignal) {
 TEST(ArgumentVectors, AnEmptyCommandNameIsAUsageError) {
     test::TempDir dir;
     for (const std::vector<std::string>& args : {std::vector<std::string>{""}, {"", "model"}, {"", "--help"}}) {
-        const test::ProcessResult r = test::runProcess(RP_PARALOGS_PATH, args, dir.path());
+        const test::ProcessResult r = test::runParalogs(dir, args);
         EXPECT_EQ(r.status, 2) << shown(args);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("Usage: paralogs COMMAND"), std::string::npos) << r.err;
