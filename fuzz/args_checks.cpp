@@ -40,24 +40,30 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
+// A PATH under which no solver can be found. One fixed text: the C library
+// keeps every value given to setenv, so a new one for each input would grow
+// without end (and have every input checked for leaks).
+constexpr const char* kNoSolverPath = "/nonexistent/rp-fuzz-args/no-solver-here";
+
 // While it lives: the working directory is DIR/work in a new temporary DIR
-// holding the inputs, PATH names an empty directory (so no solver starts),
+// holding the inputs, PATH names no directory (so no solver starts),
 // standard input is empty, standard output and the program's streams go
 // nowhere. All is put back and DIR removed when it ends.
 class Scratch {
 public:
     Scratch() {
-        char pattern[] = "/tmp/rp-fuzz-args-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) fail("cannot make a scratch directory");
+        // In memory where the system has it: the files come and go with
+        // every input.
+        std::string pattern = fs::is_directory("/dev/shm") ? "/dev/shm/rp-fuzz-args-XXXXXX" : "/tmp/rp-fuzz-args-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) fail("cannot make a scratch directory");
         root_ = pattern;
         fs::create_directory(root_ / "work");
-        fs::create_directory(root_ / "empty");
         for (const auto& [name, text] : kInputs) std::ofstream(root_ / "work" / name) << text;
         previousDirectory_ = fs::current_path();
         fs::current_path(root_ / "work");
         const char* path = std::getenv("PATH");
         previousPath_ = path != nullptr ? path : "";
-        setenv("PATH", (root_ / "empty").c_str(), 1);
+        setenv("PATH", kNoSolverPath, 1);
         savedIn_ = dup(0);
         savedOut_ = dup(1);
         const int null = open("/dev/null", O_RDWR);

@@ -38,7 +38,8 @@ const std::vector<Command> kCommands = {
 const std::vector<std::string> kValues = {
     "g.txt", "g.unimog", "s.xml", "b.tsv", "out", "-", "", "0", "1", "-1", "2", "99999999999999999999",
     "1e308", "nan", "dcj", "breakpoint", "exemplar", "intermediate", "maximum", "grimm", "unimog",
-    "structures", "reduced", "plain", "cbc", "glpsol", "g1", "g2", "--", "-x", "--no-such-option", "--help"};
+    "structures", "reduced", "plain", "cbc", "glpsol", "g1", "g2", "--", "-x", "--no-such-option", "--help",
+    "%value%", "--%option%", "%canonical_option%", "%prefix%", "%original_token%", "50%"};
 
 // The engine's raw numbers are the same on every platform; the standard
 // distributions are not, so picks are made from them directly.
@@ -115,6 +116,30 @@ TEST(ArgumentVectors, AnEmptyCommandNameIsAUsageError) {
         EXPECT_EQ(r.status, 2) << shown(args);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("Usage: paralogs COMMAND"), std::string::npos) << r.err;
+    }
+}
+
+// The command-line parser makes its messages by replacing placeholders such
+// as %value% with the user's words: words holding them are shown as typed
+// (one holding %value% made the message never end).
+TEST(ArgumentVectors, WordsHoldingThePlaceholdersOfMessagesAreShownAsTyped) {
+    test::TempDir dir;
+    const struct {
+        std::vector<std::string> args;
+        std::string firstLine;
+    } cases[] = {
+        {{"pair", "-s", "x", "-d", "y", "--time-limit", "%value%"},
+         "paralogs pair: the argument ('%value%') for option '--time-limit' is invalid"},
+        {{"model", "--second", "%canonical_option%%option%"},
+         "paralogs model: the argument ('%canonical_option%%option%') for option '--second' is invalid"},
+        {{"model", "--%option%"}, "paralogs model: unrecognised option '--%option%'"},
+        {{"score", "--second", "%prefix%%original_token%"},
+         "paralogs score: the argument ('%prefix%%original_token%') for option '--second' is invalid"},
+    };
+    for (const auto& c : cases) {
+        const test::ProcessResult r = test::runParalogs(dir, c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstLine);
     }
 }
 
