@@ -170,10 +170,14 @@ fuzz-build: deps-fuzz
 # and the screen. FUZZ_EXTRA_TARGET=DIR adds a corpus directory.
 FUZZ_FULL_RUNS ?= 1000000
 FUZZ_FULL_SECONDS ?= 3600
+# An input that allocates a declared count of millions takes seconds under
+# the sanitizers, and more on a loaded machine.
+FUZZ_TIMEOUT ?= 60
 run_fuzz_targets = FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_WORK=$(FUZZ_WORK) $(FUZZ_ENV) bash fuzz/run_targets.sh
 
 fuzz: fuzz-build
-	FUZZ_RUNS=$(FUZZ_FULL_RUNS) FUZZ_SECONDS=$(FUZZ_FULL_SECONDS) FUZZ_SEED=0 $(run_fuzz_targets) $(FUZZ_TARGETS)
+	FUZZ_RUNS=$(FUZZ_FULL_RUNS) FUZZ_SECONDS=$(FUZZ_FULL_SECONDS) FUZZ_SEED=0 FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) \
+	  $(run_fuzz_targets) $(FUZZ_TARGETS)
 
 fuzz-smoke: fuzz-build
 	FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_SECONDS=120 FUZZ_SEED=1 $(run_fuzz_targets) $(FUZZ_TARGETS)

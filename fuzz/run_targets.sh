@@ -8,6 +8,7 @@
 #   FUZZ_RUNS     executions per target (-runs)
 #   FUZZ_SECONDS  the most seconds a target may take (-max_total_time)
 #   FUZZ_SEED     libFuzzer's seed (0: a new one per run)
+#   FUZZ_TIMEOUT  seconds one input may take before it counts as a finding
 #   FUZZ_EXTRA_TARGET  one more corpus directory for TARGET
 # The arguments are the targets. The exit status is 1 when a target found
 # something or failed, 0 otherwise.
@@ -18,6 +19,7 @@ work=${FUZZ_WORK:?}
 runs=${FUZZ_RUNS:-1000000}
 seconds=${FUZZ_SECONDS:-3600}
 seed=${FUZZ_SEED:-0}
+timeout=${FUZZ_TIMEOUT:-10}
 here=$(cd "$(dirname "$0")" && pwd)
 
 mkdir -p "$work"
@@ -37,13 +39,14 @@ for target in "$@"; do
     log="$work/$target.log"
     start=$(date +%s)
     "$build/fuzz/fuzz_$target" "$work/$target" "${corpora[@]}" \
-        -artifact_prefix="$work/$target-" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$work/$target-" -timeout="$timeout" -print_final_stats=1 \
         -runs="$runs" -max_total_time="$seconds" -seed="$seed" >"$log" 2>&1
     status=$?
     elapsed=$(($(date +%s) - start))
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     [ -n "$executions" ] || executions=$(grep -o '#[0-9]*' "$log" | tail -n 1 | tr -d '#')
-    findings=$(find "$work" -maxdepth 1 -name "$target-*" -type f | wc -l)
+    # Slow units are kept for a look; they are no findings.
+    findings=$(find "$work" -maxdepth 1 -name "$target-*" ! -name "$target-slow-unit-*" -type f | wc -l)
     rate=$(( ${executions:-0} / (elapsed > 0 ? elapsed : 1) ))
     printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$target" "${executions:-0}" "$findings" "$elapsed" "$rate" "$status" >>"$table"
     printf 'fuzz_%s: %s executions, %s findings, %s s (exit %s; log %s)\n' \
