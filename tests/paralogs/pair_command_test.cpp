@@ -271,7 +271,7 @@ TEST(PairCommand, UnusableCommandLinesExitTwoAndTouchNothing) {
 }
 
 // Genomes of 40 single genes and a family x of many copies (25, 19 and 22
-// in A, B and C; 45 and 20 in P and Q), numbered 1 to n in each genome.
+// in A, B and C; 45, 20 and 30 in P, Q and R), numbered 1 to n in each genome.
 const std::string kManyCopies = RP_SOURCE_DIR "/tests/paralogs/data/copies_25_19_22.unimog";
 const std::string kTooManyCopies = RP_SOURCE_DIR "/tests/paralogs/data/copies_45_20.unimog";
 
@@ -295,6 +295,7 @@ TEST(PairCommand, FamiliesOfTwentyAndMoreCopiesReachTheOptimum) {
         {kManyCopies, "A", "B", "", true},  {kManyCopies, "A", "C", "", true},
         {kManyCopies, "B", "C", "", false}, {kManyCopies, "C", "B", "", true},
         {kManyCopies, "B", "A", "", false}, {kTooManyCopies, "P", "Q", "x", true},
+        {kTooManyCopies, "P", "R", "", true}, {kTooManyCopies, "Q", "R", "", false},
     };
     for (const Case& c : cases) {
         TempDir dir;
