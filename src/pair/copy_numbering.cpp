@@ -97,7 +97,7 @@ void numberCopiesAbove(Structure& a, Structure& b, const std::vector<std::string
     renumber(a, firstOfA);
 }
 
-std::vector<std::string> familiesPastIndexLimit(const Structure& resolvedA, const AssignmentMap& decisions) {
+std::vector<std::string> familiesWithUnmovedCopies(const Structure& resolvedA, const AssignmentMap& decisions) {
     std::set<std::string_view> decided;
     for (const auto& [key, decision] : decisions) decided.insert(key.family);
     std::vector<std::string_view> order;

@@ -30,6 +30,6 @@ void numberCopiesAbove(Structure& a, Structure& b, const std::vector<std::string
 // The families of genome A, renumbered by `decisions` (renumberCopies),
 // with more than kCopySlots - 1 copies that no decision matched: some of
 // them kept an index of their own, as no free one was left. In the order of A.
-std::vector<std::string> familiesPastIndexLimit(const Structure& resolvedA, const AssignmentMap& decisions);
+std::vector<std::string> familiesWithUnmovedCopies(const Structure& resolvedA, const AssignmentMap& decisions);
 
 }  // namespace rp::pair

@@ -276,7 +276,7 @@ void Road::resolve() {
     resolved_ = readStructures(structs);
     renumberCopies(decisions, resolved_);
     std::string past;
-    for (const std::string& family : familiesPastIndexLimit(resolved_.front(), decisions))
+    for (const std::string& family : familiesWithUnmovedCopies(resolved_.front(), decisions))
         past += (past.empty() ? "" : ",") + family;
     summary_["index_limit"] = past;
     io::writeOutputFile(path(files::resolved), [&](std::ostream& out) { writeResults(out, resolved_); });

@@ -85,7 +85,7 @@ Resolved resolve(const Structure& a, const Structure& b, const AssignmentMap& de
     Resolved r;
     r.distinct = labelsA.size() == inA.size();
     for (const std::int32_t copy : inB) r.shared += labelsA.count(copy);
-    r.past = familiesPastIndexLimit(pair[0], decisions);
+    r.past = familiesWithUnmovedCopies(pair[0], decisions);
     return r;
 }
 
