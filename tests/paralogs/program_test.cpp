@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
 namespace rp::paralogs {
 namespace {
 
-using test::runProcess;
 using test::TempDir;
 
 test::ProcessResult paralogs(const std::vector<std::string>& args) {
     TempDir dir;
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+    return test::runParalogs(dir, args);
 }
 
 TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
