@@ -150,15 +150,15 @@ deb-check: deb
 
 # Hardening: `make test-sanitize` runs the whole test suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (g++); `make fuzz
-# [FUZZ_SECONDS=60]` runs each libFuzzer target (clang++) for that long,
-# `make fuzz-smoke` each for FUZZ_RUNS inputs from a fixed seed.
+# [FUZZ_FULL_RUNS=1000000 FUZZ_FULL_SECONDS=3600]` runs each libFuzzer
+# target (clang++) to that many executions or for that long, whichever comes
+# first, `make fuzz-smoke` each for FUZZ_RUNS inputs from a fixed seed.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_WORK ?= $(FUZZ_BUILD)/work
 FUZZ_CXX ?= clang++-14
-FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 5000
-FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog grimm sheet
+FUZZ_TARGETS := structs solution zname run genomes solvers unimog bounds solverlog grimm sheet args
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 SANITIZE_ENV := ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -184,18 +184,20 @@ fuzz-build: deps-fuzz
 	  -DRESOLVE_PARALOGS_SANITIZE=fuzzer-no-link,address,undefined
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 
-# One target: new inputs go to $(FUZZ_WORK)/TARGET, findings to
-# $(FUZZ_WORK)/TARGET-crash-... ; FUZZ_EXTRA_TARGET adds corpus directories.
-define run_fuzz_target
-	mkdir -p $(FUZZ_WORK)/$(1)
-	$(FUZZ_ENV) $(FUZZ_BUILD)/fuzz/fuzz_$(1) $(FUZZ_WORK)/$(1) \
-	  $(wildcard fuzz/corpus/$(1) fuzz/regressions/$(1)) $(FUZZ_EXTRA_$(1)) \
-	  -artifact_prefix=$(FUZZ_WORK)/$(1)- -timeout=10 -print_final_stats=1 $(2)
-
-endef
+# Each target through fuzz/run_targets.sh: new inputs go to
+# $(FUZZ_WORK)/TARGET, findings to $(FUZZ_WORK)/TARGET-crash-..., a table of
+# executions, findings and seconds per target to $(FUZZ_WORK)/summary.tsv
+# and the screen. FUZZ_EXTRA_TARGET=DIR adds a corpus directory.
+FUZZ_FULL_RUNS ?= 1000000
+FUZZ_FULL_SECONDS ?= 3600
+# An input that allocates a declared count of millions takes seconds under
+# the sanitizers, and more on a loaded machine.
+FUZZ_TIMEOUT ?= 60
+run_fuzz_targets = FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_WORK=$(FUZZ_WORK) $(FUZZ_ENV) bash fuzz/run_targets.sh
 
 fuzz: fuzz-build
-	$(foreach t,$(FUZZ_TARGETS),$(call run_fuzz_target,$(t),-max_total_time=$(FUZZ_SECONDS)))
+	FUZZ_RUNS=$(FUZZ_FULL_RUNS) FUZZ_SECONDS=$(FUZZ_FULL_SECONDS) FUZZ_SEED=0 FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) \
+	  $(run_fuzz_targets) $(FUZZ_TARGETS)
 
 fuzz-smoke: fuzz-build
-	$(foreach t,$(FUZZ_TARGETS),$(call run_fuzz_target,$(t),-runs=$(FUZZ_RUNS) -seed=1 -max_total_time=120))
+	FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_SECONDS=120 FUZZ_SEED=1 $(run_fuzz_targets) $(FUZZ_TARGETS)

@@ -27,11 +27,8 @@ usage() {
     exit 2
 }
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD:-build}
-case $build in /*) ;; *) build=$root/$build ;; esac
-jobs=${JOBS:-2}
-genomes=${BENCH_GENOMES:-$root/../shared/genomes/human-mouse.txt}
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+genomes=${BENCH_GENOMES:-$shared/genomes/human-mouse.txt}
 seconds=300
 threads=2
 cases="1000:4:10 1000:4:30 1000:40:10 4000:4:10 10000:4:10"
@@ -53,25 +50,17 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-if [ ! -x /usr/bin/time ]; then
-    echo "bench: /usr/bin/time is missing (Debian package time; 'make deps' installs it)" >&2
-    exit 1
-fi
+bench_require_time
 if [ "$run_cbc" = 1 ] && ! command -v cbc >/dev/null; then
     echo "bench: cbc is not on PATH (Debian package coinor-cbc); measuring the programs only" >&2
     run_cbc=0
 fi
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" -j "$jobs" --target paralogs rp-bench-pair >/dev/null
-fi
+bench_build paralogs rp-bench-pair
 paralogs=$build/paralogs
 pairgen=$build/bench/rp-bench-pair
-[ -x "$paralogs" ] || { echo "bench: $paralogs is missing" >&2; exit 1; }
-[ -x "$pairgen" ] || { echo "bench: $pairgen is missing" >&2; exit 1; }
+bench_require "$paralogs" "$pairgen"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+bench_scratch
 failed=0
 
 inputs=()

@@ -19,11 +19,8 @@ usage() {
     exit 2
 }
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD:-build}
-case $build in /*) ;; *) build=$root/$build ;; esac
-jobs=${JOBS:-2}
-genomes=${BENCH_GENOMES:-$root/../shared/genomes/human-mouse.txt}
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+genomes=${BENCH_GENOMES:-$shared/genomes/human-mouse.txt}
 cbc_seconds=${BENCH_CBC_SECONDS:-600}
 run_cbc=0
 case ${1:-} in
@@ -37,19 +34,12 @@ if [ ! -r "$genomes" ]; then
     echo "bench: $genomes is missing; skipping the model benchmark" >&2
     exit 0
 fi
-if [ ! -x /usr/bin/time ]; then
-    echo "bench: /usr/bin/time is missing (Debian package time; 'make deps' installs it)" >&2
-    exit 1
-fi
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" -j "$jobs" --target paralogs >/dev/null
-fi
+bench_require_time
+bench_build paralogs
 paralogs=$build/paralogs
-[ -x "$paralogs" ] || { echo "bench: $paralogs is missing" >&2; exit 1; }
+bench_require "$paralogs"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+bench_scratch
 failed=0
 
 # verdict VALUE LIMIT: "met" when VALUE <= LIMIT (decimals allowed).

@@ -18,12 +18,7 @@ usage() {
     exit 2
 }
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD:-build}
-case $build in /*) ;; *) build=$root/$build ;; esac
-jobs=${JOBS:-2}
-seed=${BENCH_SEED:-1}
-data=$root/bench/data
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 [ $# -le 1 ] || usage
 case ${1:-medium} in
@@ -32,13 +27,8 @@ case ${1:-medium} in
     *) usage ;;
 esac
 
-if [ ! -x /usr/bin/time ]; then
-    echo "bench: /usr/bin/time is missing (Debian package time; 'make deps' installs it)" >&2
-    exit 1
-fi
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-    make --no-print-directory -C "$root" build BUILD="$build" JOBS="$jobs"
-fi
+bench_require_time
+bench_build
 for program in bench/rp-bench-generate bench/rp-bench-read-solution bench/rp-bench-ptree-reader resolve-paralogs; do
     if [ ! -x "$build/$program" ]; then
         echo "bench: $build/$program is missing (configured with RESOLVE_PARALOGS_BENCH=OFF?)" >&2
@@ -46,8 +36,7 @@ for program in bench/rp-bench-generate bench/rp-bench-read-solution bench/rp-ben
     fi
 done
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+bench_scratch
 
 # measure DIR COMMAND...: runs COMMAND in DIR under /usr/bin/time. Sets
 # wall_ns (wall time by the clock around it, in ns), rss_kib (peak resident

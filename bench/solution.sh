@@ -12,27 +12,17 @@
 #   BENCH_NO_BUILD  1: do not build first
 set -euo pipefail
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD:-build}
-case $build in /*) ;; *) build=$root/$build ;; esac
-seed=${BENCH_SEED:-1}
-data=$root/bench/data
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 case ${1:-medium} in
     small | medium | large) sizes=("${1:-medium}") ;;
     all) sizes=(small medium large) ;;
     *) echo "usage: bench/solution.sh [small|medium|large|all]" >&2; exit 2 ;;
 esac
-if [ ! -x /usr/bin/time ]; then
-    echo "bench: /usr/bin/time is missing (Debian package time)" >&2
-    exit 1
-fi
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-    cmake --build "$build" -j "${JOBS:-2}" --target paralogs rp-bench-generate >/dev/null
-fi
+bench_require_time
+bench_build paralogs rp-bench-generate
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+bench_scratch
 
 # measure COMMAND...: wall/user/sys seconds and peak RSS (KiB) of COMMAND,
 # standard output to /dev/null, standard error kept in $scratch/err.

@@ -21,12 +21,7 @@ usage() {
     exit 2
 }
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD:-build}
-case $build in /*) ;; *) build=$root/$build ;; esac
-jobs=${JOBS:-2}
-seed=${BENCH_SEED:-1}
-shared=${RP_SHARED_DIR:-$root/../shared}
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 real=1
 pairs=100
 genes=2000
@@ -46,9 +41,7 @@ for program in snakemake cbc python3; do
         exit 1
     fi
 done
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-    make --no-print-directory -C "$root" build BUILD="$build" JOBS="$jobs"
-fi
+bench_build
 
 data=$root/bench/data/workflow
 mkdir -p "$data"

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace rp::fuzz {
 
@@ -91,10 +93,24 @@ void checkGrimm(std::string_view input);
 // with "NAME line N: ..." naming a line the input has, or "NAME: empty".
 void checkSheet(std::string_view input);
 
+// The companion program's argument vector (fuzz/args_checks.cpp): the
+// bytes split at NUL bytes give argv[1], argv[2], ... ("/" and "{" become
+// "_", so that no argument names a place outside the scratch directory or a
+// solver command). The program runs in memory in a scratch directory with
+// small inputs (g.txt, g.unimog, g.grimm, s.xml, b.tsv) and no solver on
+// PATH, and must end with an exit status of 0, 1 or 2 and no exception.
+void checkArgs(std::string_view input);
+
+// The argument vector checkArgs runs ("paralogs" first); longer vectors than
+// kMaxArguments are not run.
+std::vector<std::string> argumentsOf(std::string_view input);
+inline constexpr std::size_t kMaxArguments = 64;
+
 using Check = void (*)(std::string_view);
 
 // The check of a target by name ("structs", "solution", "zname", "run",
-// "genomes", "solvers", "unimog", "bounds", "solverlog", "grimm", "sheet"), or
+// "genomes", "solvers", "unimog", "bounds", "solverlog", "grimm", "sheet",
+// "args"), or
 // nullptr.
 Check checkFor(std::string_view target);
 

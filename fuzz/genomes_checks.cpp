@@ -144,7 +144,7 @@ void checkGenomes(std::string_view input) {
     // What was read, written as a result file, reads back the same.
     const std::string written = resultText(genomes.structures);
     const Genomes again = readGenomesText(written, "written");
-    if (again.format != GenomesFormat::result || resultText(again.structures) != written)
+    if (again.format != GenomeFormat::result || resultText(again.structures) != written)
         fail("the written genomes read back differently");
     checkPair(genomes.structures);
 }

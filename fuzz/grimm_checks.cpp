@@ -25,7 +25,7 @@ std::string describe(const std::vector<Structure>& genomes) {
     return out.str();
 }
 
-std::string written(const std::vector<Structure>& genomes, formats::OutputFormat format) {
+std::string written(const std::vector<Structure>& genomes, GenomeFormat format) {
     std::ostringstream out;
     try {
         formats::writeGenomes(out, genomes, format, unimog::MarkerLabels::familyAndCopy);
@@ -52,10 +52,10 @@ void checkGrimm(std::string_view input) {
     } catch (const std::exception& e) {
         failGrimm(std::string("a GRIMM failure of another kind: ") + e.what());
     }
-    const std::string grimm = written(genomes, formats::OutputFormat::grimm);
+    const std::string grimm = written(genomes, GenomeFormat::grimm);
     for (const auto format :
-         {formats::OutputFormat::grimm, formats::OutputFormat::unimog, formats::OutputFormat::structures}) {
-        const std::string text = format == formats::OutputFormat::grimm ? grimm : written(genomes, format);
+         {GenomeFormat::grimm, GenomeFormat::unimog, GenomeFormat::structures}) {
+        const std::string text = format == GenomeFormat::grimm ? grimm : written(genomes, format);
         formats::GenomesRead back;
         try {
             back = formats::readAnyGenomes(text, "written", formats::UnknownText::refuse);
@@ -63,8 +63,8 @@ void checkGrimm(std::string_view input) {
             failGrimm(std::string("what was written cannot be read: ") + e.what());
         }
         if (describe(back.structures) != describe(genomes))
-            failGrimm(std::string(formats::formatName(format)) + " reads back to other genomes");
-        if (written(back.structures, formats::OutputFormat::grimm) != grimm) failGrimm("GRIMM written again differs");
+            failGrimm(std::string(genomeFormatName(format)) + " reads back to other genomes");
+        if (written(back.structures, GenomeFormat::grimm) != grimm) failGrimm("GRIMM written again differs");
     }
 }
 

@@ -18,54 +18,28 @@ std::string_view firstWord(std::string_view line) {
     return line.substr(i);
 }
 
-// The dialect a marker line's terminators show, or unknown.
-TextKind terminatorKind(std::string_view line) {
+// The dialect a marker line's terminators show, if any.
+std::optional<GenomeFormat> terminatorFormat(std::string_view line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (i + 1 < line.size() && !isSpace(line[i + 1])) continue;  // not the end of a word
         switch (line[i]) {
             case '$':
             case '@':
-                return TextKind::grimm;
+                return GenomeFormat::grimm;
             case '|':
             case ')':
-                return TextKind::unimog;
+                return GenomeFormat::unimog;
             default:
                 break;
         }
     }
-    return TextKind::unknown;
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::string_view formatName(GenomesFileFormat format) {
-    switch (format) {
-        case GenomesFileFormat::structures:
-            return "structures file";
-        case GenomesFileFormat::result:
-            return "result file";
-        case GenomesFileFormat::unimog:
-            return "UniMoG";
-        case GenomesFileFormat::grimm:
-            return "GRIMM";
-    }
-    return "";
-}
-
-std::string_view formatName(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::structures:
-            return "structures file";
-        case OutputFormat::unimog:
-            return "UniMoG";
-        case OutputFormat::grimm:
-            return "GRIMM";
-    }
-    return "";
-}
-
-TextKind recogniseText(std::string_view text) {
-    if (unimog::recognise(text) == unimog::InputKind::genomes) return TextKind::counted;
+std::optional<GenomeFormat> recogniseText(std::string_view text) {
+    if (unimog::beginsWithCount(text)) return countedTextFormat(text);
     bool inGenome = false;
     bool hashLine = false;
     for (std::size_t at = 0; at < text.size();) {
@@ -79,38 +53,38 @@ TextKind recogniseText(std::string_view text) {
             continue;
         } else if (line.starts_with('#')) {
             hashLine = true;
-        } else if (const TextKind kind = terminatorKind(line); kind != TextKind::unknown) {
-            return kind;
+        } else if (const std::optional<GenomeFormat> format = terminatorFormat(line)) {
+            return format;
         }
     }
-    if (!inGenome) return TextKind::unknown;
-    return hashLine ? TextKind::grimm : TextKind::unimog;
+    if (!inGenome) return std::nullopt;
+    return hashLine ? GenomeFormat::grimm : GenomeFormat::unimog;
 }
 
 GenomesRead readAnyGenomes(std::string_view text, const std::string& name, UnknownText unknown) {
-    TextKind kind = recogniseText(text);
-    if (kind == TextKind::unknown) {
+    std::optional<GenomeFormat> format = recogniseText(text);
+    if (!format) {
         if (unknown == UnknownText::refuse)
             throw std::runtime_error(name +
                                      ": not genomes: neither a structures or result file (whose first item "
                                      "is a count) nor UniMoG or GRIMM (no line begins with '>')");
-        kind = unknown == UnknownText::readAsStructures ? TextKind::counted : TextKind::unimog;
+        format = unknown == UnknownText::readAsStructures ? GenomeFormat::structures : GenomeFormat::unimog;
     }
     GenomesRead read;
-    switch (kind) {
-        case TextKind::counted: {
+    switch (*format) {
+        case GenomeFormat::structures:
+        case GenomeFormat::result: {
             Genomes genomes = readGenomesText(text, name);
-            read.format = genomes.format == GenomesFormat::result ? GenomesFileFormat::result
-                                                                  : GenomesFileFormat::structures;
+            read.format = genomes.format;
             read.structures = std::move(genomes.structures);
             break;
         }
-        case TextKind::grimm:
-            read.format = GenomesFileFormat::grimm;
+        case GenomeFormat::grimm:
+            read.format = GenomeFormat::grimm;
             read.structures = readGrimm(text, name);
             break;
-        default:
-            read.format = GenomesFileFormat::unimog;
+        case GenomeFormat::unimog:
+            read.format = GenomeFormat::unimog;
             read.structures = unimog::readUnimog(text, name);
             break;
     }
@@ -131,19 +105,21 @@ InputText readInputText(const std::string& path) {
     return input;
 }
 
-void writeGenomes(std::ostream& out, const std::vector<Structure>& genomes, OutputFormat format,
+void writeGenomes(std::ostream& out, const std::vector<Structure>& genomes, GenomeFormat format,
                   unimog::MarkerLabels labels) {
     switch (format) {
-        case OutputFormat::structures:
+        case GenomeFormat::result:
+            throw std::invalid_argument("a result file is written by resolve-paralogs only");
+        case GenomeFormat::structures:
             if (labels != unimog::MarkerLabels::familyAndCopy)
                 throw std::invalid_argument("a structures file holds copy indices: family names alone are "
                                             "written in UniMoG or GRIMM only");
             writeStructures(out, genomes);
             return;
-        case OutputFormat::unimog:
+        case GenomeFormat::unimog:
             unimog::writeMarkers(out, genomes, unimog::kUnimogDialect, labels);
             return;
-        case OutputFormat::grimm:
+        case GenomeFormat::grimm:
             writeGrimm(out, genomes, labels);
             return;
     }

@@ -3,38 +3,31 @@
 // reading any of them and writing the three that can be written.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "genomes/genome_format.hpp"
 #include "structs/structure.hpp"
 #include "unimog/unimog_writer.hpp"
 
 namespace rp::formats {
 
-enum class GenomesFileFormat { structures, result, unimog, grimm };
-
-// "structures file", "result file", "UniMoG", "GRIMM".
-std::string_view formatName(GenomesFileFormat format);
-
-// What a text is by its content.
-enum class TextKind {
-    counted,  // a structures or a result file: its first item is an integer
-    unimog,
-    grimm,
-    unknown,  // neither: no first integer and no line beginning with ">"
-};
-
+// The format of a text by its content; none when it is neither a counted
+// text (no first integer) nor marker text (no line beginning with ">").
+//
 // A text whose first item is an integer (alone or followed by ";") is a
-// structures or result file (unimog::recognise). Otherwise, if a line begins
+// structures or result file (unimog::beginsWithCount; which one as
+// countedTextFormat says). Otherwise, if a line begins
 // with ">" (after blanks), it is marker text, and the first chromosome
 // terminator of a marker line after that line tells the dialect: "$" or "@"
 // GRIMM, "|" or ")" UniMoG. Lines beginning with "#" or "//" are passed over
 // there, being comments in one dialect; with no terminator at all, a line
 // after the first genome that begins with "#" makes it GRIMM, and otherwise
 // it is UniMoG (both dialects then read the same genomes).
-TextKind recogniseText(std::string_view text);
+std::optional<GenomeFormat> recogniseText(std::string_view text);
 
 // What to do with a text that is none of the formats.
 enum class UnknownText {
@@ -44,7 +37,7 @@ enum class UnknownText {
 };
 
 struct GenomesRead {
-    GenomesFileFormat format = GenomesFileFormat::structures;
+    GenomeFormat format = GenomeFormat::structures;
     std::vector<Structure> structures;
 };
 
@@ -61,18 +54,13 @@ struct InputText {
 };
 InputText readInputText(const std::string& path);
 
-// The formats that can be written: a result file is only ever written by
-// resolve-paralogs.
-enum class OutputFormat { structures, unimog, grimm };
-
-std::string_view formatName(OutputFormat format);
-
-// Writes `genomes` in `format`. MarkerLabels::families (family names without
+// Writes `genomes` in `format`: structures, UniMoG or GRIMM (a result file
+// is only ever written by resolve-paralogs: std::invalid_argument). MarkerLabels::families (family names without
 // copy indices) applies to UniMoG and GRIMM only: a structures file needs the
 // copies, and std::invalid_argument says so. Throws std::invalid_argument or
 // unimog::UnimogError, before anything is written, for names the format
 // cannot carry.
-void writeGenomes(std::ostream& out, const std::vector<Structure>& genomes, OutputFormat format,
+void writeGenomes(std::ostream& out, const std::vector<Structure>& genomes, GenomeFormat format,
                   unimog::MarkerLabels labels);
 
 }  // namespace rp::formats

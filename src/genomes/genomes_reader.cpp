@@ -268,13 +268,17 @@ Genomes readGenomesText(std::string_view text, const std::string& name) {
     GenomesParser reader(text, name);
     Genomes genomes;
     if (isResultFile(text)) {
-        genomes.format = GenomesFormat::result;
+        genomes.format = GenomeFormat::result;
         genomes.structures = readResultFile(reader);
     } else {
-        genomes.format = GenomesFormat::structures;
+        genomes.format = GenomeFormat::structures;
         genomes.structures = readStructuresFile(reader);
     }
     return genomes;
+}
+
+GenomeFormat countedTextFormat(std::string_view text) {
+    return isResultFile(text) ? GenomeFormat::result : GenomeFormat::structures;
 }
 
 Genomes readGenomes(std::istream& in, const std::string& name) {

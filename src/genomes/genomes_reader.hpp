@@ -8,14 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "genomes/genome_format.hpp"
 #include "structs/structure.hpp"
 
 namespace rp {
 
-enum class GenomesFormat { structures, result };
-
 struct Genomes {
-    GenomesFormat format = GenomesFormat::structures;
+    GenomeFormat format = GenomeFormat::structures;  // structures or result
     std::vector<Structure> structures;
 };
 
@@ -38,5 +37,9 @@ Genomes readGenomes(std::istream& in, const std::string& name);
 
 // The same on text already in memory.
 Genomes readGenomesText(std::string_view text, const std::string& name);
+
+// Which of the two readGenomesText takes the text for: result when its first
+// item is a count followed by ";", structures otherwise.
+GenomeFormat countedTextFormat(std::string_view text);
 
 }  // namespace rp

@@ -29,7 +29,7 @@ std::string checkName(ScoreCheck check) {
 using R = PairResult;
 
 // A new column is one entry here and one member of PairResult.
-constexpr std::array<SummaryColumn, 22> kColumns{{
+constexpr std::array<SummaryColumn, 23> kColumns{{
     {"pair", [](const R& r) { return r.pair; }},
     {"a", [](const R& r) { return r.a; }},
     {"b", [](const R& r) { return r.b; }},
@@ -52,6 +52,7 @@ constexpr std::array<SummaryColumn, 22> kColumns{{
     {"distance", [](const R& r) { return optionalFixed(r.distance, r.distanceDigits); }},
     {"lower_bound", [](const R& r) { return optionalFixed(r.lowerBound, r.distanceDigits); }},
     {"note", [](const R& r) { return r.note; }},
+    {"index_limit", [](const R& r) { return r.indexLimit; }},
 }};
 
 }  // namespace

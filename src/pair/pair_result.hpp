@@ -44,6 +44,10 @@ struct PairResult {
     std::optional<double> distance, lowerBound;
     int distanceDigits = 1;
     std::string note;
+    // The families of which more copies of A stayed unmatched than there are
+    // free copy indices (1 to 19), comma-separated: some of them kept an
+    // index of their own, and the score may differ from the objective.
+    std::string indexLimit;
 };
 
 // A column of the summary: its name and its value's text.

@@ -13,6 +13,7 @@
 #include "breakpoint/score.hpp"
 #include "dcj/dcj_warm_start.hpp"
 #include "distance/distances.hpp"
+#include "pair/copy_numbering.hpp"
 #include "pair/forced_answer.hpp"
 #include "pair/genome_selection.hpp"
 #include "resolve/renumber.hpp"
@@ -89,6 +90,7 @@ private:
     void prepareDirectory();
     void readGenomes();
     model::MatchingModel matchingModel() const;
+    void numberCopies();
     void writeModel();
     // How the solver's runs ended: with an answer, ended by us past its
     // limit, or crashed (a signal not ours, after its cautious rerun if it
@@ -113,7 +115,7 @@ private:
     std::vector<Structure> genomes_;   // A and B
     std::vector<Structure> resolved_;  // after the matching
     std::size_t pairs_ = 0;            // the fewest pairs a matching of the model has
-    std::vector<std::string> warnings_;
+    model::MatchingModel matching_;         // the model of the request, its bounds read
     std::optional<model::Matching> start_;  // the greedy matching, once made
     std::string solverEnding_;              // how a solver without an answer ended
     std::string answerNote_;                // where the answer came from, when not from a solver that ended well
@@ -177,8 +179,23 @@ model::MatchingModel Road::matchingModel() const {
     return result;
 }
 
+// Copies of families that would run short of free indices are numbered
+// from kCopySlots up in A and B (pair.txt written again), so that
+// resolve-paralogs can move unmatched copies of A to the indices below.
+void Road::numberCopies() {
+    matching_ = matchingModel();
+    const std::vector<std::string> families = familiesShortOfFreeIndices(genomes_[0], genomes_[1], matching_);
+    if (families.empty()) return;
+    numberCopiesAbove(genomes_[0], genomes_[1], families);
+    io::writeOutputFile(path(files::pair), [&](std::ostream& out) { writeStructures(out, genomes_); });
+    std::string listed;
+    for (const std::string& family : families) listed += (listed.empty() ? "" : ", ") + family;
+    say("copies numbered from " + std::to_string(kCopySlots) + " up in A and B (family " + listed +
+        "), so that unmatched copies of A can move to a free index");
+}
+
 void Road::writeModel() {
-    const model::MatchingModel matching = matchingModel();
+    const model::MatchingModel& matching = matching_;
     const model::GenomePair pair = model::selectPair(genomes_, 2);
     model::checkBounds(matching, pair);
     const distance::DistanceEntry& entry = distance::entryOf(request_.measure);
@@ -200,10 +217,6 @@ void Road::writeModel() {
         say("start: a greedy matching of distance " + std::to_string(start.objective) + " for " +
             std::string(solver_.name));
     }
-    for (const std::string& family : model::familiesPastIndexLimit(genomes_, pair, matching))
-        warnings_.push_back("paralogs model: warning: family " + family +
-                            ": copies of genome A stay unmatched while copy indices 1 to 19 are all in use; "
-                            "resolve-paralogs cannot move them to a free index");
     say("model " + result_.model + " (" + std::string(entry.name) + "): " + program.shortCounts);
 }
 
@@ -313,7 +326,7 @@ void Road::answerOrLimit(SolverEnd& end) {
 // has not made it for the solver) is the answer, at status limit.
 void Road::startAsAnswer(SolverEnd end) {
     const model::GenomePair pair = model::selectPair(genomes_, 2);
-    if (!start_) start_ = model::greedyDcjMatching(pair, matchingModel());
+    if (!start_) start_ = model::greedyDcjMatching(pair, matching_);
     answer_ = {};
     answer_.header.status = end == SolverEnd::crashed      ? "crashed"
                             : end == SolverEnd::endedByUs ? "ended after its time limit"
@@ -360,6 +373,8 @@ void Road::resolve() {
     readFamilyTable(structs);
     resolved_ = readStructures(structs);
     renumberCopies(decisions, resolved_);
+    for (const std::string& family : familiesWithUnmovedCopies(resolved_.front(), decisions))
+        result_.indexLimit += (result_.indexLimit.empty() ? "" : ",") + family;
     io::writeOutputFile(path(files::resolved), [&](std::ostream& out) { writeResults(out, resolved_); });
     io::writeOutputFile(path(files::resolvedUnimog),
                         [&](std::ostream& out) { unimog::writeUnimog(out, resolved_); });
@@ -411,11 +426,10 @@ void Road::judge(bool crashed) {
         notes.push_back("the solver's answer says nothing of optimality");
     }
     if (!answerNote_.empty()) notes.push_back(answerNote_);
-    if (!warnings_.empty()) notes.push_back(warnings_.front());
     std::string note;
     for (const std::string& n : notes) note += (note.empty() ? "" : "; ") + n;
     result_.note = note;
-    if (outcome == solvers::Outcome::optimal && result_.scoreEqualsObjective == ScoreCheck::no && warnings_.empty())
+    if (outcome == solvers::Outcome::optimal && result_.scoreEqualsObjective == ScoreCheck::no && result_.indexLimit.empty())
         throw StageError("the resolved genomes score " + std::to_string(*result_.score) +
                          ", the solver's optimal objective is " + formatG(*answer_.objective));
 }
@@ -431,6 +445,7 @@ PairOutcome Road::run() {
     PairOutcome outcome;
     try {
         readGenomes();
+        numberCopies();
         writeModel();
         SolverEnd end = forced_ ? SolverEnd::answered : solve();
         if (end == SolverEnd::answered)

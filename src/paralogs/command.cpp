@@ -1,11 +1,35 @@
 #include "paralogs/command.hpp"
 
+#include <algorithm>
 #include <iostream>
+#include <map>
+#include <string>
 #include <new>
 
 namespace rp::paralogs {
 
 namespace {
+
+// The user's words inside a command-line error of Boost's: its message
+// replaces each placeholder of its template ("%value%", "%option%", ...) by
+// a word, again while the placeholder is found, so a word holding one would
+// never end or would be mangled. Their '%' are set aside while the message
+// is made and put back after.
+struct ErrorWords : po::error_with_option_name {
+    static std::map<std::string, std::string>& of(po::error_with_option_name& e) {
+        return e.*(&ErrorWords::m_substitutions);
+    }
+};
+
+std::string messageOf(po::error& e) {
+    auto* named = dynamic_cast<po::error_with_option_name*>(&e);
+    if (named == nullptr) return e.what();
+    constexpr char kAside = '\x01';
+    for (auto& [placeholder, word] : ErrorWords::of(*named)) std::replace(word.begin(), word.end(), '%', kAside);
+    std::string message = e.what();
+    std::replace(message.begin(), message.end(), kAside, '%');
+    return message;
+}
 
 void printUsage(std::ostream& out, const CommandInfo& command) {
     out << "Usage: paralogs " << command.name << ' ' << command.usage << '\n';
@@ -37,8 +61,8 @@ int runCommand(const CommandInfo& command, const po::options_description& option
             return 0;
         }
         po::notify(values);
-    } catch (const po::error& e) {
-        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+    } catch (po::error& e) {
+        std::cerr << "paralogs " << command.name << ": " << messageOf(e) << '\n';
         printUsage(std::cerr, command);
         return 2;
     }

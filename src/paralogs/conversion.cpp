@@ -26,10 +26,10 @@ std::string counts(const std::vector<Structure>& genomes) {
            std::to_string(families.size()) + " families";
 }
 
-formats::OutputFormat unimogCommandTarget(formats::GenomesFileFormat from) {
-    return from == formats::GenomesFileFormat::structures || from == formats::GenomesFileFormat::result
-               ? formats::OutputFormat::unimog
-               : formats::OutputFormat::structures;
+GenomeFormat unimogCommandTarget(GenomeFormat from) {
+    return from == GenomeFormat::structures || from == GenomeFormat::result
+               ? GenomeFormat::unimog
+               : GenomeFormat::structures;
 }
 
 }  // namespace
@@ -39,9 +39,9 @@ void convertGenomes(const CommandInfo& command, const ConversionRequest& request
     const formats::GenomesRead genomes = formats::readAnyGenomes(
         input.text, input.name, request.to ? formats::UnknownText::refuse : formats::UnknownText::readAsUnimog);
     std::string().swap(input.text);
-    const formats::OutputFormat to = request.to.value_or(unimogCommandTarget(genomes.format));
-    if (to == formats::OutputFormat::structures && request.labels == unimog::MarkerLabels::families)
-        throw std::runtime_error(input.name + ": " + std::string(formats::formatName(genomes.format)) +
+    const GenomeFormat to = request.to.value_or(unimogCommandTarget(genomes.format));
+    if (to == GenomeFormat::structures && request.labels == unimog::MarkerLabels::families)
+        throw std::runtime_error(input.name + ": " + std::string(genomeFormatName(genomes.format)) +
                                  " becomes a structures file, which needs copy indices: --families applies "
                                  "to UniMoG and GRIMM output only");
     try {
@@ -53,8 +53,8 @@ void convertGenomes(const CommandInfo& command, const ConversionRequest& request
     } catch (const unimog::UnimogError& e) {
         throw std::runtime_error(input.name + ": " + e.what());
     }
-    printSummary(command, std::string(formats::formatName(genomes.format)) + " -> " +
-                              std::string(formats::formatName(to)));
+    printSummary(command, std::string(genomeFormatName(genomes.format)) + " -> " +
+                              std::string(genomeFormatName(to)));
     printSummary(command, counts(genomes.structures));
 }
 

@@ -16,7 +16,7 @@ struct ConversionRequest {
     std::string output;
     // The format to write; none for `paralogs unimog`'s rule (a structures or
     // result file becomes UniMoG, marker text a structures file).
-    std::optional<formats::OutputFormat> to;
+    std::optional<GenomeFormat> to;
     unimog::MarkerLabels labels = unimog::MarkerLabels::familyAndCopy;
 };
 

@@ -11,10 +11,10 @@ constexpr CommandInfo kInfo{"convert", "-i IN -o OUT --to structures|unimog|grim
                             "Convert genomes between formats. IN is a structures file, a result file of\n"
                             "resolve-paralogs, UniMoG or GRIMM, recognised by its content."};
 
-formats::OutputFormat parseFormat(const std::string& name) {
-    if (name == "structures") return formats::OutputFormat::structures;
-    if (name == "unimog") return formats::OutputFormat::unimog;
-    if (name == "grimm") return formats::OutputFormat::grimm;
+GenomeFormat parseFormat(const std::string& name) {
+    if (name == "structures") return GenomeFormat::structures;
+    if (name == "unimog") return GenomeFormat::unimog;
+    if (name == "grimm") return GenomeFormat::grimm;
     throw UsageError("--to " + name + ": the formats written are structures, unimog and grimm");
 }
 
@@ -33,7 +33,7 @@ int runConvert(int argc, const char* const argv[]) {
         ConversionRequest request;
         request.to = parseFormat(values["to"].as<std::string>());
         if (values.count("families") != 0) {
-            if (request.to == formats::OutputFormat::structures)
+            if (request.to == GenomeFormat::structures)
                 throw UsageError("--families applies to --to unimog and --to grimm: a structures file needs "
                                  "copy indices");
             request.labels = unimog::MarkerLabels::families;

@@ -1,6 +1,5 @@
 #include "paralogs/program.hpp"
 
-#include <array>
 #include <iostream>
 #include <string_view>
 
@@ -16,7 +15,8 @@ struct Entry {
     int (*run)(int, const char* const[]);
 };
 
-constexpr std::array<Entry, 7> kCommands{{
+// Sized by its entries: a new command is one more line here.
+constexpr Entry kCommands[] = {
     {"model", "write the matching program of two genomes (CPLEX LP format)", runModel},
     {"score", "breakpoint score or DCJ-indel distance of two genomes, by labels", runScore},
     {"solution", "turn any solver's answer into the solution resolve-paralogs reads", runSolution},
@@ -24,7 +24,7 @@ constexpr std::array<Entry, 7> kCommands{{
     {"convert", "convert genomes to structures, UniMoG or GRIMM", runConvert},
     {"pair", "the whole road of one pair: genomes, program, solver, resolved genomes, summary", runPair},
     {"related", "the pairs of a collection that share families, as a sheet of pairs", runRelated},
-}};
+};
 
 void printProgramUsage(std::ostream& out) {
     out << "Usage: paralogs COMMAND [OPTIONS]\n\nCommands:\n";
@@ -43,6 +43,11 @@ int runProgram(int argc, const char* const argv[]) {
         return 2;
     }
     const std::string_view first = argv[1];
+    if (first.empty()) {
+        std::cerr << "paralogs: no command given (an empty name)\n";
+        printProgramUsage(std::cerr);
+        return 2;
+    }
     if (first == "-h" || first == "--help") {
         printProgramUsage(std::cout);
         return 0;

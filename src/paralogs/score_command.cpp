@@ -47,7 +47,7 @@ int runScore(int argc, const char* const argv[]) {
         std::cout << score.header << '\n' << score.values << '\n' << std::flush;
         if (!std::cout) throw std::runtime_error("cannot write to standard output");
         printSummary(kInfo, "read " + input.name + " (" +
-                                std::string(formats::formatName(genomes.format)) +
+                                std::string(genomeFormatName(genomes.format)) +
                                 "): " + model::describeGenome(pair, true) + ", " +
                                 model::describeGenome(pair, false));
         printSummary(kInfo, std::to_string(matching.size()) + " pairs by label");

@@ -220,16 +220,16 @@ private:
 
 }  // namespace
 
-InputKind recognise(std::string_view text) {
+bool beginsWithCount(std::string_view text) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::size_t i = 0;
     while (i < text.size() && isSpace(text[i])) ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     const std::size_t digits = i;
     while (i < text.size() && isDigit(text[i])) ++i;
-    if (i == digits) return InputKind::unimog;
+    if (i == digits) return false;
     if (i < text.size() && text[i] == ';') ++i;
-    return i == text.size() || isSpace(text[i]) ? InputKind::genomes : InputKind::unimog;
+    return i == text.size() || isSpace(text[i]);
 }
 
 std::vector<Structure> readMarkers(std::string_view text, const std::string& name, const MarkerDialect& dialect) {

@@ -20,17 +20,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class InputKind {
-    unimog,   // a UniMoG text
-    genomes,  // a structures file or a result file of resolve-paralogs
-};
-
-// The format of an input by its content. A structures file begins with its
+// Whether an input is a structures file or a result file of resolve-paralogs
+// by its content (otherwise it is UniMoG). A structures file begins with its
 // family count and a result file with "N;": an input whose first item (after
 // an optional UTF-8 byte order mark and blanks) is an integer, alone or
 // followed by ";", is one of them; any other input is UniMoG, whose comment
 // text before the first genome may hold anything that does not begin so.
-InputKind recognise(std::string_view text);
+bool beginsWithCount(std::string_view text);
 
 // The genomes of a UniMoG text; `name` names the input in messages.
 //

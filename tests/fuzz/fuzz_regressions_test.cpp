@@ -39,7 +39,8 @@ TEST_P(FuzzInputs, KeepEveryProperty) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
                          ::testing::Values("structs", "solution", "zname", "run", "genomes", "solvers", "unimog",
-                                           "bounds", "solverlog", "grimm", "sheet"));
+                                           "bounds", "solverlog", "grimm", "sheet",
+                                           "args"));
 
 TEST(FuzzChecks, TargetsByName) {
     EXPECT_EQ(fuzz::checkFor("structs"), &fuzz::checkStructs);

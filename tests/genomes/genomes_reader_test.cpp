@@ -40,7 +40,7 @@ std::string failureOf(const std::string& text) {
 TEST(ReadGenomes, ReadsAStructuresFileAsResolveParalogsDoes) {
     std::istringstream in(kStructures);
     const Genomes genomes = readGenomes(in, "in.txt");
-    EXPECT_EQ(genomes.format, GenomesFormat::structures);
+    EXPECT_EQ(genomes.format, GenomeFormat::structures);
     std::istringstream again(kStructures);
     readFamilyTable(again);
     EXPECT_EQ(textOf(genomes.structures), textOf(readStructures(again)));
@@ -49,7 +49,7 @@ TEST(ReadGenomes, ReadsAStructuresFileAsResolveParalogsDoes) {
 TEST(ReadGenomes, ReadsAResultFileByItsFirstLine) {
     std::istringstream in(kResult);
     const Genomes genomes = readGenomes(in, "in.txt");
-    EXPECT_EQ(genomes.format, GenomesFormat::result);
+    EXPECT_EQ(genomes.format, GenomeFormat::result);
     EXPECT_EQ(textOf(genomes.structures), kResult);
     ASSERT_EQ(genomes.structures.size(), 2u);
     EXPECT_TRUE(genomes.structures[0].chromosomes[0].circular);

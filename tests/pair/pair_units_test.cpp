@@ -23,9 +23,9 @@ TEST(PairResult, HeaderAndOneLineInTheColumnsOrder) {
     const std::string header =
         "pair\ta\tb\tgenes_a\tgenes_b\tfamilies_both\tmatched\tadjacencies\ttelomeres\tbreakpoint_distance\t"
         "solver\tstatus\tsolver_status\tobjective\tscore\twall_s\tscore_equals_objective\tmeasure\tmodel\t"
-        "distance\tlower_bound\tnote\n";
+        "distance\tlower_bound\tnote\tindex_limit\n";
     EXPECT_EQ(summaryHeader(), header);
-    EXPECT_EQ(out.str(), header + "p\t\t\t\t\t\t\t\t\t\t\tfailed\t\t\t\t\t\t\t\t4.0\t\tone two three\n");
+    EXPECT_EQ(out.str(), header + "p\t\t\t\t\t\t\t\t\t\t\tfailed\t\t\t\t\t\t\t\t4.0\t\tone two three\t\n");
 }
 
 // Every field of the result reaches its column as text, and a number as a
@@ -56,11 +56,13 @@ TEST(PairResult, EachValueInItsColumn) {
     r.lowerBound = 2;
     r.distanceDigits = 0;
     r.note = "n";
+    r.indexLimit = "x,y";
     std::ostringstream out;
     writeSummary(out, r);
     const std::string text = out.str();
     EXPECT_EQ(text.substr(text.find('\n') + 1),
-              "p1\tA\tB\t7\t6\t4\t6\t1\t1\t4.5\tcbc\tlimit\tStopped on time\t3\t3\t1.235\tyes\tdcj\texemplar\t5\t2\tn\n");
+              "p1\tA\tB\t7\t6\t4\t6\t1\t1\t4.5\tcbc\tlimit\tStopped on time\t3\t3\t1.235\tyes\tdcj\texemplar\t5\t2\tn\t"
+              "x,y\n");
     // One text per column, as many as the header names.
     std::size_t tabs = 0;
     for (char c : text) tabs += c == '\t';

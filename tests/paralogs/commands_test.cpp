@@ -5,6 +5,7 @@
 
 #include "support/genomes.hpp"
 #include "support/solvers.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -16,22 +17,10 @@ const char* const kExample =
     "g1 0 ; 2 ;\nC 3 : +a.1-b.1+a.2;\nL 1 : -a.3;\n"
     "g2 0 ; 1 ;\nL 2 : +a.1+b.1;\n";
 
-ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
-
 TEST(ModelCommand, WritesTheProgramAndASummary) {
     TempDir dir;
     dir.write("structs.txt", kExample);
-    const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
+    const ProcessResult run = runParalogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     for (const std::string& line : linesOf(run.err)) EXPECT_EQ(line.rfind("paralogs model: ", 0), 0u) << line;
@@ -54,8 +43,7 @@ TEST(ModelCommand, WritesToStandardOutputAndReadsStandardInput) {
     TempDir dir;
     dir.write("structs.txt", kExample);
     const ProcessResult run =
-        runProcess("/bin/sh", {"-c", std::string(RP_PARALOGS_PATH) + " model -s - -o - --model exemplar < structs.txt"},
-                   dir.path());
+        runShell(dir, "\"$P\" model -s - -o - --model exemplar < structs.txt");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("\\ paralogs model -s - -o - --model exemplar\n", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("\nEnd\n"), std::string::npos);
@@ -67,12 +55,12 @@ TEST(ModelCommand, HonoursABoundsFileInTheBreakpointProgram) {
     dir.write("structs.txt", "3\na 1\nb 1\nc 1\n2\ng1 0 ; 1 ;\nL 3 : +a.1+b.1+c.1;\ng2 0 ; 1 ;\nL 3 : +a.1+c.1+b.1;\n");
     dir.write("bounds.tsv", "# family\tlower\tupper\nb\t0\t1\n");
     const ProcessResult bounded =
-        paralogs(dir, {"model", "-s", "structs.txt", "-o", "bounded.lp", "--bounds", "bounds.tsv"});
+        runParalogs(dir, {"model", "-s", "structs.txt", "-o", "bounded.lp", "--bounds", "bounds.tsv"});
     ASSERT_EQ(bounded.status, 0) << bounded.err;
     const std::string lp = dir.read("bounded.lp");
     EXPECT_NE(lp.find(" countLow_2: z_b.1.1 >= 0\n countHigh_2: z_b.1.1 <= 1\n"), std::string::npos) << lp;
     const ProcessResult plain =
-        paralogs(dir, {"model", "-s", "structs.txt", "-o", "plain.lp", "--model", "intermediate"});
+        runParalogs(dir, {"model", "-s", "structs.txt", "-o", "plain.lp", "--model", "intermediate"});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_NE(dir.read("plain.lp").find(" count_2: z_b.1.1 = 1\n"), std::string::npos);
     if (!onPath("cbc")) return;
@@ -118,7 +106,7 @@ TEST_P(ModelRefusal, SaysWhyAndLeavesTheOutputAlone) {
     dir.write("model.lp", "previous");
     std::vector<std::string> args{"model", "-s", "structs.txt", "-o", "model.lp"};
     args.insert(args.end(), r.options.begin(), r.options.end());
-    const ProcessResult run = paralogs(dir, args);
+    const ProcessResult run = runParalogs(dir, args);
     EXPECT_EQ(run.status, r.status) << r.what << "\n" << run.err;
     const auto lines = linesOf(run.err);
     ASSERT_FALSE(lines.empty()) << r.what;
@@ -138,7 +126,7 @@ TEST(ModelCommand, WarnsOfFamiliesPastTheNineteenIndices) {
     a.chromosomes.resize(1);
     for (int c = 1; c <= 19; ++c) a.chromosomes[0].genes.push_back(Gene{"a", c, 1, false});
     dir.write("structs.txt", structuresFile({a, genome("L:+a.1", "g2")}));
-    const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
+    const ProcessResult run = runParalogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("paralogs model: warning: family a: copies of genome A stay unmatched"), std::string::npos)
         << run.err;
@@ -148,7 +136,7 @@ TEST(ModelCommand, WarnsOfFamiliesPastTheNineteenIndices) {
 TEST(ScoreCommand, PrintsTheHeaderAndTheValues) {
     TempDir dir;
     dir.write("structs.txt", structuresFile({genome("L:+a.1+b.1 L:+c.1", "g1"), genome("L:+a.1-b.1+c.1", "g2")}));
-    const ProcessResult run = paralogs(dir, {"score", "-s", "structs.txt"});
+    const ProcessResult run = runParalogs(dir, {"score", "-s", "structs.txt"});
     ASSERT_EQ(run.status, 0) << run.err;
     // a-b not kept (b flipped); of A's telomeres a_t, b_h, c_t, c_h, B has
     // a_t and c_h.
@@ -161,10 +149,10 @@ TEST(ScoreCommand, PrintsTheHeaderAndTheValues) {
 TEST(ScoreCommand, ReadsAResultFileAndTheNthStructure) {
     TempDir dir;
     dir.write("result.txt", "3;\ng1 1; L2: +a.1+b.1; \ng2 1; C1: +a.1; \ng3 1; L2: -b.1-a.1; \n");
-    const ProcessResult second = paralogs(dir, {"score", "-s", "result.txt"});
+    const ProcessResult second = runParalogs(dir, {"score", "-s", "result.txt"});
     ASSERT_EQ(second.status, 0) << second.err;
     EXPECT_EQ(linesOf(second.out).at(1), "1\t0\t0\t0\t1.0");
-    const ProcessResult third = paralogs(dir, {"score", "-s", "result.txt", "--second", "3"});
+    const ProcessResult third = runParalogs(dir, {"score", "-s", "result.txt", "--second", "3"});
     ASSERT_EQ(third.status, 0) << third.err;
     EXPECT_EQ(linesOf(third.out).at(1), "2\t1\t2\t4\t0.0");
 }
@@ -172,7 +160,7 @@ TEST(ScoreCommand, ReadsAResultFileAndTheNthStructure) {
 TEST(ScoreCommand, RefusesALabelTwiceInAGenome) {
     TempDir dir;
     dir.write("result.txt", "2;\ng1 1; L2: +a.1+a.1; \ng2 1; L1: +a.1; \n");
-    const ProcessResult run = paralogs(dir, {"score", "-s", "result.txt"});
+    const ProcessResult run = runParalogs(dir, {"score", "-s", "result.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "paralogs score: result.txt: label a.1 occurs twice in genome A (structure 1, g1)\n");
@@ -181,11 +169,11 @@ TEST(ScoreCommand, RefusesALabelTwiceInAGenome) {
 TEST(ScoreCommand, RefusesAMissingGenomeB) {
     TempDir dir;
     dir.write("result.txt", "1;\ng1 1; L1: +a.1; \n");
-    const ProcessResult run = paralogs(dir, {"score", "-s", "result.txt"});
+    const ProcessResult run = runParalogs(dir, {"score", "-s", "result.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "paralogs score: result.txt: the file holds 1 structure, genome B is structure 2\n");
-    EXPECT_EQ(paralogs(dir, {"score", "-s", "result.txt", "--second", "0"}).status, 1);
+    EXPECT_EQ(runParalogs(dir, {"score", "-s", "result.txt", "--second", "0"}).status, 1);
 }
 
 const char* const kDcjHeader = "matched\tdeleted\tinserted\tcycles\tsingletons\tp_ab\tp_Aa\tp_Ab\tp_Ba\tp_Bb\tp_AB\tdistance";
@@ -195,14 +183,14 @@ TEST(ScoreCommand, PrintsTheDcjIndelDistance) {
     // Two indels and a transposition: 4 operations.
     dir.write("structs.txt", structuresFile({genome("L:+1.1+5.1+2.1+3.1+6.1+4.1", "g1"),
                                              genome("L:+1.1+7.1+3.1+2.1+8.1+4.1", "g2")}));
-    const ProcessResult run = paralogs(dir, {"score", "-s", "structs.txt", "--distance", "dcj"});
+    const ProcessResult run = runParalogs(dir, {"score", "-s", "structs.txt", "--distance", "dcj"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, std::string(kDcjHeader) + "\n4\t2\t2\t0\t0\t2\t0\t0\t0\t0\t2\t4\n");
     for (const std::string& line : linesOf(run.err)) EXPECT_EQ(line.rfind("paralogs score: ", 0), 0u) << line;
     // The breakpoint score stays the default.
-    const ProcessResult breakpoint = paralogs(dir, {"score", "-s", "structs.txt", "--distance", "breakpoint"});
+    const ProcessResult breakpoint = runParalogs(dir, {"score", "-s", "structs.txt", "--distance", "breakpoint"});
     ASSERT_EQ(breakpoint.status, 0) << breakpoint.err;
-    EXPECT_EQ(breakpoint.out, paralogs(dir, {"score", "-s", "structs.txt"}).out);
+    EXPECT_EQ(breakpoint.out, runParalogs(dir, {"score", "-s", "structs.txt"}).out);
     EXPECT_EQ(breakpoint.out, "matched\tadjacencies\ttelomeres\tobjective\tbreakpoint_distance\n4\t0\t2\t2\t3.0\n");
 }
 
@@ -212,9 +200,8 @@ TEST(ScoreCommand, DcjReadsCompressedInput) {
     dir.write("structs.txt", structuresFile({genome("L:+x.1+x.1+b.1", "g1"), genome("L:+y.1+b.1", "g2")}));
     for (const char* compressor : {"gzip", "xz"}) {
         const std::string packed = std::string("structs.txt.") + compressor;
-        ASSERT_EQ(runProcess("/bin/sh", {"-c", std::string(compressor) + " -c structs.txt > " + packed}, dir.path()).status,
-                  0);
-        const ProcessResult run = paralogs(dir, {"score", "-s", packed, "--distance", "dcj"});
+        ASSERT_EQ(runShell(dir, std::string(compressor) + " -c structs.txt > " + packed).status, 0);
+        const ProcessResult run = runParalogs(dir, {"score", "-s", packed, "--distance", "dcj"});
         ASSERT_EQ(run.status, 0) << compressor << ": " << run.err;
         EXPECT_EQ(run.out, std::string(kDcjHeader) + "\n1\t2\t1\t0\t0\t1\t1\t0\t0\t1\t1\t2\n") << compressor;
     }
@@ -223,11 +210,11 @@ TEST(ScoreCommand, DcjReadsCompressedInput) {
 TEST(ScoreCommand, RefusesAnUnknownDistanceAndALabelTwice) {
     TempDir dir;
     dir.write("result.txt", "2;\ng1 1; L2: +a.1+a.1; \ng2 1; L1: +a.1; \n");
-    const ProcessResult unknown = paralogs(dir, {"score", "-s", "result.txt", "--distance", "dcj-indel"});
+    const ProcessResult unknown = runParalogs(dir, {"score", "-s", "result.txt", "--distance", "dcj-indel"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.out, "");
     EXPECT_EQ(linesOf(unknown.err).at(0), "paralogs score: unknown distance \"dcj-indel\" (breakpoint or dcj)");
-    const ProcessResult twice = paralogs(dir, {"score", "-s", "result.txt", "--distance", "dcj"});
+    const ProcessResult twice = runParalogs(dir, {"score", "-s", "result.txt", "--distance", "dcj"});
     EXPECT_EQ(twice.status, 1);
     EXPECT_EQ(twice.out, "");
     EXPECT_EQ(twice.err, "paralogs score: result.txt: label a.1 occurs twice in genome A (structure 1, g1)\n");
@@ -245,7 +232,7 @@ TEST(ModelCommand, WritesTheProgramOfTheRealGenomes) {
     const std::string genomes = std::string(RP_SHARED_DIR) + "/genomes/human-mouse.txt";
     if (!std::ifstream(genomes)) GTEST_SKIP() << genomes << " is not there";
     TempDir dir;
-    const ProcessResult run = paralogs(dir, {"model", "-s", genomes, "-o", "human-mouse.lp"});
+    const ProcessResult run = runParalogs(dir, {"model", "-s", genomes, "-o", "human-mouse.lp"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("model maximum: 11234 families in both genomes"), std::string::npos) << run.err;
     std::ifstream lp(dir.file("human-mouse.lp"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -52,7 +53,7 @@ TEST(Messages, QuoteInputWithPrintableBytesAsTheyAre) {
         std::vector<std::string> args = {c.command, c.command == "score" ? "-s" : "-i", "in"};
         if (c.command != "score") args.insert(args.end(), {"-o", "out"});
         if (c.command == "convert") args.insert(args.end(), {"--to", "unimog"});
-        const auto r = runProcess(RP_PARALOGS_PATH, args, dir.path());
+        const auto r = test::runParalogs(dir, args);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.message);
         EXPECT_FALSE(dir.exists("out"));
@@ -62,7 +63,7 @@ TEST(Messages, QuoteInputWithPrintableBytesAsTheyAre) {
 TEST(Messages, SolutionPassesOverAModelsOwnZVariable) {
     TempDir dir;
     dir.write("zeta.sol", cbc({{"zeta", "2.0000001"}, {"z_a.1.2", "1"}, {"x", "3"}}));
-    const auto r = runProcess(RP_PARALOGS_PATH, {"solution", "-i", "zeta.sol", "-o", "out.xml"}, dir.path());
+    const auto r = test::runParalogs(dir, {"solution", "-i", "zeta.sol", "-o", "out.xml"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string xml = dir.read("out.xml");
     EXPECT_NE(xml.find("name=\"zeta\" index=\"0\" value=\"2\""), std::string::npos) << xml;
@@ -75,7 +76,7 @@ TEST(Messages, SolutionPassesOverAModelsOwnZVariable) {
     EXPECT_EQ(dir.read("result.txt"), "1;\ng 1; L2: +a.2+a.1; \n");
 
     dir.write("zeta1.sol", cbc({{"zeta", "1"}}));
-    const auto one = runProcess(RP_PARALOGS_PATH, {"solution", "-i", "zeta1.sol", "-o", "out1.xml"}, dir.path());
+    const auto one = test::runParalogs(dir, {"solution", "-i", "zeta1.sol", "-o", "out1.xml"});
     EXPECT_EQ(one.status, 1);
     EXPECT_NE(one.err.find("z variable \"zeta\" is at 1 but resolve-paralogs cannot cut its name"), std::string::npos)
         << one.err;

@@ -5,6 +5,7 @@
 
 #include "support/genomes.hpp"
 #include "support/solvers.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -18,23 +19,11 @@ const char* const kPair =
     "g1 0 ; 2 ;\nL 4 : +a.1+x.1+b.1+a.2;\nC 1 : +c.1;\n"
     "g2 0 ; 2 ;\nL 2 : +a.1+b.1;\nL 2 : +c.1-a.2;\n";
 
-ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
-
 TEST(DcjModelCommand, WritesTheProgramNamingDistanceModelAndBounds) {
     TempDir dir;
     dir.write("structs.txt", kPair);
     dir.write("bounds.tsv", "# family\tlower\tupper\na\t1\t2\n");
-    const ProcessResult run = paralogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj",
+    const ProcessResult run = runParalogs(dir, {"model", "-s", "structs.txt", "-o", "model.lp", "--distance", "dcj",
                                              "--model", "exemplar", "--bounds", "bounds.tsv", "--form", "plain"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = linesOf(run.err);
@@ -62,11 +51,8 @@ TEST(DcjModelCommand, ReadsCompressedBoundsFromStandardInput) {
     TempDir dir;
     dir.write("structs.txt", kPair);
     dir.write("bounds.tsv", "a\t1\t1\n");
-    const ProcessResult run = runProcess(
-        "/bin/sh",
-        {"-c", std::string("gzip -c bounds.tsv | ") + RP_PARALOGS_PATH +
-                   " model -s structs.txt -o model.lp --distance dcj --form plain --bounds -"},
-        dir.path());
+    const ProcessResult run =
+        runShell(dir, "gzip -c bounds.tsv | \"$P\" model -s structs.txt -o model.lp --distance dcj --form plain --bounds -");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("bounds from standard input (1 family)"), std::string::npos) << run.err;
     EXPECT_NE(dir.read("model.lp").find(" c12_1: z_a.1.1 + z_a.1.2 + z_a.2.1 + z_a.2.2 = 1\n"), std::string::npos);
@@ -115,7 +101,7 @@ TEST_P(DcjModelRefusal, SaysWhyAndLeavesTheOutputAlone) {
             args.insert(args.end(), {"--distance", "dcj", "--bounds", "bounds.tsv"});
         }
         args.insert(args.end(), r.options.begin(), r.options.end());
-        const ProcessResult run = paralogs(dir, args);
+        const ProcessResult run = runParalogs(dir, args);
         EXPECT_EQ(run.status, r.status) << r.what << "\n" << run.err;
         const auto lines = linesOf(run.err);
         ASSERT_FALSE(lines.empty()) << r.what;

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -26,7 +27,7 @@ TEST(ParalogsOutputs, AHardLinkedFailingOutputKeepsItsBytes) {
     dir.write("empty.sol", "");
     dir.write("out.xml", "keep\n");
     ASSERT_EQ(::link(dir.file("out.xml").c_str(), dir.file("other.xml").c_str()), 0);
-    const auto r = runProcess(RP_PARALOGS_PATH, {"solution", "-i", "empty.sol", "-o", "out.xml"}, dir.path());
+    const auto r = test::runParalogs(dir, {"solution", "-i", "empty.sol", "-o", "out.xml"});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(dir.read("out.xml"), "keep\n");
     EXPECT_EQ(dir.read("other.xml"), "keep\n");
@@ -37,8 +38,8 @@ TEST(ParalogsOutputs, AHardLinkedInputCanBeItsOwnOutput) {
     dir.write("answer.sol", kCbcAnswer);
     dir.write("copy.sol", kCbcAnswer);
     ASSERT_EQ(::link(dir.file("answer.sol").c_str(), dir.file("link.sol").c_str()), 0);
-    const auto same = runProcess(RP_PARALOGS_PATH, {"solution", "-i", "answer.sol", "-o", "answer.sol"}, dir.path());
-    const auto apart = runProcess(RP_PARALOGS_PATH, {"solution", "-i", "copy.sol", "-o", "apart.xml"}, dir.path());
+    const auto same = test::runParalogs(dir, {"solution", "-i", "answer.sol", "-o", "answer.sol"});
+    const auto apart = test::runParalogs(dir, {"solution", "-i", "copy.sol", "-o", "apart.xml"});
     ASSERT_EQ(same.status, 0) << same.err;
     ASSERT_EQ(apart.status, 0) << apart.err;
     EXPECT_EQ(dir.read("answer.sol"), dir.read("apart.xml"));

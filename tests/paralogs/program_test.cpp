@@ -2,21 +2,22 @@
 // it does not know, command lines it cannot use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
 namespace rp::paralogs {
 namespace {
 
-using test::runProcess;
 using test::TempDir;
 
 test::ProcessResult paralogs(const std::vector<std::string>& args) {
     TempDir dir;
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+    return test::runParalogs(dir, args);
 }
 
 TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
@@ -24,8 +25,12 @@ TEST(ParalogsProgram, HelpListsEveryCommandOnStandardOutput) {
         const auto r = paralogs({flag});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
-        for (const char* command : {"model", "score", "solution", "unimog", "convert", "pair"})
+        for (const char* command : {"model", "score", "solution", "unimog", "convert", "pair", "related"})
             EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+        // One line per command between "Commands:" and the next blank line.
+        const std::size_t from = r.out.find("Commands:\n") + 10;
+        const std::string table = r.out.substr(from, r.out.find("\n\n", from) - from + 1);
+        EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 7) << table;
     }
 }
 
@@ -57,6 +62,7 @@ TEST(ParalogsProgram, UnusableCommandLinesExitTwoWithTheUsage) {
         {{}, "Usage: paralogs COMMAND [OPTIONS]"},
         {{"frobnicate"}, "paralogs: unknown command 'frobnicate'"},
         {{"--frobnicate"}, "paralogs: unknown command '--frobnicate'"},
+        {{""}, "paralogs: no command given (an empty name)"},
     };
     for (const Case& c : cases) {
         const auto r = paralogs(c.args);

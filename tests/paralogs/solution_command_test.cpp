@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "solution/solution_reader.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -18,14 +19,10 @@ using rp::test::ProcessResult;
 using rp::test::TempDir;
 
 ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> all{"solution"};
-    all.insert(all.end(), args.begin(), args.end());
-    return rp::test::runProcess(RP_PARALOGS_PATH, all, dir.path());
+    return rp::test::runParalogs(dir, "solution", args);
 }
 
-ProcessResult shell(const TempDir& dir, const std::string& command) {
-    return rp::test::runProcess("/bin/sh", {"-c", command}, dir.path());
-}
+ProcessResult shell(const TempDir& dir, const std::string& command) { return rp::test::runShell(dir, command); }
 
 // A matching program: per family, copies 1..n of the first genome onto
 // copies 1..n, each exactly once; pairing copy i with target[i] costs

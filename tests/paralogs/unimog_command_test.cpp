@@ -9,6 +9,7 @@
 
 #include "support/genomes.hpp"
 #include "genomes/genomes_reader.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 #include "unimog/unimog_reader.hpp"
@@ -22,15 +23,11 @@ using test::TempDir;
 const std::string kExample = std::string(RP_SOURCE_DIR) + "/examples/structs.txt";
 
 test::ProcessResult unimog(const TempDir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"unimog"};
-    all.insert(all.end(), args.begin(), args.end());
-    return runProcess(RP_PARALOGS_PATH, all, dir.path());
+    return test::runParalogs(dir, "unimog", args);
 }
 
 // Runs a shell command line in `dir`, with $P the program.
-test::ProcessResult shell(const TempDir& dir, const std::string& line) {
-    return runProcess("/bin/sh", {"-c", "P='" RP_PARALOGS_PATH "'; " + line}, dir.path());
-}
+test::ProcessResult shell(const TempDir& dir, const std::string& line) { return test::runShell(dir, line); }
 
 std::vector<Structure> structuresOf(const std::string& text) {
     std::istringstream in(text);

@@ -33,7 +33,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+        const int in = open("/dev/null", O_RDONLY);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
         execInDirectory(program, args, workingDirectory);
     }
     int wstatus = 0;
@@ -42,6 +43,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     return result;
 }
 

@@ -24,10 +24,11 @@ def columns():
     return batch.summary_columns(PARALOGS)
 
 
-def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4"):
+def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4",
+        index_limit=""):
     values = {column: "" for column in columns()}
     values.update(pair=pair, a=a, b=b, distance=distance, status=status, score_equals_objective=equal,
-                  note=note, score=score, objective=objective)
+                  note=note, score=score, objective=objective, index_limit=index_limit)
     return values
 
 
@@ -180,11 +181,14 @@ class Summary(unittest.TestCase):
         import distances
         rows = [row("ok", "a", "b"), row("limit", "a", "c", status="limit", equal="no"),
                 row("bad", "b", "c", equal="no", score="3"),
-                row("excused", "a", "d", equal="no", note="paralogs model: warning: copies would keep an index B uses"),
+                row("excused", "a", "d", equal="no", index_limit="x,y"),
+                row("a_note_excuses_nothing", "a", "h", equal="no",
+                    note="paralogs model: warning: copies would keep an index B uses"),
                 row("failed", "a", "e", status="failed", equal=""),
                 row("failed_unmet", "a", "f", status="failed", equal="no", score="16", objective="1"),
                 row("unknown", "a", "g", status="unknown", equal="no")]
-        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)], ["bad", "failed_unmet"])
+        self.assertEqual([r["pair"] for r in distances.unmet_optima(rows)],
+                         ["bad", "a_note_excuses_nothing", "failed_unmet"])
 
     def test_join_fails_loudly_and_keeps_order(self):
         import distances
@@ -218,15 +222,15 @@ class Summary(unittest.TestCase):
         # of two column lists, or without a column it reads, are refused.
         folder = tempfile.mkdtemp(prefix="rp-columns-")
         self.addCleanup(shutil.rmtree, folder)
-        more = columns() + ["index_limit"]
+        more = columns() + ["later_column"]
         fewer = [c for c in columns() if c != "wall_s"]
         lacking = [c for c in columns() if c != "distance"]
         for name, names in (("more", more), ("more2", more), ("fewer", fewer), ("lacking", lacking)):
             distances.write_rows(os.path.join(folder, f"{name}.tsv"), names,
-                                 [dict({c: "" for c in names}, pair=name, status="limit", index_limit="x")
-                                  if "index_limit" in names else {c: "" for c in names}])
+                                 [dict({c: "" for c in names}, pair=name, status="limit", later_column="x")
+                                  if "later_column" in names else {c: "" for c in names}])
         joined_columns, joined = distances.join([os.path.join(folder, n) for n in ("more.tsv", "more2.tsv")])
-        self.assertEqual((joined_columns, [r["index_limit"] for r in joined]), (more, ["x", "x"]))
+        self.assertEqual((joined_columns, [r["later_column"] for r in joined]), (more, ["x", "x"]))
         with self.assertRaisesRegex(distances.Failure, "differ from the first batch's"):
             distances.join([os.path.join(folder, "more.tsv"), os.path.join(folder, "fewer.tsv")])
         with self.assertRaisesRegex(distances.Failure, "not a summary of pairs"):

@@ -21,11 +21,9 @@ import sys
 
 MISSING_TSV = "NA"
 MISSING_PHYLIP = "-1"
-# The model's warning that excuses a score other than the objective: copies
-# of A that keep an index B uses.
-EXCUSE = "keep an index"
 # The columns read here; the others pass through as the program wrote them.
-NEEDED = ["pair", "a", "b", "status", "objective", "score", "score_equals_objective", "distance", "note"]
+NEEDED = ["pair", "a", "b", "status", "objective", "score", "score_equals_objective", "distance", "note",
+          "index_limit"]
 
 
 class Failure(Exception):
@@ -51,11 +49,12 @@ def read_rows(path):
 
 def unmet_optima(rows):
     """The lines of the optimal pairs whose resolved genomes do not score the
-    objective, unless the model warned why. `paralogs pair` itself marks such
+    objective, unless their column index_limit names families whose unmatched
+    copies of A found no free copy index. `paralogs pair` itself marks such
     a pair failed (its score and objective kept): a failed line whose score is
     not its objective is one too, as only an optimal answer is held to it."""
     return [row for row in rows if row["status"] in ("optimal", "failed")
-            and row["score_equals_objective"] == "no" and EXCUSE not in row["note"]]
+            and row["score_equals_objective"] == "no" and not row["index_limit"]]
 
 
 def join(paths):

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
 namespace rp::formats {
 namespace {
 
-using test::runProcess;
 using test::TempDir;
 
 const std::string kExample = std::string(RP_SOURCE_DIR) + "/examples/structs.txt";
@@ -20,7 +20,7 @@ const std::string kExampleGrimm =
     ">g1\na.1 -b.1 a.2 c.1 @\n-a.3 b.2 d.1 $\n>g2\na.1 b.1 c.1 $\n-a.2 b.2 d.1 @\n>g3\na.1 -b.2 c.1 a.2 $\n";
 
 test::ProcessResult paralogs(const TempDir& dir, const std::vector<std::string>& args) {
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
+    return test::runParalogs(dir, args);
 }
 
 TEST(ConvertCommand, EveryFormatToEveryOther) {
@@ -56,9 +56,7 @@ TEST(ConvertCommand, EveryFormatToEveryOther) {
 TEST(ConvertCommand, StandardStreamsCompressedGrimmAndTheResultFile) {
     TempDir dir;
     dir.write("in.grimm", "# from MGR\n>A\n1 -2 3 $\n>B\n3 2 1 $\n");
-    const auto r = runProcess("/bin/sh",
-                              {"-c", "gzip -c in.grimm | '" RP_PARALOGS_PATH "' convert -i - -o - --to unimog"},
-                              dir.path());
+    const auto r = test::runShell(dir, "gzip -c in.grimm | \"$P\" convert -i - -o - --to unimog");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, ">A\n1.1 -2.1 3.1 |\n>B\n3.1 2.1 1.1 |\n");
     dir.write("result.txt", "1;\ng 2; C2: +a.2-b.1; L1: -a.1; \n");

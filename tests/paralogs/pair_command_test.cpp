@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "support/solvers.hpp"
 #include "pair/pair_result.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
@@ -19,57 +21,30 @@ namespace rp::pair {
 namespace {
 
 using test::ProcessResult;
-using test::runProcess;
 using test::TempDir;
-using Summary = std::map<std::string, std::string>;
+using test::lastLine;
+using test::Summary;
 
 const std::string kData = RP_SOURCE_DIR "/tests/pair/data/";
 const std::string kExample = RP_SOURCE_DIR "/examples/structs.txt";
 
-ProcessResult paralogs(const TempDir& dir, std::vector<std::string> args) {
-    return runProcess(RP_PARALOGS_PATH, args, dir.path());
-}
+ProcessResult paralogs(const TempDir& dir, std::vector<std::string> args) { return test::runParalogs(dir, args); }
 
 ProcessResult pairRun(const TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), "pair");
-    return paralogs(dir, args);
+    return test::runParalogs(dir, "pair", std::move(args));
 }
 
 // The summary's one line by column; fails the test unless it has the
 // columns in their order.
 Summary readSummary(const std::string& path) {
-    std::istringstream text(test::readFile(path));
-    std::string header, line;
-    std::getline(text, header);
-    std::getline(text, line);
-    const auto split = [](const std::string& s) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = s.find('\t', start)) != std::string::npos; start = tab + 1)
-            fields.push_back(s.substr(start, tab - start));
-        fields.push_back(s.substr(start));
-        return fields;
-    };
-    const std::vector<std::string> names = split(header), values = split(line);
-    EXPECT_EQ(names.size(), summaryColumns().size());
-    EXPECT_EQ(values.size(), summaryColumns().size());
-    Summary summary;
-    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
-        EXPECT_EQ(names[i], summaryColumns()[i].name);
-        summary[names[i]] = values[i];
-    }
-    return summary;
-}
-
-std::string lastLine(const std::string& text) {
-    std::string t = text;
-    while (!t.empty() && t.back() == '\n') t.pop_back();
-    return t.substr(t.find_last_of('\n') + 1);
+    std::vector<std::string> columns;
+    for (const SummaryColumn& column : summaryColumns()) columns.emplace_back(column.name);
+    return test::readSummary(path, columns);
 }
 
 bool highsInstalled() {
     return test::onPath("node") &&
-           std::system("test -f '" RP_SOURCE_DIR "/solvers/highs/node_modules/highs/package.json'") == 0;
+           std::filesystem::is_regular_file(RP_SOURCE_DIR "/solvers/highs/node_modules/highs/package.json");
 }
 
 TEST(PairCommand, OptimalWithEachFreeSolver) {
@@ -94,7 +69,7 @@ TEST(PairCommand, OptimalWithEachFreeSolver) {
                                {"breakpoint_distance", "4.0"}, {"solver", solver}, {"status", "optimal"},
                                {"objective", "4"}, {"score", "4"}, {"score_equals_objective", "yes"},
                                {"measure", "breakpoint"}, {"model", "maximum"}, {"distance", "4.0"},
-                               {"lower_bound", "4.0"}, {"note", ""}};
+                               {"lower_bound", "4.0"}, {"note", ""}, {"index_limit", ""}};
         EXPECT_EQ(s, expected) << solver;
     }
 }
@@ -226,10 +201,7 @@ TEST(PairCommand, FailedSolversFailThePairWithTheReason) {
     for (const Case& c : cases) {
         TempDir dir;
         // An earlier run's answer must not pass for this one's.
-        ASSERT_EQ(std::system(("mkdir '" + dir.file("f") + "' && cp '" + kData + "example-g1-g2-limit.cbc' '" +
-                               dir.file("f/solver.out") + "'")
-                                  .c_str()),
-                  0);
+        ASSERT_EQ(test::runShell(dir, "mkdir f && cp '" + kData + "example-g1-g2-limit.cbc' f/solver.out").status, 0);
         std::vector<std::string> args{"-s", kExample, "-d", "f"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const ProcessResult r = pairRun(dir, args);
@@ -311,6 +283,54 @@ TEST(PairCommand, UnusableCommandLinesExitTwoAndTouchNothing) {
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_NE(r.err.find("Usage: paralogs pair"), std::string::npos) << args.back();
         EXPECT_FALSE(dir.exists("d")) << args.back();
+    }
+}
+
+// Genomes of 40 single genes and a family x of many copies (25, 19 and 22
+// in A, B and C; 45, 20 and 30 in P, Q and R), numbered 1 to n in each genome.
+const std::string kManyCopies = RP_SOURCE_DIR "/tests/paralogs/data/copies_25_19_22.unimog";
+const std::string kTooManyCopies = RP_SOURCE_DIR "/tests/paralogs/data/copies_45_20.unimog";
+
+// The breakpoint score of the resolved genomes by `paralogs score`, which
+// refuses a label twice in a genome.
+std::string scoreOfResolved(const TempDir& dir, const std::string& pair) {
+    const ProcessResult r = paralogs(dir, {"score", "-s", pair + "/resolved.txt"});
+    EXPECT_EQ(r.status, 0) << pair << ": " << r.err;
+    const std::vector<std::string> lines = test::linesOf(r.out);
+    if (lines.size() != 2) return "";
+    return test::tabFields(lines[1]).at(3);
+}
+
+TEST(PairCommand, FamiliesOfTwentyAndMoreCopiesReachTheOptimum) {
+    if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
+    struct Case {
+        std::string genomes, a, b, indexLimit;
+        bool renumbered;
+    };
+    const std::vector<Case> cases = {
+        {kManyCopies, "A", "B", "", true},  {kManyCopies, "A", "C", "", true},
+        {kManyCopies, "B", "C", "", false}, {kManyCopies, "C", "B", "", true},
+        {kManyCopies, "B", "A", "", false}, {kTooManyCopies, "P", "Q", "x", true},
+        {kTooManyCopies, "P", "R", "", true}, {kTooManyCopies, "Q", "R", "", false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const ProcessResult r = pairRun(dir, {"-s", c.genomes, "--a", c.a, "--b", c.b, "-d", "p"});
+        const std::string what = c.a + " against " + c.b;
+        ASSERT_EQ(r.status, 0) << what << ": " << r.err;
+        const Summary s = readSummary(dir.file("p/summary.tsv"));
+        EXPECT_EQ(s.at("status"), "optimal") << what;
+        EXPECT_EQ(s.at("score_equals_objective"), "yes") << what;
+        EXPECT_EQ(s.at("index_limit"), c.indexLimit) << what;
+        EXPECT_EQ(s.at("note"), "") << what;
+        EXPECT_EQ(scoreOfResolved(dir, "p"), s.at("objective")) << what;
+        // Copies are numbered from 20 up only where unmatched copies of A
+        // need the indices below; elsewhere x.1 stays.
+        const std::string written = dir.read("p/pair.txt");
+        const bool firstCopy = written.find("x.1+") != std::string::npos ||
+                               written.find("x.1-") != std::string::npos || written.find("x.1;") != std::string::npos;
+        EXPECT_EQ(!firstCopy, c.renumbered) << what;
+        EXPECT_EQ(r.err.find("copies numbered from 20 up") != std::string::npos, c.renumbered) << what;
     }
 }
 
