@@ -92,10 +92,10 @@ for unimog in "$root"/workflow/example/*.unimog; do
     for second in $(seq 2 "$genomes"); do every_model "$unimog" --second "$second"; done
 done
 if [ -x "$generator" ]; then
-    for spec in "30 1 20 1" "60 2 30 2" "200 3 25 3" "500 4 10 4" "120 1 60 5" "80 0 40 6"; do
+    for shape in "30 1 20 1" "60 2 30 2" "200 3 25 3" "500 4 10 4" "120 1 60 5" "80 0 40 6"; do
         # shellcheck disable=SC2086
-        "$generator" $spec >"$work/in/pair-${spec// /-}.txt"
-        every_model "$work/in/pair-${spec// /-}.txt"
+        "$generator" $shape >"$work/in/pair-${shape// /-}.txt"
+        every_model "$work/in/pair-${shape// /-}.txt"
     done
 else
     echo "compare: no pair generator at $generator; generated pairs left out" >&2

@@ -1,6 +1,7 @@
 #include "dcj/dcj_reduced_program.hpp"
 #include "dcj/dcj_reduced_diagram.hpp"
 #include "dcj/dcj_reductions.hpp"
+#include "dcj/extremities.hpp"
 
 #include "dcj/dcj_score.hpp"
 
@@ -119,17 +120,12 @@ void linkAdjacencies(Diagram& d, const GenomePair& pair) {
         for (const Chromosome& c : s->chromosomes) {
             const auto n = static_cast<std::uint32_t>(c.genes.size());
             if (n == 0) continue;
-            const auto entry = [&](std::uint32_t p) { return 2 * (gene + p) + (c.genes[p].strand == -1 ? 1 : 0); };
-            const auto exit = [&](std::uint32_t p) { return 2 * (gene + p) + (c.genes[p].strand == -1 ? 0 : 1); };
-            const auto link = [&](std::uint32_t x, std::uint32_t y) {
+            linkChromosome(c, gene, [&](std::uint32_t x, std::uint32_t y) {
                 d.adjacent[x] = y;
                 d.adjacent[y] = x;
-            };
-            for (std::uint32_t p = 0; p + 1 < n; ++p) link(exit(p), entry(p + 1));
-            if (c.circular) {
-                link(exit(n - 1), entry(0));
-            } else {
-                for (const std::uint32_t v : {entry(0), exit(n - 1)}) {
+            });
+            if (!c.circular) {
+                for (const std::uint32_t v : {entryVertex(c, gene, 0), exitVertex(c, gene, n - 1)}) {
                     d.adjacent[v] = kTelomere | static_cast<std::uint32_t>(d.telomereVertex.size());
                     d.telomereVertex.push_back(v);
                 }

@@ -1,5 +1,7 @@
 #include "dcj/dcj_reductions.hpp"
 
+#include "dcj/extremities.hpp"
+
 #include <cstdint>
 #include <deque>
 #include <string_view>
@@ -40,15 +42,10 @@ void addGenome(Genes& genes, const Structure& s, int genome, std::unordered_map<
             genes.family.push_back(it->second);
         }
         genes.adjacent.resize(2 * genes.places.size(), kNoGene);
-        if (n == 0) continue;
-        const auto entry = [&](std::uint32_t p) { return 2 * (first + p) + (chromosome.genes[p].strand == -1 ? 1 : 0); };
-        const auto exit = [&](std::uint32_t p) { return 2 * (first + p) + (chromosome.genes[p].strand == -1 ? 0 : 1); };
-        const auto link = [&](std::uint32_t x, std::uint32_t y) {
+        linkChromosome(chromosome, first, [&](std::uint32_t x, std::uint32_t y) {
             genes.adjacent[x] = y;
             genes.adjacent[y] = x;
-        };
-        for (std::uint32_t p = 0; p + 1 < n; ++p) link(exit(p), entry(p + 1));
-        if (chromosome.circular) link(exit(n - 1), entry(0));
+        });
     }
 }
 
