@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """The workflow's collection logic on hand-made inputs: pair listing, pair
-names, batches, sheets, the batch job's failed lines, the summary's check,
+names, batches, sheets, the batch job's failed lines and its one
+`paralogs pair --pairs` run (a stand-in program), the summary's check,
 the distance matrix and its PHYLIP and TSV forms, the generator.
 
   collection_test.py --workflow DIR [--paralogs PROGRAM]"""
 
 import argparse
+import csv
 import itertools
 import os
 import random
@@ -242,6 +244,123 @@ class Summary(unittest.TestCase):
         self.assertEqual(list(failed), columns())
         self.assertEqual((failed["status"], failed["note"], failed["genes_a"], failed["distance"]),
                          ("failed", "genome b: cannot be read", "12", ""))
+
+
+# A stand-in for paralogs that logs its calls: `pair --columns`, and `pair
+# --pairs SHEET -d DIR` making DIR/PAIR/pair.txt, a progress line and a
+# summary line for each pair, distance K for the K-th; it stops with exit 2
+# at the pair named by RP_STANDIN_STOP.
+STAND_IN = """#!{python}
+import csv, os, sys
+args = sys.argv[1:]
+with open(os.environ["RP_STANDIN_LOG"], "a") as log:
+    log.write(" ".join(args) + "\\n")
+columns = ["pair", "a", "b", "genes_a", "genes_b", "status", "distance", "note"]
+if args == ["pair", "--columns"]:
+    print("\\t".join(columns))
+    sys.exit(0)
+with open(args[args.index("--pairs") + 1], newline="") as sheet:
+    rows = list(csv.DictReader(sheet, delimiter="\\t"))
+folder = args[args.index("-d") + 1]
+os.makedirs(folder)
+done = []
+for number, row in enumerate(rows, 1):
+    if row["pair"] == os.environ.get("RP_STANDIN_STOP"):
+        print("paralogs pair: killed", file=sys.stderr)
+        sys.exit(2)
+    os.makedirs(os.path.join(folder, row["pair"]))
+    with open(os.path.join(folder, row["pair"], "pair.txt"), "w") as text:
+        text.write(row["a"] + " " + row["b"])
+    done.append(dict(row, genes_a="5", genes_b="6", status="optimal", distance=str(number), note=""))
+    with open(os.path.join(folder, "summary.tsv"), "w", newline="") as out:
+        table = csv.DictWriter(out, columns, delimiter="\\t", extrasaction="ignore")
+        table.writeheader()
+        table.writerows(done)
+    print(f"paralogs pair: [{{number}}/{{len(rows)}}] {{row['pair']}}: optimal, distance {{number}}, 0.25 s",
+          file=sys.stderr)
+"""
+
+
+class BatchJob(unittest.TestCase):
+    def setUp(self):
+        import collection
+        self.folder = tempfile.mkdtemp(prefix="rp-batch-")
+        self.addCleanup(shutil.rmtree, self.folder)
+        self.program = os.path.join(self.folder, "paralogs")
+        with open(self.program, "w") as text:
+            text.write(STAND_IN.format(python=sys.executable))
+        os.chmod(self.program, 0o755)
+        self.log = os.path.join(self.folder, "calls.log")
+        with open(os.path.join(self.folder, "genomes.unimog"), "w") as text:
+            text.write(">x\n1 2 3 |\n>y\n1 -2 3 |\n>z\n3 2 1 |\n")
+        with open(os.path.join(self.folder, "unreadable.tsv"), "w") as text:
+            text.write("genome\treason\nw\tcannot read w.txt\n")
+        self.pairs = ["x__y", "x__w", "y__z", "x__z"]
+        collection.write_pair_list(os.path.join(self.folder, "pairs.tsv"),
+                                   [(p, *p.split("__"), None) for p in self.pairs], 10)
+        os.makedirs(os.path.join(self.folder, "pairs", "y__z"))
+        with open(os.path.join(self.folder, "pairs", "y__z", "stale.txt"), "w") as text:
+            text.write("an earlier run's file\n")
+
+    def run_batch(self, stop=""):
+        """(exit status, rows, times) of batch.py with the stand-in."""
+        out = os.path.join(self.folder, "batches", "00001.tsv")
+        os.makedirs(os.path.dirname(out), exist_ok=True)
+        environment = dict(os.environ, RP_STANDIN_LOG=self.log, RP_STANDIN_STOP=stop)
+        done = subprocess.run(
+            [sys.executable, os.path.join(WORKFLOW, "scripts", "batch.py"), "--paralogs", self.program,
+             "--list", os.path.join(self.folder, "pairs.tsv"), "--batch", "00001",
+             "--pairs-dir", os.path.join(self.folder, "pairs"),
+             "--collection", os.path.join(self.folder, "genomes.unimog"),
+             "--collection-failed", os.path.join(self.folder, "unreadable.tsv"),
+             "-o", out, "--times", os.path.join(self.folder, "batches", "00001.times.tsv"),
+             "--", "--solver", "cbc"], env=environment, stderr=subprocess.PIPE, text=True)
+        tables = []
+        for path in (out, os.path.join(self.folder, "batches", "00001.times.tsv")):
+            with open(path, newline="") as table:
+                tables.append(list(csv.DictReader(table, delimiter="\t")))
+        return done.returncode, tables[0], tables[1]
+
+    def test_one_pairs_run_for_the_batch(self):
+        status, rows, times = self.run_batch()
+        self.assertEqual(status, 0)
+        with open(self.log) as text:
+            calls = text.read().splitlines()
+        runs = [call for call in calls if "--pairs" in call.split()]
+        self.assertEqual(len(runs), 1, calls)
+        self.assertEqual(len(calls), 2, calls)  # and the columns, asked once
+        self.assertIn(f"-s {os.path.join(self.folder, 'genomes.unimog')}", runs[0])
+        self.assertTrue(runs[0].endswith("--solver cbc"), runs[0])
+        with open(os.path.join(self.folder, "batches", "00001.pairs.tsv"), newline="") as table:
+            sheet = list(csv.DictReader(table, delimiter="\t"))
+        self.assertEqual([(r["pair"], r["genomes"], r["a"], r["b"]) for r in sheet],
+                         [("x__y", "", "x", "y"), ("y__z", "", "y", "z"), ("x__z", "", "x", "z")])
+        self.assertEqual([(r["pair"], r["status"], r["distance"]) for r in rows],
+                         [("x__y", "optimal", "1"), ("x__w", "failed", ""), ("y__z", "optimal", "2"),
+                          ("x__z", "optimal", "3")])
+        self.assertEqual(rows[1]["note"], "genome w: cannot read w.txt")
+        self.assertEqual([(t["pair"], t["seconds"]) for t in times],
+                         [("x__y", "0.250"), ("x__w", "0.000"), ("y__z", "0.250"), ("x__z", "0.250")])
+        pairs = os.path.join(self.folder, "pairs")
+        self.assertEqual(sorted(os.listdir(os.path.join(pairs, "y__z"))), ["pair.log", "pair.txt"])
+        with open(os.path.join(pairs, "x__z", "pair.txt")) as text:
+            self.assertEqual(text.read(), "x z")
+        with open(os.path.join(pairs, "x__w", "pair.log")) as text:
+            self.assertIn("cannot read w.txt", text.read())
+        with open(os.path.join(pairs, "y__z", "pair.log")) as text:
+            self.assertIn("[2/3] y__z: optimal", text.read())
+        self.assertEqual(sorted(os.listdir(os.path.join(self.folder, "batches"))),
+                         ["00001.pairs.tsv", "00001.times.tsv", "00001.tsv"])
+
+    def test_a_run_that_stops_fails_the_rest_not_the_batch(self):
+        status, rows, times = self.run_batch(stop="y__z")
+        self.assertEqual(status, 0)
+        self.assertEqual([(r["pair"], r["status"]) for r in rows],
+                         [("x__y", "optimal"), ("x__w", "failed"), ("y__z", "failed"), ("x__z", "failed")])
+        for failed in rows[2:]:
+            self.assertEqual(failed["note"], "paralogs pair --pairs exited with 2: paralogs pair: killed")
+        self.assertEqual([t["seconds"] for t in times], ["0.250", "0.000", "0.000", "0.000"])
+        self.assertEqual(os.listdir(os.path.join(self.folder, "pairs", "y__z")), ["pair.log"])
 
 
 class Matrix(unittest.TestCase):

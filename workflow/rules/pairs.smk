@@ -1,6 +1,7 @@
 # The pairs' work: the collection in one UniMoG file, the list of pairs by
-# batch, and the batch jobs, each running `paralogs pair` for its pairs in
-# turn. Every file of pair P goes to RESULTS/pairs/P/; a batch's lines go to
+# batch, and the batch jobs, each running its pairs in one `paralogs pair
+# --pairs` process (their sheet in RESULTS/batches/N.pairs.tsv). Every file
+# of pair P goes to RESULTS/pairs/P/; a batch's lines go to
 # RESULTS/batches/N.tsv, the time of each of its pairs to N.times.tsv.
 
 

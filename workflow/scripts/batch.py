@@ -1,22 +1,27 @@
 #!/usr/bin/env python3
-"""One batch job of the workflow: `paralogs pair` for each pair of a batch
-(its lines in the list of pairs) in turn, each in RESULTS/pairs/PAIR/, and the pairs' summary lines in
-the list's order. A pair that fails is a line with status `failed` and its
-reason in `note`; the batch itself fails only when it cannot write.
+"""One batch job of the workflow: the pairs of a batch (its lines in the list
+of pairs) in one `paralogs pair --pairs` process, genomes read once, each
+pair's files in RESULTS/pairs/PAIR/, and the pairs' summary lines in the
+list's order. A pair whose genomes cannot be read, or that fails, is a line
+with status `failed` and its reason in `note`; the batch itself fails only
+when it cannot write.
 
   batch.py --paralogs PROGRAM --list PAIRS.tsv --batch N --pairs-dir DIR
            [--collection GENOMES.unimog --collection-failed FAILED.tsv]
            -o BATCH.tsv --times BATCH.times.tsv -- PAIR OPTIONS...
 
-PAIR OPTIONS go to every `paralogs pair` (--distance, --model, --solver, ...).
+The batch's sheet of pairs is written next to BATCH.tsv (BATCH.pairs.tsv),
+the run's own folder is BATCH.work/ until its pairs' folders are moved.
+PAIR OPTIONS go to `paralogs pair` (--distance, --model, --solver, ...).
 The columns are the program's own: `paralogs pair --columns` prints them."""
 
 import argparse
 import csv
 import os
+import re
+import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import collection  # noqa: E402
@@ -39,21 +44,9 @@ def failed_row(columns, pair, a, b, reason, genes_a="", genes_b=""):
     return row
 
 
-def read_summary(path, pair, columns):
-    """The one line of a pair's summary.tsv, checked against the columns."""
-    with open(path, newline="") as table:
-        reader = csv.DictReader(table, delimiter="\t")
-        rows = list(reader)
-    if reader.fieldnames != columns or len(rows) != 1:
-        raise collection.Failure(f"{path}: not one summary line with the pair's columns")
-    if rows[0]["pair"] != pair:
-        raise collection.Failure(f"{path}: the line is of pair {rows[0]['pair']}, not {pair}")
-    return rows[0]
-
-
 class Sources:
     """The genomes behind the pairs: the collection's (read once) and those of
-    sheet files (read when a pair names no genomes)."""
+    sheet files (their names read once a file)."""
 
     def __init__(self, paralogs, unimog, failed):
         self.paralogs = paralogs
@@ -66,15 +59,14 @@ class Sources:
                 self.failures = {row["genome"]: row["reason"]
                                  for row in csv.DictReader(table, delimiter="\t")}
 
-    def from_collection(self, a, b):
-        """The pair's UniMoG text; Failure naming a genome that cannot be read."""
+    def check_collection(self, a, b):
+        """Failure naming a genome of the pair the collection lacks."""
         for name in (a, b):
             if name not in self.genomes:
                 reason = self.failures.get(name, "not in the collection")
                 raise collection.Failure(f"genome {name}: {reason}")
-        return "".join(f">{name}\n{self.genomes[name]}" for name in (a, b))
 
-    def first_two(self, path):
+    def names(self, path):
         if path not in self.files:
             try:
                 self.files[path] = [name for name, _ in collection.read_genomes(self.paralogs, path)]
@@ -83,43 +75,125 @@ class Sources:
         names = self.files[path]
         if isinstance(names, Exception):
             raise collection.Failure(str(names))
+        return names
+
+    def first_two(self, path):
+        names = self.names(path)
         if len(names) < 2:
             raise collection.Failure(f"{path}: holds {len(names)} genome(s), a pair needs two")
         return names[0], names[1]
 
+    def check_file(self, path, a, b):
+        """Failure naming a genome the file lacks or holds more than once."""
+        names = self.names(path)
+        for name in (a, b):
+            if name not in names:
+                raise collection.Failure(f"genome {name} is not in {path}")
+            if names.count(name) > 1:
+                raise collection.Failure(f"genome {name} is in {path} more than once")
 
-def run_pair(args, sources, pair, a, b, genomes, options):
-    """`paralogs pair` on one pair: its summary line."""
-    folder = os.path.join(args.pairs_dir, pair)
-    os.makedirs(folder, exist_ok=True)
-    summary = os.path.join(folder, "summary.tsv")
+
+def plan(sources, pairs):
+    """Each pair of the batch as (pair, a, b, sheet line or None, reason): the
+    line of the batch's sheet (pair, genomes, a, b; genomes empty for the
+    collection's) of a pair whose genomes can be read, else the reason."""
+    planned = []
+    for pair, a, b, genomes in pairs:
+        try:
+            if genomes is None:
+                sources.check_collection(a, b)
+                line = {"pair": pair, "genomes": "", "a": a, "b": b}
+            elif not a:
+                a, b = sources.first_two(genomes)
+                line = {"pair": pair, "genomes": os.path.abspath(genomes), "a": "", "b": ""}
+            else:
+                sources.check_file(genomes, a, b)
+                line = {"pair": pair, "genomes": os.path.abspath(genomes), "a": a, "b": b}
+            planned.append((pair, a, b, line, ""))
+        except collection.Failure as failure:
+            planned.append((pair, a, b, None, failure))
+    return planned
+
+
+# A pair's progress line of `paralogs pair --pairs`:
+# "paralogs pair: [K/N] PAIR: STATUS ..., SECONDS s".
+PROGRESS = re.compile(r"^(?:paralogs pair: )?\[(\d+)/(\d+)\] .*, (\d+(?:\.\d*)?) s$")
+
+
+def progress_lines(text, total):
+    """{K: (line, seconds)} of the run's progress lines of its K-th pair."""
+    found = {}
+    for line in text.splitlines():
+        match = PROGRESS.match(line)
+        if match and int(match.group(2)) == total:
+            found[int(match.group(1))] = (line, float(match.group(3)))
+    return found
+
+
+def run_sheet(args, sheet, lines, options, work):
+    """`paralogs pair --pairs` on the batch's sheet: ({pair: summary line},
+    {K: progress}, the reason of a pair the run left without its line)."""
+    write_tsv(sheet, ["pair", "genomes", "a", "b"], lines)
+    shutil.rmtree(work, ignore_errors=True)
+    command = [args.paralogs, "pair", "--pairs", sheet, "-d", work, "--keep", "all"]
+    if any(not line["genomes"] for line in lines):
+        command += ["-s", args.collection]
+    done = subprocess.run([*command, *options], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    sys.stderr.write(done.stderr)
+    messages = [line for line in done.stderr.strip().splitlines() if not PROGRESS.match(line)]
+    reason = (f"paralogs pair --pairs exited with {done.returncode}: "
+              f"{messages[-1] if messages else 'no message'}")
+    summary, rows = os.path.join(work, "summary.tsv"), {}
     if os.path.exists(summary):
-        os.remove(summary)
-    text = None
-    try:
-        if genomes is None:
-            text = sources.from_collection(a, b)
-        elif not a:
-            a, b = sources.first_two(genomes)
-    except collection.Failure as failure:
-        return failed_row(args.columns, pair, a, b, failure)
-    command = [args.paralogs, "pair", "-s", "-" if text is not None else genomes, "--a", a, "--b", b,
-               "-d", folder, "--name", pair, *options]
-    done = subprocess.run(command, input=text, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                          text=True)
-    with open(os.path.join(folder, "pair.log"), "w") as log:
-        log.write(done.stderr)
-    lines = done.stderr.strip().splitlines()
-    try:
-        row = read_summary(summary, pair, args.columns)
-    except (collection.Failure, OSError) as failure:
-        reason = lines[-1] if lines else str(failure)
-        return failed_row(args.columns, pair, a, b, f"{reason} (paralogs pair exited with {done.returncode})")
-    if done.returncode not in (0, 1) or (done.returncode == 1) != (row["status"] == "failed"):
-        reason = lines[-1] if lines else "no message"
-        return failed_row(args.columns, pair, a, b, f"paralogs pair exited with {done.returncode}: {reason}",
-                          row["genes_a"], row["genes_b"])
-    return row
+        with open(summary, newline="") as table:
+            reader = csv.DictReader(table, delimiter="\t")
+            found = list(reader)
+        if reader.fieldnames != args.columns:
+            reason = f"{summary}: not the columns of paralogs pair --columns ({reason})"
+        else:
+            rows = {row["pair"]: row for row in found}
+    return rows, progress_lines(done.stderr, len(lines)), reason
+
+
+def place(pairs_dir, work, pair, log):
+    """The pair's folder moved from the run's folder into PAIRS_DIR/PAIR (an
+    earlier one replaced), with its pair.log."""
+    target = os.path.join(pairs_dir, pair)
+    shutil.rmtree(target, ignore_errors=True)
+    source = os.path.join(work, pair) if work else ""
+    if source and os.path.isdir(source):
+        os.makedirs(pairs_dir, exist_ok=True)
+        os.replace(source, target)
+    else:
+        os.makedirs(target, exist_ok=True)
+    with open(os.path.join(target, "pair.log"), "w") as text:
+        text.write(log + "\n" if log else "")
+
+
+def run_batch(args, sources, pairs, options):
+    """(rows, times) of the batch's pairs in order."""
+    planned = plan(sources, pairs)
+    lines = [line for _, _, _, line, _ in planned if line is not None]
+    base = os.path.splitext(args.o)[0]
+    sheet, work = base + ".pairs.tsv", base + ".work"
+    rows_run, progress, reason = run_sheet(args, sheet, lines, options, work) if lines else ({}, {}, "")
+    rows, times, number = [], [], 0
+    for pair, a, b, line, failure in planned:
+        seconds, log = 0.0, str(failure)
+        if line is None:
+            row = failed_row(args.columns, pair, a, b, failure)
+        else:
+            number += 1
+            log, seconds = progress.get(number, ("", 0.0))
+            row = rows_run.get(pair)
+            if row is None or row.get("status") is None:
+                row = failed_row(args.columns, pair, a, b, reason)
+                log = log or reason
+        place(args.pairs_dir, work if line is not None else "", pair, log)
+        rows.append(row)
+        times.append({"pair": pair, "seconds": f"{seconds:.3f}"})
+    shutil.rmtree(work, ignore_errors=True)
+    return rows, times
 
 
 def write_tsv(path, columns, rows):
@@ -146,15 +220,11 @@ def main():
         return 1
     sources = Sources(args.paralogs, args.collection, args.collection_failed)
     pairs = collection.read_pair_list(args.list, args.batch)
-    rows, times = [], []
-    for number, (pair, a, b, genomes) in enumerate(pairs, 1):
-        start = time.monotonic()
-        row = run_pair(args, sources, pair, a, b, genomes, options)
-        seconds = time.monotonic() - start
-        rows.append(row)
-        times.append({"pair": pair, "seconds": f"{seconds:.3f}"})
-        print(f"batch: {number}/{len(pairs)} {pair}: {row['status']} in {seconds:.1f} s"
-              + (f" ({row['note']})" if row["status"] == "failed" else ""), file=sys.stderr)
+    rows, times = run_batch(args, sources, pairs, options)
+    failed = [row for row in rows if row["status"] == "failed"]
+    print(f"batch: {len(rows)} pairs, {len(failed)} failed", file=sys.stderr)
+    for row in failed:
+        print(f"batch: {row['pair']}: failed ({row['note']})", file=sys.stderr)
     write_tsv(args.times, ["pair", "seconds"], times)
     write_tsv(args.o, args.columns, rows)
     return 0
