@@ -249,7 +249,7 @@ class Summary(unittest.TestCase):
 # A stand-in for paralogs that logs its calls: `pair --columns`, and `pair
 # --pairs SHEET -d DIR` making DIR/PAIR/pair.txt, a progress line and a
 # summary line for each pair, distance K for the K-th; it stops with exit 2
-# at the pair named by RP_STANDIN_STOP.
+# at the pair named by RP_STANDIN_STOP and refuses a sheet with genome q.
 STAND_IN = """#!{python}
 import csv, os, sys
 args = sys.argv[1:]
@@ -262,6 +262,10 @@ if args == ["pair", "--columns"]:
 with open(args[args.index("--pairs") + 1], newline="") as sheet:
     rows = list(csv.DictReader(sheet, delimiter="\\t"))
 folder = args[args.index("-d") + 1]
+for number, row in enumerate(rows, 2):
+    if row["b"] == "q":  # a genome the program reads otherwise: refused before any pair runs
+        print(f"paralogs pair: {{args[args.index('--pairs') + 1]}} line {{number}}: genome q is odd", file=sys.stderr)
+        sys.exit(1)
 os.makedirs(folder)
 done = []
 for number, row in enumerate(rows, 1):
@@ -361,6 +365,21 @@ class BatchJob(unittest.TestCase):
             self.assertEqual(failed["note"], "paralogs pair --pairs exited with 2: paralogs pair: killed")
         self.assertEqual([t["seconds"] for t in times], ["0.250", "0.000", "0.000", "0.000"])
         self.assertEqual(os.listdir(os.path.join(self.folder, "pairs", "y__z")), ["pair.log"])
+
+    def test_a_refused_pair_fails_and_the_rest_run(self):
+        import collection
+        with open(os.path.join(self.folder, "genomes.unimog"), "a") as text:
+            text.write(">q\n1 2 |\n")
+        pairs = ["x__y", "y__q", "x__z"]
+        collection.write_pair_list(os.path.join(self.folder, "pairs.tsv"),
+                                   [(p, *p.split("__"), None) for p in pairs], 10)
+        status, rows, _ = self.run_batch()
+        self.assertEqual(status, 0)
+        self.assertEqual([(r["pair"], r["status"], r["distance"]) for r in rows],
+                         [("x__y", "optimal", "1"), ("y__q", "failed", ""), ("x__z", "optimal", "2")])
+        self.assertIn("line 3: genome q is odd", rows[1]["note"])
+        with open(self.log) as text:
+            self.assertEqual(sum("--pairs" in call.split() for call in text.read().splitlines()), 2)
 
 
 class Matrix(unittest.TestCase):

@@ -170,13 +170,30 @@ def place(pairs_dir, work, pair, log):
         text.write(log + "\n" if log else "")
 
 
+def refused_line(sheet, reason):
+    """The index of the sheet's pair a run refused before any pair ran (its
+    message "SHEET line N: ..."; the header is line 1), or None."""
+    match = re.search(re.escape(sheet) + r" line (\d+): ", reason)
+    return int(match.group(1)) - 2 if match else None
+
+
 def run_batch(args, sources, pairs, options):
-    """(rows, times) of the batch's pairs in order."""
+    """(rows, times) of the batch's pairs in order. A pair the run refuses
+    (a genome its file reads otherwise than the workflow found) fails with
+    the reason, and the run goes again without it."""
     planned = plan(sources, pairs)
-    lines = [line for _, _, _, line, _ in planned if line is not None]
     base = os.path.splitext(args.o)[0]
     sheet, work = base + ".pairs.tsv", base + ".work"
-    rows_run, progress, reason = run_sheet(args, sheet, lines, options, work) if lines else ({}, {}, "")
+    while True:
+        lines = [line for _, _, _, line, _ in planned if line is not None]
+        rows_run, progress, reason = run_sheet(args, sheet, lines, options, work) if lines else ({}, {}, "")
+        refused = None if rows_run or os.path.exists(os.path.join(work, "summary.tsv")) \
+            else refused_line(sheet, reason)
+        if refused is None or not 0 <= refused < len(lines):
+            break
+        at = next(k for k, entry in enumerate(planned) if entry[3] is lines[refused])
+        pair, a, b, _, _ = planned[at]
+        planned[at] = (pair, a, b, None, reason)
     rows, times, number = [], [], 0
     for pair, a, b, line, failure in planned:
         seconds, log = 0.0, str(failure)
