@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pair/pair_result.hpp"
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/solvers.hpp"
 #include "support/temp_dir.hpp"
@@ -28,25 +29,16 @@ ProcessResult paralogs(const TempDir& dir, std::vector<std::string> args) {
     return test::runProcess(RP_PARALOGS_PATH, args, dir.path());
 }
 
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 // Every line of a summary file by column; the header must be the summary's.
 std::vector<Summary> readSummaries(const std::string& path) {
     std::istringstream text(test::readFile(path));
     std::string line;
     std::getline(text, line);
-    const std::vector<std::string> names = split(line);
+    const std::vector<std::string> names = test::tabFields(line);
     EXPECT_EQ(line + "\n", summaryHeader());
     std::vector<Summary> rows;
     while (std::getline(text, line)) {
-        const std::vector<std::string> values = split(line);
+        const std::vector<std::string> values = test::tabFields(line);
         EXPECT_EQ(values.size(), names.size()) << line;
         Summary row;
         for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) row[names[i]] = values[i];

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/paralogs.hpp"
 #include "support/process.hpp"
 #include "support/solvers.hpp"
 #include "support/temp_dir.hpp"
@@ -29,22 +30,13 @@ const std::string kData = RP_SOURCE_DIR "/tests/pair/data/";
 const std::string kExample = RP_SOURCE_DIR "/examples/structs.txt";
 const std::string kCrash = RP_SHARED_DIR "/solver-crash/";
 
-std::vector<std::string> splitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 // A header line and one line, by the header's names.
 Summary readTable(const std::string& text) {
     std::istringstream in(text);
     std::string header, line;
     std::getline(in, header);
     std::getline(in, line);
-    const std::vector<std::string> names = splitTabs(header), values = splitTabs(line);
+    const std::vector<std::string> names = test::tabFields(header), values = test::tabFields(line);
     EXPECT_EQ(names.size(), values.size()) << text;
     Summary row;
     for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) row[names[i]] = values[i];
