@@ -25,6 +25,9 @@ import os
 import random
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from evolve import write  # noqa: E402  (one file written whole, then moved into place)
+
 EVENTS = ("inversion", "deletion", "duplication", "insertion")
 
 
@@ -98,12 +101,6 @@ def generate(communities, members, markers=150, mobile=3, seed=1, first_communit
 
 def unimog(name, genes):
     return f">{name}\n" + " ".join(label if sign > 0 else f"-{label}" for sign, label in genes) + " )\n"
-
-
-def write(path, text):
-    with open(path + ".tmp", "w") as out:
-        out.write(text)
-    os.replace(path + ".tmp", path)
 
 
 def main():
