@@ -585,9 +585,7 @@ DcjReducedProgram buildDcjReducedProgram(const GenomePair& pair, const MatchingM
     DcjReducedProgram program;
     indexGenes(*d, pair, model);
     if (options.anchored)
-        decideAnchoredPairs(*d, pair, model,
-                            options.anchoredUnbalanced ? AnchorReach::unbalanced : AnchorReach::balanced,
-                            program.counts);
+        decideAnchoredPairs(*d, pair, model, options.reach, program.counts);
     linkAdjacencies(*d, pair);
     walkSegments(*d, program.counts);
     RowWriter rows{program.lp, {}};

@@ -85,12 +85,11 @@ struct DcjReducedProgram {
     std::shared_ptr<const Diagram> diagram;
 };
 
-// What the builder may decide beyond the model's forced pairs. The
-// unbalanced reach (one of the two copies may stay unmatched) is checked by
-// enumeration only, without a proof: it stays off unless asked for.
+// What the builder may decide beyond the model's forced pairs: the anchored
+// conserved adjacency (dcj_reductions.hpp) and how far it reaches.
 struct DcjReducedOptions {
-    bool anchored = true;             // the anchored conserved adjacency (dcj_reductions.hpp)
-    bool anchoredUnbalanced = false;  // with its unbalanced reach
+    bool anchored = true;
+    AnchorReach reach = AnchorReach::unbalanced;
 };
 
 // Builds the program of `pair` under `model`. Throws std::runtime_error for a

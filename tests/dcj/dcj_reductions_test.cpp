@@ -150,6 +150,16 @@ const AnchorCase kAnchorCases[] = {
     {"unbalanced family: A's copies are always matched", "L:+a.1+x.1+b.1+x.2", "L:+a.1+x.2+b.1+x.1+x.3",
      "maximum", 2, 0},
     {"unbalanced, the extra copy beside the anchor", "L:+a.1+x.1+b.1+x.2", "L:+a.1+x.3+x.2+b.1+x.1", "maximum", 2, 0},
+    // The unbalanced reach where the copy left unmatched lies between the
+    // anchor and its alternative (b_x b_y b_v in B), in both orientations,
+    // on a circle of three, with the extra copy in A, and a lone copy under
+    // the exemplar model.
+    {"unbalanced, the alternative right after the decided copy", "L:+a.1+x.1+b.1", "L:+a.1+x.1+x.2+b.1",
+     "maximum", 1, 0},
+    {"unbalanced, the alternative reversed after it", "L:+a.1+x.1+b.1", "L:+a.1+x.1-x.2+b.1", "maximum", 1, 0},
+    {"unbalanced, a circle of three", "C:+a.1+x.1", "C:+a.1+x.1+x.2", "maximum", 1, 0},
+    {"unbalanced, the extra copy in A", "L:+a.1+x.1+x.2+b.1", "L:+a.1+x.1+b.1", "maximum", 1, 0},
+    {"exemplar, a lone copy in A", "L:+a.1+x.1+b.1", "L:+x.2+a.1+x.1+b.1", "exemplar", 1, 0},
     {"exemplar: copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+a.1+x.2+b.1+x.1", "exemplar", 0, 0},
     {"intermediate: copies may stay unmatched", "L:+a.1+x.1+b.1+x.2", "L:+a.1+x.2+b.1+x.1", "intermediate", 0, 0},
     {"other extremity in B", "L:+a.1+x.1+b.1+x.2", "L:+a.1-x.2+b.1-x.1", "maximum", 0, 0},

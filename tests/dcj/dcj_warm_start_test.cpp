@@ -64,7 +64,8 @@ TEST(DcjWarmStart, TheStartFileIsTheGreedyMatchingsPoint) {
 
 // The start: the greedy matching's values, which CBC reads and takes as its
 // first solution; it may or may not be optimal, the optimum is unchanged.
-// (x has a copy more in B, so that no anchored pair decides it before CBC.)
+// (x has a copy more in B: the anchors beside b and e decide two of its
+// pairs, and x.2 of A is left to CBC.)
 TEST(DcjWarmStart, CbcTakesTheStart) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not on PATH (the project's setup installs coinor-cbc)";
     test::TempDir dir;
