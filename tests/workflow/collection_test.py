@@ -445,6 +445,28 @@ class Matrix(unittest.TestCase):
             self.assertEqual(left, [str(broken)])
 
 
+class Heatmap(unittest.TestCase):
+    def test_colour_bar_clears_the_row_labels(self):
+        import io
+        from Bio import Phylo
+        import plots
+        for names in (["g1", "g2", "g3"],
+                      [f"plasmid_{i}_of_a_long_named_collection_{'x' * 12 * i}" for i in range(1, 5)],
+                      [f"genome_{i:03d}_with_a_long_name" for i in range(70)]):  # drawn as an image
+            with self.subTest(longest=max(map(len, names)), count=len(names)):
+                values = [[None if i == j + 1 else abs(i - j) * 3.0 for j in range(len(names))]
+                          for i in range(len(names))]
+                tree = Phylo.read(io.StringIO("(" + ",".join(names) + ");"), "newick")
+                figure, bar = plots.heatmap_figure(names, values, tree)
+                figure.canvas.draw()
+                bar_box = bar.ax.get_window_extent()
+                labels = [label for label in figure.axes[1].get_yticklabels() if label.get_text()]
+                self.assertEqual({label.get_text() for label in labels}, set(names))
+                for label in labels:
+                    self.assertFalse(label.get_window_extent().overlaps(bar_box), label.get_text())
+                plots.plt.close(figure)
+
+
 class Generator(unittest.TestCase):
     def run_generator(self, folder, seed):
         done = subprocess.run([sys.executable, os.path.join(WORKFLOW, "scripts", "evolve.py"), "--genomes", "5",

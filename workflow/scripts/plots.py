@@ -74,9 +74,9 @@ def draw_tree(axes, tree, order):
     axes.axis("off")
 
 
-def heatmap(args):
-    names, values = distances.read_tsv_matrix(args.matrix)
-    tree = Phylo.read(args.tree, "newick")
+def heatmap_figure(names, values, tree):
+    """The heatmap of matrix `values` (rows and columns `names`) beside
+    `tree`: returns the figure and its colour bar."""
     leaves = [clade.name for clade in tree.get_terminals()]
     order = leaves + [name for name in names if name not in leaves]
     index = [names.index(name) for name in order]
@@ -108,10 +108,30 @@ def heatmap(args):
     axes.set_xticks(range(count), order, rotation=90, fontsize=8)
     axes.set_yticks(range(count), order, fontsize=8)
     axes.yaxis.tick_right()
-    # cells as tall as the tree's rows: both axes span the same height
-    mappable = plt.cm.ScalarMappable(cmap=colours, norm=plt.Normalize(0, top))
-    figure.colorbar(mappable, ax=axes, shrink=0.6, pad=0.12, label="distance")
     axes.set_title(f"{count} genomes: distances and neighbour-joining tree", fontsize=10)
+    mappable = plt.cm.ScalarMappable(cmap=colours, norm=plt.Normalize(0, top))
+    return figure, colour_bar_beyond_labels(figure, axes, mappable)
+
+
+def colour_bar_beyond_labels(figure, axes, mappable):
+    """A colour bar right of `axes` and of its row labels (drawn on the
+    right), however long the genome names are: its place is measured from
+    the labels' drawn extent."""
+    figure.canvas.draw()
+    inverse = figure.transFigure.inverted()
+    right = axes.get_position().x1
+    for label in axes.get_yticklabels():
+        if label.get_text():
+            right = max(right, inverse.transform(label.get_window_extent().corners())[:, 0].max())
+    box = axes.get_position()
+    width = 0.02 * box.width / 0.6
+    bar_axes = figure.add_axes([right + width, box.y0 + 0.2 * box.height, width, 0.6 * box.height])
+    return figure.colorbar(mappable, cax=bar_axes, label="distance")
+
+
+def heatmap(args):
+    names, values = distances.read_tsv_matrix(args.matrix)
+    figure, _ = heatmap_figure(names, values, Phylo.read(args.tree, "newick"))
     save(figure, args.o)
 
 
