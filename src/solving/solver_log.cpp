@@ -31,17 +31,30 @@ void forEachLine(std::string_view log, Line&& line) {
     }
 }
 
+// CBC reports its bound as it goes: its first LP relaxation ("Continuous
+// objective value is X", in the program's sense), the root's cuts ("cuts
+// changed objective from A to B") and the search ("best possible B"), the
+// last two in its own sense, which minimises. The last one written counts.
 std::optional<double> cbcBound(std::string_view log, Sense sense) {
-    constexpr std::string_view kMark = "best possible ";
-    std::optional<double> bound;
+    constexpr std::string_view kRelaxation = "Continuous objective value is ";
+    constexpr std::string_view kRootCuts = "cuts changed objective from ";
+    constexpr std::string_view kSearch = "best possible ";
+    const double toOwnSense = sense == Sense::maximise ? -1.0 : 1.0;
+    std::optional<double> bound;  // in CBC's sense
     forEachLine(log, [&](std::string_view line) {
-        const std::size_t at = line.rfind(kMark);
-        if (at == std::string_view::npos) return;
-        bound = leadingNumber(line.substr(at + kMark.size()));
+        if (line.starts_with(kRelaxation)) {
+            const auto value = leadingNumber(line.substr(kRelaxation.size()));
+            bound = value ? std::optional<double>(toOwnSense * *value) : std::nullopt;
+        } else if (const std::size_t cuts = line.find(kRootCuts); cuts != std::string_view::npos) {
+            const std::size_t to = line.find(" to ", cuts + kRootCuts.size());
+            if (to != std::string_view::npos) bound = leadingNumber(line.substr(to + 4));
+        } else if (const std::size_t at = line.rfind(kSearch); at != std::string_view::npos) {
+            bound = leadingNumber(line.substr(at + kSearch.size()));
+        }
     });
     // CBC's "infinity" is 1e50.
     if (!bound || std::fabs(*bound) >= 1e49) return std::nullopt;
-    return sense == Sense::maximise ? -*bound : *bound;
+    return toOwnSense * *bound;
 }
 
 std::optional<double> glpkBound(std::string_view log, Sense sense) {

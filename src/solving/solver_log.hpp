@@ -1,6 +1,6 @@
 // What a solver's log says of the best bound it proved, for an answer that
-// stopped at a limit: CBC's "best possible", GLPK's bound on its progress
-// lines, HiGHS' "Dual bound".
+// stopped at a limit: CBC's first relaxation, root cuts and "best possible",
+// GLPK's bound on its progress lines, HiGHS' "Dual bound".
 #pragma once
 
 #include <optional>
@@ -14,8 +14,10 @@ enum class Sense { minimise, maximise };
 
 // The best bound on the objective that `log` reports, read by the grammar of
 // the solver whose answer has `format` (cbc, glpk, highs; nothing for the
-// others): CBC's last "best possible V" (CBC minimises internally, so V is
-// the negated bound of a maximisation), the bound after "<=" (maximisation)
+// others): CBC's last of "Continuous objective value is V" (its first LP
+// relaxation, in the program's sense), "cuts changed objective from U to V"
+// and "best possible V" (these two in CBC's own sense: it minimises, so V
+// is the negated bound of a maximisation), the bound after "<=" (maximisation)
 // or ">=" (minimisation) on GLPK's last "mip =" progress line, the value of
 // the last "Dual bound" line of HiGHS' solving report. Empty when the log
 // reports none or an infinite one.

@@ -37,9 +37,13 @@ std::string expandTemplate(const std::string& command, const SolverJob& job) {
 // CBC counts CPU seconds unless told otherwise: `timeMode elapsed` makes its
 // limit wall time, as every other solver's is. Its heuristics (the
 // feasibility pump above all) are what some programs crash it in; the
-// cautious run goes without them.
+// cautious run goes without them. Its output to a file is buffered in
+// blocks, so that a CBC ended past its limit (in its preprocessing, which
+// does not look at the clock) would leave an empty log and no bound:
+// coreutils' stdbuf makes it write each line as it comes.
 std::vector<std::string> cbcArguments(const Solver&, const SolverJob& job) {
-    std::vector<std::string> args{"cbc", asArgument(job.lp), "timeMode", "elapsed", "sec", std::to_string(job.timeLimit)};
+    std::vector<std::string> args{"stdbuf", "-oL", "cbc", asArgument(job.lp), "timeMode", "elapsed",
+                                  "sec", std::to_string(job.timeLimit)};
     if (job.threads > 1) {
         args.push_back("threads");
         args.push_back(std::to_string(job.threads));

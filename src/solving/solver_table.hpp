@@ -74,7 +74,7 @@ Solver parseSolver(std::string_view text);
 // "cbc", "glpsol", "highs" or "custom".
 std::string_view solverName(SolverKind kind);
 
-// The argument vector that runs the solver: `cbc LP timeMode elapsed sec T
+// The argument vector that runs the solver: `stdbuf -oL cbc LP timeMode elapsed sec T
 // [threads N] [mipstart START] [heuristicsOnOff off] solve solu OUT`,
 // `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP --solution OUT
 // --time-limit T --threads N`, or `/bin/sh -c COMMAND` with the template's

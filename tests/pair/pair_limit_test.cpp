@@ -103,6 +103,25 @@ TEST(PairLimit, ASolverWithoutAnAnswerInTimeLeavesTheStartsMatching) {
         }
 }
 
+TEST(PairLimit, ACbcEndedPastItsLimitLeavesItsLogAndItsBound) {
+    // A stand-in cbc that writes its first relaxation, as CBC does, and
+    // then computes without end (as CBC does in its preprocessing, which
+    // does not look at the clock): ended past its limit, its log still
+    // holds the line (its output to the file would otherwise wait in a
+    // buffer), and the pair takes the bound, rounded up to a whole distance.
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("bin"));
+    dir.write("bin/cbc", "#!/bin/sh\nexec awk 'BEGIN { print \"Continuous objective value is 0.25 - 0.01 seconds\"; "
+                         "for (;;) {} }'\n");
+    std::filesystem::permissions(dir.file("bin/cbc"), std::filesystem::perms::owner_all);
+    const ProcessResult r = test::runShell(dir, "PATH=\"$PWD/bin:$PATH\" \"$P\" pair -s '" + kExample +
+                                                    "' -d p --distance dcj --time-limit 1 --grace 0");
+    expectALimit(dir, "p", "dcj", r);
+    EXPECT_NE(dir.read("p/solver.log").find("Continuous objective value is 0.25"), std::string::npos)
+        << dir.read("p/solver.log");
+    EXPECT_EQ(readTable(dir.read("p/summary.tsv")).at("lower_bound"), "1");
+}
+
 TEST(PairLimit, ASolverThatCrashesLeavesItsAnswerOrTheStarts) {
     // Templates have no cautious rerun: a crash is reported as such. An
     // answer written before the crash is taken, at status limit even when

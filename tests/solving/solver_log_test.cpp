@@ -31,6 +31,24 @@ TEST(SolverLog, ReportedBoundByEachSolversGrammar) {
         {"cbc: 1e50 is no bound", Format::cbc, Sense::maximise, "best objective 1e+50 (best possible 1e+50)\n",
          std::nullopt},
         {"cbc: no such line", Format::cbc, Sense::maximise, "Result - Optimal solution found\n", std::nullopt},
+        // A CBC ended in its preprocessing has written its first LP
+        // relaxation's value (in the program's sense) and maybe the root's
+        // cuts (in its own, minimising, sense).
+        {"cbc: the first relaxation, minimising", Format::cbc, Sense::minimise,
+         "Continuous objective value is 1983.81 - 3.38 seconds\nCgl0003I 9 fixed, 93 tightened bounds\n", 1983.81},
+        {"cbc: the first relaxation, maximising", Format::cbc, Sense::maximise,
+         "Continuous objective value is 669.042 - 0.00 seconds\n", 669.042},
+        {"cbc: the root's cuts after the relaxation", Format::cbc, Sense::maximise,
+         "Continuous objective value is 669.042 - 0.00 seconds\n"
+         "Cbc0013I At root node, 12 cuts changed objective from -669.04201 to -663.88394 in 100 passes\n",
+         663.88394},
+        {"cbc: the search after the root", Format::cbc, Sense::minimise,
+         "Continuous objective value is 1983.81 - 3.38 seconds\n"
+         "Cbc0013I At root node, 586 cuts changed objective from 2046.0815 to 2062.0735 in 16 passes\n"
+         "Cbc0010I After 100 nodes, 58 on tree, 2182 best solution, best possible 2062.253 (394.73 seconds)\n",
+         2062.253},
+        {"cbc: a relaxation cut short is no bound", Format::cbc, Sense::minimise,
+         "Continuous objective value is \n", std::nullopt},
         {"glpk maximisation", Format::glpk, Sense::maximise,
          "+  4350: mip =   1.200000000e+02 <=   1.270000000e+02   5.8% (5; 0)\n"
          "+  5000: mip =   1.210000000e+02 <=   1.260000000e+02   4.0% (9; 1)\nTIME LIMIT EXCEEDED; SEARCH TERMINATED\n",
