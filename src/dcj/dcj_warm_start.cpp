@@ -1,6 +1,7 @@
 #include "dcj/dcj_warm_start.hpp"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -251,9 +252,10 @@ void improveBySwaps(const GenomePair& pair, Matching& matching, std::size_t kept
         }
 }
 
-}  // namespace
-
-Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
+// The greedy matching of `model` from `seeds` (the model's decided pairs,
+// the first `kept`, which stay, then any others): in each family the pairs
+// whose neighbours agree first, then the exchanges.
+Matching greedyFrom(const GenomePair& pair, const MatchingModel& model, Matching seeds, std::size_t kept) {
     // Every gene with its place and the families of its neighbours, read
     // left to right as the gene reads (so a reversed gene swaps them).
     struct Occurrence {
@@ -279,9 +281,7 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
     };
     const auto inA = occurrences(*pair.a);
     const auto inB = occurrences(*pair.b);
-    // The pairs the program decides come first and stay.
-    Matching matching = anchoredPairs(pair, model);
-    const std::size_t kept = matching.size();
+    Matching matching = std::move(seeds);
     const auto key = [](const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; };
     std::unordered_set<std::uint64_t> decidedA, decidedB;
     for (const MatchedPair& p : matching) {
@@ -331,6 +331,64 @@ Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
         }
     improveBySwaps(pair, matching, kept);
     return matching;
+}
+
+// Whether every family may take its most pairs, min(copies in A, in B),
+// under `model` (intermediate, bounds that reach them): then every matching
+// of the maximum model that holds the model's decided pairs is one of `model`.
+bool takesMostPairs(const GenomePair& pair, const MatchingModel& model) {
+    std::unordered_map<std::string_view, std::array<std::uint32_t, 2>> copies;
+    for (const int genome : {0, 1})
+        for (const Chromosome& c : (genome == 0 ? pair.a : pair.b)->chromosomes)
+            for (const Gene& g : c.genes) ++copies[g.name][static_cast<std::size_t>(genome)];
+    for (const auto& [family, count] : copies) {
+        const std::uint32_t most = std::min(count[0], count[1]);
+        if (most > 0 && familyRange(model, family, count[0], count[1]).upper < most) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
+    Matching decided = anchoredPairs(pair, model);
+    const std::size_t kept = decided.size();
+    Matching own = greedyFrom(pair, model, decided, kept);
+    if (model.kind == ModelKind::maximum || !takesMostPairs(pair, model)) return own;
+    // The maximum model decides more pairs (every copy of the smaller side
+    // is matched): those that meet no decided gene guide a second greedy.
+    const auto key = [](const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; };
+    std::unordered_set<std::uint64_t> usedA, usedB;
+    for (const MatchedPair& p : decided) {
+        usedA.insert(key(p.a));
+        usedB.insert(key(p.b));
+    }
+    for (const MatchedPair& p : anchoredPairs(pair, MatchingModel{})) {
+        if (usedA.count(key(p.a)) != 0 || usedB.count(key(p.b)) != 0) continue;
+        usedA.insert(key(p.a));
+        usedB.insert(key(p.b));
+        decided.push_back(p);
+    }
+    // The shortest of the model's greedy, the guided one and the maximum
+    // model's own where it holds the model's decided pairs.
+    std::vector<Matching> candidates{std::move(own), greedyFrom(pair, model, std::move(decided), kept)};
+    Matching most = greedyDcjMatching(pair, MatchingModel{});
+    std::unordered_map<std::uint64_t, std::uint64_t> partner;
+    for (const MatchedPair& p : most) partner.emplace(key(p.a), key(p.b));
+    if (std::all_of(candidates[0].begin(), candidates[0].begin() + static_cast<std::ptrdiff_t>(kept),
+                    [&](const MatchedPair& p) {
+                        const auto found = partner.find(key(p.a));
+                        return found != partner.end() && found->second == key(p.b);
+                    }))
+        candidates.push_back(std::move(most));
+    std::size_t best = 0;
+    std::int64_t shortest = INT64_MAX;
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        if (const std::int64_t d = scoreDcj(*pair.a, *pair.b, candidates[k]).distance; d < shortest) {
+            shortest = d;
+            best = k;
+        }
+    return std::move(candidates[best]);
 }
 
 }  // namespace rp::model

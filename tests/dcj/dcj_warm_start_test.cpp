@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "dcj/dcj_reductions.hpp"
 #include "dcj/dcj_score.hpp"
 #include "genomes/genomes_reader.hpp"
 #include "support/genomes.hpp"
@@ -60,6 +61,30 @@ TEST(DcjWarmStart, TheStartFileIsTheGreedyMatchingsPoint) {
         }
         EXPECT_EQ(zAtOne, greedy.size()) << seed;
     }
+}
+
+// Under the intermediate model every matching of the maximum model with the
+// model's decided pairs is one of the model's: its greedy is never worse
+// than the maximum model's, and stays a matching of the model.
+TEST(DcjWarmStart, AnIntermediateGreedyKeepsItsDecidedPairsAndIsNoLongerThanTheMaximumOnes) {
+    MatchingModel intermediate;
+    intermediate.kind = ModelKind::intermediate;
+    std::size_t compared = 0;
+    for (int seed = 1; seed <= 300; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(104729 * seed));
+        const std::vector<Structure> pair =
+            throughTheReader(test::randomPair(rng, {.families = 12, .maxGenes = 30, .maxChromosomes = 2}));
+        const GenomePair genomes = selectPair(pair, 2);
+        const Matching greedy = greedyDcjMatching(genomes, intermediate);
+        EXPECT_TRUE(test::containsAll(greedy, anchoredPairs(genomes, intermediate))) << seed;
+        EXPECT_NO_THROW(dcjStartValues(buildDcjReducedProgram(genomes, intermediate), genomes, greedy)) << seed;
+        const Matching most = greedyDcjMatching(genomes, MatchingModel{});
+        if (!test::containsAll(most, anchoredPairs(genomes, intermediate))) continue;
+        ++compared;
+        EXPECT_LE(scoreDcj(pair[0], pair[1], greedy).distance, scoreDcj(pair[0], pair[1], most).distance)
+            << seed << "\n" << test::structuresFile(pair);
+    }
+    EXPECT_GT(compared, 200U);
 }
 
 // The start: the greedy matching's values, which CBC reads and takes as its
