@@ -18,8 +18,10 @@ void checkSolverLog(std::string_view input) {
         for (const std::optional<double>& bound : {most, least})
             if (bound && !std::isfinite(*bound))
                 throw CheckFailure("an infinite bound from the log of " + std::string(solvers::formatName(format)));
-        // CBC minimises internally: a maximisation's bound is the negated one.
-        if (format == Format::cbc && (most.has_value() != least.has_value() || (most && *most != -*least)))
+        // CBC minimises internally: a maximisation's bound is the negated
+        // one, except its first relaxation's, written in the program's sense.
+        if (format == Format::cbc &&
+            (most.has_value() != least.has_value() || (most && std::fabs(*most) != std::fabs(*least))))
             throw CheckFailure("CBC's bound differs by more than its sign between the senses");
         // HiGHS reports the bound in the problem's own sense.
         if (format == Format::highs && most != least) throw CheckFailure("HiGHS' bound depends on the sense");
