@@ -235,7 +235,6 @@ solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace
     solving::ChildLimits limits;
     limits.killAfterSeconds = request_.timeLimit + grace;
     limits.termGraceSeconds = request_.termGrace;
-    if (solver_.stopsOnInterrupt) limits.interruptAfterSeconds = request_.timeLimit;
     const solving::ChildResult run =
         solving::runChild(solving::solverArguments(request_.solver, job), path(files::solverLog), limits);
     result_.wallSeconds = result_.wallSeconds.value_or(0) + run.wallSeconds;

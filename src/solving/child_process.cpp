@@ -1,7 +1,5 @@
 #include "solving/child_process.hpp"
 
-#include <algorithm>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -140,22 +138,6 @@ void endGroup(pid_t pid, const sigset_t& set, int& status, double grace) {
     }
 }
 
-// Waits for the child under `limits`: SIGINT to its group at
-// interruptAfterSeconds, then on until killAfterSeconds; true once it has ended.
-bool waitWithLimits(pid_t pid, const sigset_t& set, int& status, const ChildLimits& limits,
-                    Clock::time_point start, ChildResult& result, int& fatal) {
-    const double limit = limits.killAfterSeconds > 0 ? limits.killAfterSeconds : -1;
-    const double interrupt = limits.interruptAfterSeconds;
-    if (interrupt > 0 && (limit < 0 || interrupt < limit)) {
-        if (waitFor(pid, set, status, interrupt, fatal)) return true;
-        if (fatal != 0) return false;
-        kill(-pid, SIGINT);
-        result.interrupted = true;
-        return waitFor(pid, set, status, limit < 0 ? -1 : std::max(0.0, limit - secondsSince(start)), fatal);
-    }
-    return waitFor(pid, set, status, limit, fatal);
-}
-
 }  // namespace
 
 ChildResult runChild(const std::vector<std::string>& argv, const std::string& logPath, const ChildLimits& limits) {
@@ -177,7 +159,8 @@ ChildResult runChild(const std::vector<std::string>& argv, const std::string& lo
         close(logFd);
         if (failed != 0) throw std::runtime_error("cannot run " + argv[0] + ": " + std::strerror(failed));
         int status = 0;
-        if (!waitWithLimits(pid, signals.watched(), status, limits, start, result, fatal)) {
+        const double limit = limits.killAfterSeconds > 0 ? limits.killAfterSeconds : -1;
+        if (!waitFor(pid, signals.watched(), status, limit, fatal)) {
             result.killedByUs = fatal == 0;
             endGroup(pid, signals.watched(), status, limits.termGraceSeconds);
         }

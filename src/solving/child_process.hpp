@@ -13,9 +13,6 @@ namespace rp::solving {
 struct ChildLimits {
     double killAfterSeconds = 0;  // the child is sent SIGTERM this long after its start; <= 0: never
     double termGraceSeconds = 5;  // then SIGKILL this long after SIGTERM
-    // The child's group is sent SIGINT this long after its start (<= 0:
-    // never), and may then end on its own until killAfterSeconds.
-    double interruptAfterSeconds = 0;
 };
 
 struct ChildResult {
@@ -23,7 +20,6 @@ struct ChildResult {
     int exitStatus = -1;
     int signal = 0;           // the signal that ended it, when it did not exit
     bool killedByUs = false;  // ended because it ran past killAfterSeconds
-    bool interrupted = false; // sent SIGINT at interruptAfterSeconds
     double wallSeconds = 0;
 };
 

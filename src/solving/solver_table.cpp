@@ -40,13 +40,10 @@ std::string expandTemplate(const std::string& command, const SolverJob& job) {
 // cautious run goes without them. Its output to a file is buffered in
 // blocks, so that a CBC ended past its limit (in its preprocessing, which
 // does not look at the clock) would leave an empty log and no bound:
-// coreutils' stdbuf makes it write each line as it comes. Its own clock
-// stops it early after a long preprocessing (about the preprocessing's
-// time before the limit), so the limit is kept by an interrupt on ours
-// (stopsOnInterrupt) and its own, at twice the limit, is only a fallback.
+// coreutils' stdbuf makes it write each line as it comes.
 std::vector<std::string> cbcArguments(const Solver&, const SolverJob& job) {
     std::vector<std::string> args{"stdbuf", "-oL", "cbc", asArgument(job.lp), "timeMode", "elapsed",
-                                  "sec", std::to_string(2 * job.timeLimit)};
+                                  "sec", std::to_string(job.timeLimit)};
     if (job.threads > 1) {
         args.push_back("threads");
         args.push_back(std::to_string(job.threads));
@@ -86,11 +83,11 @@ std::vector<std::string> templateArguments(const Solver& solver, const SolverJob
 }
 
 constexpr std::array<SolverDescriptor, 4> kTable{{
-    {SolverKind::cbc, "cbc", true, true, true, solvers::Format::cbc, {}, {}, {}, cbcArguments},
-    {SolverKind::glpsol, "glpsol", false, false, false, solvers::Format::glpk, {}, {}, {}, glpsolArguments},
-    {SolverKind::highs, "highs", false, false, false, solvers::Format::highs, "highs/highs-solve.mjs",
+    {SolverKind::cbc, "cbc", true, true, solvers::Format::cbc, {}, {}, {}, cbcArguments},
+    {SolverKind::glpsol, "glpsol", false, false, solvers::Format::glpk, {}, {}, {}, glpsolArguments},
+    {SolverKind::highs, "highs", false, false, solvers::Format::highs, "highs/highs-solve.mjs",
      "PARALOGS_HIGHS_SCRIPT", "make deps installs HiGHS", highsArguments},
-    {SolverKind::custom, "custom", false, false, false, std::nullopt, {}, {}, {}, templateArguments},
+    {SolverKind::custom, "custom", false, false, std::nullopt, {}, {}, {}, templateArguments},
 }};
 
 }  // namespace

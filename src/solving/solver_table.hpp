@@ -49,9 +49,6 @@ struct SolverDescriptor {
     // A crash (ended by a signal) is worth one more run with
     // SolverJob::cautious.
     bool retriesCautiously;
-    // Stops at its limit on our clock: sent SIGINT then, it ends its search
-    // and writes its best answer (its own clock is only a fallback).
-    bool stopsOnInterrupt;
     // Whose grammar the log's bound is read with; empty: the grammar of the
     // answer's format (a template may run any solver).
     std::optional<solvers::Format> logGrammar;
@@ -77,7 +74,7 @@ Solver parseSolver(std::string_view text);
 // "cbc", "glpsol", "highs" or "custom".
 std::string_view solverName(SolverKind kind);
 
-// The argument vector that runs the solver: `stdbuf -oL cbc LP timeMode elapsed sec 2T
+// The argument vector that runs the solver: `stdbuf -oL cbc LP timeMode elapsed sec T
 // [threads N] [mipstart START] [heuristicsOnOff off] solve solu OUT`,
 // `glpsol --lp LP --tmlim T -o OUT`, `node SCRIPT --model LP --solution OUT
 // --time-limit T --threads N`, or `/bin/sh -c COMMAND` with the template's

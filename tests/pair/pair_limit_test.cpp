@@ -122,25 +122,6 @@ TEST(PairLimit, ACbcEndedPastItsLimitLeavesItsLogAndItsBound) {
     EXPECT_EQ(readTable(dir.read("p/summary.tsv")).at("lower_bound"), "1");
 }
 
-TEST(PairLimit, CbcIsInterruptedAtTheLimitAndItsAnswerTaken) {
-    // A stand-in cbc that computes until it is interrupted (CBC's ctrl-c),
-    // then writes its answer to the path after "solu" and exits: the
-    // answer is taken at status limit, long before the grace runs out.
-    TempDir dir;
-    std::filesystem::create_directory(dir.file("bin"));
-    dir.write("bin/cbc", "#!/bin/sh\nfor last; do :; done\n"
-                         "trap 'cp \"" + kData + "example-g1-g2-limit.cbc\" \"$last\"; exit 0' INT\n"
-                         "while :; do :; done\n");
-    std::filesystem::permissions(dir.file("bin/cbc"), std::filesystem::perms::owner_all);
-    const ProcessResult r = test::runShell(dir, "PATH=\"$PWD/bin:$PATH\" \"$P\" pair -s '" + kExample +
-                                                    "' -d p --time-limit 1 --grace 5");
-    expectALimit(dir, "p", "breakpoint", r);
-    const Summary s = readTable(dir.read("p/summary.tsv"));
-    EXPECT_EQ(s.at("solver_status"), "Stopped on time");
-    EXPECT_EQ(s.at("objective"), "4");
-    EXPECT_EQ(s.at("note").find("was ended"), std::string::npos) << s.at("note");
-}
-
 TEST(PairLimit, ASolverThatCrashesLeavesItsAnswerOrTheStarts) {
     // Templates have no cautious rerun: a crash is reported as such. An
     // answer written before the crash is taken, at status limit even when

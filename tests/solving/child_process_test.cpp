@@ -59,36 +59,6 @@ TEST(ChildProcess, OneThatIgnoresSigtermIsKilled) {
     EXPECT_NE(describeEnding(r).find("signal 9"), std::string::npos);
 }
 
-TEST(ChildProcess, AnInterruptComesBeforeTheDeadline) {
-    // SIGINT at the interrupt: a child that answers it ends on its own; one
-    // that ignores it is ended at the deadline; one done before is left be.
-    struct Case {
-        const char* what;
-        const char* command;
-        double killAfter;
-        bool interrupted, killedByUs;
-        int exitStatus;
-        const char* log;
-    };
-    const Case cases[] = {
-        {"answers", "trap 'echo interrupted; exit 3' INT; while :; do :; done", 30, true, false, 3, "interrupted\n"},
-        {"ignores", "trap '' INT; echo computing; while :; do :; done", 0.4, true, true, -1, "computing\n"},
-        {"done before", "echo quick", 30, false, false, 0, "quick\n"},
-    };
-    for (const Case& c : cases) {
-        test::TempDir dir;
-        ChildLimits limits;
-        limits.interruptAfterSeconds = 0.2;
-        limits.killAfterSeconds = c.killAfter;
-        limits.termGraceSeconds = 0.2;
-        const ChildResult r = shell(dir, c.command, limits);
-        EXPECT_EQ(r.interrupted, c.interrupted) << c.what;
-        EXPECT_EQ(r.killedByUs, c.killedByUs) << c.what;
-        EXPECT_EQ(r.exitStatus, c.exitStatus) << c.what;
-        EXPECT_EQ(dir.read("log"), c.log) << c.what;
-    }
-}
-
 TEST(ChildProcess, WhatCannotStartIsAnError) {
     test::TempDir dir;
     try {

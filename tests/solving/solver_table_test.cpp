@@ -44,18 +44,18 @@ TEST(SolverTable, EachSolversArguments) {
         Args args;
     };
     const Case cases[] = {
-        {"cbc", job(), {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "60", "solve", "solu", "d/solver.out"}},
+        {"cbc", job(), {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "solve", "solu", "d/solver.out"}},
         {"cbc", threaded,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "60", "threads", "4", "solve", "solu", "d/solver.out"}},
-        {"cbc", dashed, {"stdbuf", "-oL", "cbc", "./-odd.lp", "timeMode", "elapsed", "sec", "60", "solve", "solu", "d/solver.out"}},
+         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "threads", "4", "solve", "solu", "d/solver.out"}},
+        {"cbc", dashed, {"stdbuf", "-oL", "cbc", "./-odd.lp", "timeMode", "elapsed", "sec", "30", "solve", "solu", "d/solver.out"}},
         {"cbc", started,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "60", "mipstart", "d/start.sol", "solve", "solu",
+         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "mipstart", "d/start.sol", "solve", "solu",
           "d/solver.out"}},
         {"cbc", cautious,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "60", "mipstart", "d/start.sol", "heuristicsOnOff", "off",
+         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "mipstart", "d/start.sol", "heuristicsOnOff", "off",
           "solve", "solu", "d/solver.out"}},
         {"cbc", whole,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "60", "increment", "0.999", "solve", "solu",
+         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "increment", "0.999", "solve", "solu",
           "d/solver.out"}},
         {"glpsol", whole, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
@@ -74,15 +74,15 @@ TEST(SolverTable, EachSolverOnceWithWhatItNeeds) {
     struct Row {
         SolverKind kind;
         const char* name;
-        bool readsStart, retries, stopsOnInterrupt;
+        bool readsStart, retries;
         std::optional<solvers::Format> grammar;
         const char* script;
     };
     const Row rows[] = {
-        {SolverKind::cbc, "cbc", true, true, true, solvers::Format::cbc, ""},
-        {SolverKind::glpsol, "glpsol", false, false, false, solvers::Format::glpk, ""},
-        {SolverKind::highs, "highs", false, false, false, solvers::Format::highs, "highs/highs-solve.mjs"},
-        {SolverKind::custom, "custom", false, false, false, std::nullopt, ""},
+        {SolverKind::cbc, "cbc", true, true, solvers::Format::cbc, ""},
+        {SolverKind::glpsol, "glpsol", false, false, solvers::Format::glpk, ""},
+        {SolverKind::highs, "highs", false, false, solvers::Format::highs, "highs/highs-solve.mjs"},
+        {SolverKind::custom, "custom", false, false, std::nullopt, ""},
     };
     ASSERT_EQ(solverTable().size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -93,7 +93,6 @@ TEST(SolverTable, EachSolverOnceWithWhatItNeeds) {
         EXPECT_EQ(d.name, r.name);
         EXPECT_EQ(d.readsStart, r.readsStart) << r.name;
         EXPECT_EQ(d.retriesCautiously, r.retries) << r.name;
-        EXPECT_EQ(d.stopsOnInterrupt, r.stopsOnInterrupt) << r.name;
         EXPECT_EQ(d.logGrammar, r.grammar) << r.name;
         EXPECT_EQ(d.script, r.script) << r.name;
         // A script comes with its variable and its installer; no script, neither.
