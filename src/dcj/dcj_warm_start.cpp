@@ -252,6 +252,8 @@ void improveBySwaps(const GenomePair& pair, Matching& matching, std::size_t kept
         }
 }
 
+std::uint64_t placeKey(const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; }
+
 // The greedy matching of `model` from `seeds` (the model's decided pairs,
 // the first `kept`, which stay, then any others): in each family the pairs
 // whose neighbours agree first, then the exchanges.
@@ -282,11 +284,10 @@ Matching greedyFrom(const GenomePair& pair, const MatchingModel& model, Matching
     const auto inA = occurrences(*pair.a);
     const auto inB = occurrences(*pair.b);
     Matching matching = std::move(seeds);
-    const auto key = [](const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; };
     std::unordered_set<std::uint64_t> decidedA, decidedB;
     for (const MatchedPair& p : matching) {
-        decidedA.insert(key(p.a));
-        decidedB.insert(key(p.b));
+        decidedA.insert(placeKey(p.a));
+        decidedB.insert(placeKey(p.b));
     }
     for (const Chromosome& c : pair.a->chromosomes)
         for (const Gene& g : c.genes) {
@@ -316,11 +317,12 @@ Matching greedyFrom(const GenomePair& pair, const MatchingModel& model, Matching
             std::vector<bool> usedA(a->second.size(), false), usedB(b->second.size(), false);
             std::uint32_t made = 0;
             for (std::uint32_t i = 0; i < a->second.size(); ++i)
-                if (decidedA.count(key(a->second[i].place)) != 0) {
+                if (decidedA.count(placeKey(a->second[i].place)) != 0) {
                     usedA[i] = true;
                     ++made;
                 }
-            for (std::uint32_t j = 0; j < b->second.size(); ++j) usedB[j] = decidedB.count(key(b->second[j].place)) != 0;
+            for (std::uint32_t j = 0; j < b->second.size(); ++j)
+                usedB[j] = decidedB.count(placeKey(b->second[j].place)) != 0;
             for (const Candidate& candidate : candidates) {
                 if (made == range.upper) break;
                 if (usedA[candidate.i] || usedB[candidate.j]) continue;
@@ -351,44 +353,40 @@ bool takesMostPairs(const GenomePair& pair, const MatchingModel& model) {
 }  // namespace
 
 Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model) {
+    const MatchingModel maximum;
     Matching decided = anchoredPairs(pair, model);
     const std::size_t kept = decided.size();
+    if (model.kind == ModelKind::maximum) return greedyFrom(pair, model, std::move(decided), kept);
     Matching own = greedyFrom(pair, model, decided, kept);
-    if (model.kind == ModelKind::maximum || !takesMostPairs(pair, model)) return own;
+    if (!takesMostPairs(pair, model)) return own;
     // The maximum model decides more pairs (every copy of the smaller side
-    // is matched): those that meet no decided gene guide a second greedy.
-    const auto key = [](const GenePlace& place) { return std::uint64_t{place.chromosome} << 32 | place.position; };
+    // is matched). Its matching where it holds the model's decided pairs,
+    // and the model's greedy guided by those of its pairs that meet no
+    // decided gene, are candidates beside the model's own greedy.
+    const Matching decidedByMaximum = anchoredPairs(pair, maximum);
+    Matching most = greedyFrom(pair, maximum, decidedByMaximum, decidedByMaximum.size());
+    std::unordered_map<std::uint64_t, std::uint64_t> partner;
+    for (const MatchedPair& p : most) partner.emplace(placeKey(p.a), placeKey(p.b));
+    const bool mostHoldsDecided = std::all_of(decided.begin(), decided.end(), [&](const MatchedPair& p) {
+        const auto found = partner.find(placeKey(p.a));
+        return found != partner.end() && found->second == placeKey(p.b);
+    });
     std::unordered_set<std::uint64_t> usedA, usedB;
     for (const MatchedPair& p : decided) {
-        usedA.insert(key(p.a));
-        usedB.insert(key(p.b));
+        usedA.insert(placeKey(p.a));
+        usedB.insert(placeKey(p.b));
     }
-    for (const MatchedPair& p : anchoredPairs(pair, MatchingModel{})) {
-        if (usedA.count(key(p.a)) != 0 || usedB.count(key(p.b)) != 0) continue;
-        usedA.insert(key(p.a));
-        usedB.insert(key(p.b));
-        decided.push_back(p);
-    }
-    // The shortest of the model's greedy, the guided one and the maximum
-    // model's own where it holds the model's decided pairs.
-    std::vector<Matching> candidates{std::move(own), greedyFrom(pair, model, std::move(decided), kept)};
-    Matching most = greedyDcjMatching(pair, MatchingModel{});
-    std::unordered_map<std::uint64_t, std::uint64_t> partner;
-    for (const MatchedPair& p : most) partner.emplace(key(p.a), key(p.b));
-    if (std::all_of(candidates[0].begin(), candidates[0].begin() + static_cast<std::ptrdiff_t>(kept),
-                    [&](const MatchedPair& p) {
-                        const auto found = partner.find(key(p.a));
-                        return found != partner.end() && found->second == key(p.b);
-                    }))
-        candidates.push_back(std::move(most));
-    std::size_t best = 0;
-    std::int64_t shortest = INT64_MAX;
-    for (std::size_t k = 0; k < candidates.size(); ++k)
-        if (const std::int64_t d = scoreDcj(*pair.a, *pair.b, candidates[k]).distance; d < shortest) {
-            shortest = d;
-            best = k;
+    for (const MatchedPair& p : decidedByMaximum)
+        if (usedA.insert(placeKey(p.a)).second) {
+            if (usedB.insert(placeKey(p.b)).second) decided.push_back(p);
+            else usedA.erase(placeKey(p.a));
         }
-    return std::move(candidates[best]);
+    std::vector<Matching> candidates{std::move(own), greedyFrom(pair, model, std::move(decided), kept)};
+    if (mostHoldsDecided) candidates.push_back(std::move(most));
+    std::vector<std::int64_t> distances;
+    for (const Matching& m : candidates) distances.push_back(scoreDcj(*pair.a, *pair.b, m).distance);
+    return std::move(candidates[static_cast<std::size_t>(
+        std::min_element(distances.begin(), distances.end()) - distances.begin())]);
 }
 
 }  // namespace rp::model

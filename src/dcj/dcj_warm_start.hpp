@@ -29,8 +29,9 @@ std::vector<std::int64_t> dcjStartValues(const DcjReducedProgram& program, const
 // neighbours agree first (greedy), as many as the model allows; then
 // one pass in which two pairs of a family exchange partners when that lowers
 // the distance (scoreDcj). Under a model that lets every family take its
-// most pairs (intermediate), the maximum model's greedy matching instead
-// when it is shorter and keeps the model's decided pairs.
+// most pairs (intermediate), the shortest of that, the same greedy guided by
+// the pairs the maximum model decides (those that meet no decided gene), and
+// the maximum model's greedy matching where it keeps the model's decided pairs.
 Matching greedyDcjMatching(const GenomePair& pair, const MatchingModel& model);
 
 // What writeDcjStart wrote: the distance of its matching (the program's

@@ -27,6 +27,13 @@ SolverJob job() {
     return j;
 }
 
+// CBC's command line up to its time limit (on the job's program `lp`), then `rest`.
+Args cbcWith(const Args& rest, const std::string& lp = "d/model.lp") {
+    Args args{"stdbuf", "-oL", "cbc", lp, "timeMode", "elapsed", "sec", "30"};
+    args.insert(args.end(), rest.begin(), rest.end());
+    return args;
+}
+
 TEST(SolverTable, EachSolversArguments) {
     SolverJob threaded = job();
     threaded.threads = 4;
@@ -44,19 +51,13 @@ TEST(SolverTable, EachSolversArguments) {
         Args args;
     };
     const Case cases[] = {
-        {"cbc", job(), {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "solve", "solu", "d/solver.out"}},
-        {"cbc", threaded,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "threads", "4", "solve", "solu", "d/solver.out"}},
-        {"cbc", dashed, {"stdbuf", "-oL", "cbc", "./-odd.lp", "timeMode", "elapsed", "sec", "30", "solve", "solu", "d/solver.out"}},
-        {"cbc", started,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "mipstart", "d/start.sol", "solve", "solu",
-          "d/solver.out"}},
+        {"cbc", job(), cbcWith({"solve", "solu", "d/solver.out"})},
+        {"cbc", threaded, cbcWith({"threads", "4", "solve", "solu", "d/solver.out"})},
+        {"cbc", dashed, cbcWith({"solve", "solu", "d/solver.out"}, "./-odd.lp")},
+        {"cbc", started, cbcWith({"mipstart", "d/start.sol", "solve", "solu", "d/solver.out"})},
         {"cbc", cautious,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "mipstart", "d/start.sol", "heuristicsOnOff", "off",
-          "solve", "solu", "d/solver.out"}},
-        {"cbc", whole,
-         {"stdbuf", "-oL", "cbc", "d/model.lp", "timeMode", "elapsed", "sec", "30", "increment", "0.999", "solve", "solu",
-          "d/solver.out"}},
+         cbcWith({"mipstart", "d/start.sol", "heuristicsOnOff", "off", "solve", "solu", "d/solver.out"})},
+        {"cbc", whole, cbcWith({"increment", "0.999", "solve", "solu", "d/solver.out"})},
         {"glpsol", whole, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", cautious, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
