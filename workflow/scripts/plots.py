@@ -124,7 +124,7 @@ def colour_bar_beyond_labels(figure, axes, mappable):
         if label.get_text():
             right = max(right, inverse.transform(label.get_window_extent().corners())[:, 0].max())
     box = axes.get_position()
-    width = 0.02 * box.width / 0.6
+    width = box.width / 30  # the bar, and its gap to the labels
     bar_axes = figure.add_axes([right + width, box.y0 + 0.2 * box.height, width, 0.6 * box.height])
     return figure.colorbar(mappable, cax=bar_axes, label="distance")
 
