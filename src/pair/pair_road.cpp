@@ -106,6 +106,7 @@ private:
     void resolve();
     void scoreResolved();
     void judge(bool crashed);
+    bool searchEnded() const;
 
     const PairRequest& request_;
     const Progress& progress_;
@@ -231,6 +232,12 @@ void Road::answerWithoutSolver(const model::GenomePair& pair, const model::Match
     say("no free choice after the reductions: the forced matching is the answer, no solver started");
 }
 
+// Whether the solver's log holds its search's closing summary: a crash
+// after it is one on the way out, which a second run would meet again.
+bool Road::searchEnded() const {
+    return solver_.logGrammar && solving::searchEnded(*solver_.logGrammar, readText(path(files::solverLog)));
+}
+
 solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace) {
     solving::ChildLimits limits;
     limits.killAfterSeconds = request_.timeLimit + grace;
@@ -258,7 +265,10 @@ Road::SolverEnd Road::solve() {
     say("solver " + result_.solver + ": time limit " + std::to_string(request_.timeLimit) + " s, log in " +
         path(files::solverLog));
     solving::ChildResult run = runSolver(job, grace);
-    if (!run.exited && !run.killedByUs && solver_.retriesCautiously) {
+    if (!run.exited && !run.killedByUs && searchEnded()) {
+        say("solver crashed with " + solving::describeEnding(run) +
+            " after its search ended: no second run, its log's bound is kept");
+    } else if (!run.exited && !run.killedByUs && solver_.retriesCautiously) {
         say("solver crashed with " + solving::describeEnding(run) + ": once more without its heuristics");
         fs::rename(path(files::solverLog), path(files::crashedLog));
         job.cautious = true;
@@ -404,7 +414,8 @@ void Road::scoreResolved() {
 
 // The status's note, the lower bound, and the check that an optimal answer
 // scores its objective. At a limit the bound is the solver's when its log
-// gives one (not after a crash), else 0, which every distance has.
+// gives one (after a crash only when the crash came after the search's
+// closing summary), else 0, which every distance has.
 void Road::judge(bool crashed) {
     const solvers::Outcome outcome = answer_.header.outcome;
     std::vector<std::string> notes;
@@ -418,8 +429,10 @@ void Road::judge(bool crashed) {
         const solving::Sense sense =
             entry.direction == lp::Direction::minimize ? solving::Sense::minimise : solving::Sense::maximise;
         const solvers::Format grammar = solver_.logGrammar.value_or(answer_.header.format);
-        const std::optional<double> bound =
-            crashed ? std::nullopt : solving::reportedBound(grammar, readText(path(files::solverLog)), sense);
+        const std::string log = readText(path(files::solverLog));
+        const std::optional<double> bound = crashed && !solving::searchEnded(grammar, log)
+                                                ? std::nullopt
+                                                : solving::reportedBound(grammar, log, sense);
         result_.lowerBound = bound ? entry.lowerBound(*bound, pairs_) : 0.0;
     } else {
         result_.status = PairStatus::unknown;

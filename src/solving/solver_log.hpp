@@ -23,4 +23,10 @@ enum class Sense { minimise, maximise };
 // reports none or an infinite one.
 std::optional<double> reportedBound(solvers::Format format, std::string_view log, Sense sense);
 
+// Whether `log` holds the closing summary of the solver's search (CBC's
+// "Partial search" or "Search completed"), so that a solver that crashed
+// after writing it crashed on its way out, its search and bound complete.
+// False for the solvers whose summary this does not know.
+bool searchEnded(solvers::Format format, std::string_view log);
+
 }  // namespace rp::solving

@@ -70,5 +70,29 @@ TEST(SolverLog, ReportedBoundByEachSolversGrammar) {
     for (const Case& c : cases) EXPECT_EQ(reportedBound(c.format, c.log, c.sense), c.bound) << c.what;
 }
 
+TEST(SolverLog, SearchEndedByItsClosingSummary) {
+    struct Case {
+        const char* what;
+        Format format;
+        const char* log;
+        bool ended;
+    };
+    const Case cases[] = {
+        {"cbc stopped on its limit", Format::cbc,
+         "Cbc0020I Exiting on maximum time\nCbc0005I Partial search - best objective 2183 (best possible 2038.4666), "
+         "took 0 iterations and 0 nodes (14.90 seconds)\nCuts at root node changed objective from 2038.47 to 2038.47\n",
+         true},
+        {"cbc proved", Format::cbc, "Cbc0001I Search completed - best objective 6, took 12 iterations and 0 nodes\n",
+         true},
+        {"cbc mid-search", Format::cbc,
+         "Continuous objective value is 1983.81 - 3.36 seconds\nCbc0010I After 100 nodes, 58 on tree, 2182 best "
+         "solution, best possible 2062.253 (394.73 seconds)\n",
+         false},
+        {"cbc before anything", Format::cbc, "", false},
+        {"another solver's summary is not read", Format::highs, "Partial search\nSolving report\n", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(searchEnded(c.format, c.log), c.ended) << c.what;
+}
+
 }  // namespace
 }  // namespace rp::solving
