@@ -37,7 +37,6 @@ BuiltProgram buildReduced(const model::GenomePair& pair, const model::MatchingMo
     built.objectiveLine =
         "minimise the DCJ-indel distance (reduced program, without capping); z_F.I.J = 1: copy I of A is copy J of B";
     built.wholeObjective = true;
-    built.leanRoot = true;
     built.write = [program](std::ostream& out, const std::vector<std::string>& comment) {
         lp::writeProgram(out, program->lp, comment);
     };

@@ -53,11 +53,6 @@ struct BuiltProgram {
     std::function<StartWritten(std::ostream&)> writeStart;
     // Every integer point of the program has a whole objective.
     bool wholeObjective = false;
-    // The solver's costliest root work does not pay for its time here: on
-    // the DCJ-indel programs of human/mouse CBC's preprocessing outlasts a
-    // 600 s limit under exemplar and intermediate and its zero-half cuts
-    // take minutes, while its root bound gets as far without either.
-    bool leanRoot = false;
 };
 
 // The score of two genomes under a matching, as the commands show it.

@@ -123,7 +123,6 @@ private:
     double lastWallSeconds_ = 0;            // the wall time of the solver's last run
     bool forced_ = false;                   // no free choice: answered without a solver
     bool wholeObjective_ = false;           // every integer point of the program has a whole objective
-    bool leanRoot_ = false;                 // the solver's costliest root work does not pay on the program
     solvers::ConversionSummary answer_;
     model::Score score_;
 };
@@ -204,7 +203,6 @@ void Road::writeModel() {
     const distance::BuiltProgram program = entry.build(pair, matching, distance::Form::reduced);
     pairs_ = program.lowerPairs;
     wholeObjective_ = program.wholeObjective;
-    leanRoot_ = program.leanRoot;
     const std::vector<std::string> comment{
         "paralogs pair " + result_.pair + ": " + genomes_[0].name + " and " + genomes_[1].name,
         "distance " + std::string(entry.name) + ", model " + model::describeModel(matching), program.shortCounts,
@@ -260,7 +258,6 @@ Road::SolverEnd Road::solve() {
     job.script = solving::findHelperScript(solver_);
     if (fs::exists(path(files::start))) job.start = path(files::start);
     job.wholeObjective = wholeObjective_;
-    job.leanRoot = leanRoot_;
     if (!solver_.script.empty() && !fs::exists(job.script))
         throw StageError("the " + std::string(solver_.name) + " script " + job.script + " is missing (" +
                          std::string(solver_.scriptInstall) + ")");

@@ -40,9 +40,7 @@ std::string expandTemplate(const std::string& command, const SolverJob& job) {
 // cautious run goes without them. Its output to a file is buffered in
 // blocks, so that a CBC ended past its limit (in its preprocessing, which
 // does not look at the clock) would leave an empty log and no bound:
-// coreutils' stdbuf makes it write each line as it comes. A program whose
-// costliest root work does not pay goes without its preprocessing and its
-// zero-half cuts.
+// coreutils' stdbuf makes it write each line as it comes.
 std::vector<std::string> cbcArguments(const Solver&, const SolverJob& job) {
     std::vector<std::string> args{"stdbuf", "-oL", "cbc", asArgument(job.lp), "timeMode", "elapsed",
                                   "sec", std::to_string(job.timeLimit)};
@@ -58,8 +56,6 @@ std::vector<std::string> cbcArguments(const Solver&, const SolverJob& job) {
         args.push_back("increment");
         args.push_back("0.999");
     }
-    if (job.leanRoot)
-        for (const char* word : {"preprocess", "off", "zeroHalfCuts", "off"}) args.push_back(word);
     if (job.cautious) {
         args.push_back("heuristicsOnOff");
         args.push_back("off");

@@ -39,9 +39,6 @@ struct SolverJob {
     // 0.999 of its best (CBC: increment 0.999), which proves the best optimal
     // as soon as the bound passes the next whole number below it.
     bool wholeObjective = false;
-    // The program's costliest root work does not pay for its time: a solver
-    // that can go without it does (CBC: preprocess off, zeroHalfCuts off).
-    bool leanRoot = false;
 };
 
 struct SolverDescriptor {

@@ -45,8 +45,6 @@ TEST(SolverTable, EachSolversArguments) {
     cautious.cautious = true;
     SolverJob whole = job();
     whole.wholeObjective = true;
-    SolverJob lean = cautious;
-    lean.leanRoot = true;
     struct Case {
         const char* solver;
         SolverJob job;
@@ -60,12 +58,6 @@ TEST(SolverTable, EachSolversArguments) {
         {"cbc", cautious,
          cbcWith({"mipstart", "d/start.sol", "heuristicsOnOff", "off", "solve", "solu", "d/solver.out"})},
         {"cbc", whole, cbcWith({"increment", "0.999", "solve", "solu", "d/solver.out"})},
-        {"cbc", lean,
-         cbcWith({"mipstart", "d/start.sol", "preprocess", "off", "zeroHalfCuts", "off", "heuristicsOnOff", "off",
-                  "solve", "solu", "d/solver.out"})},
-        {"highs", lean,
-         {"node", "/x/highs-solve.mjs", "--model", "d/model.lp", "--solution", "d/solver.out", "--time-limit", "30",
-          "--threads", "1"}},
         {"glpsol", whole, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", job(), {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
         {"glpsol", cautious, {"glpsol", "--lp", "d/model.lp", "--tmlim", "30", "-o", "d/solver.out"}},
