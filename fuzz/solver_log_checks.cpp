@@ -1,6 +1,7 @@
 // The reader of a solver's log (paralogs pair's bound of a limit): any bytes
 // give a finite bound or none, never a failure, and the two senses agree
-// where the grammar says they must.
+// where the grammar says they must; whether the search ended is read from
+// CBC's log alone.
 #include <cmath>
 #include <string>
 
@@ -26,6 +27,9 @@ void checkSolverLog(std::string_view input) {
         // HiGHS reports the bound in the problem's own sense.
         if (format == Format::highs && most != least) throw CheckFailure("HiGHS' bound depends on the sense");
         if (format == Format::gurobi && (most || least)) throw CheckFailure("a bound from a log that is not read");
+        // Only CBC's closing summary is known.
+        if (solving::searchEnded(format, input) && format != Format::cbc)
+            throw CheckFailure("a search's end read from the log of " + std::string(solvers::formatName(format)));
     }
 }
 

@@ -84,19 +84,11 @@ std::optional<double> highsBound(std::string_view log) {
     return bound;
 }
 
-bool cbcSearchEnded(std::string_view log) {
-    bool ended = false;
-    forEachLine(log, [&](std::string_view line) {
-        ended = ended || line.find("Partial search") != std::string_view::npos ||
-                line.find("Search completed") != std::string_view::npos;
-    });
-    return ended;
-}
-
 }  // namespace
 
 bool searchEnded(solvers::Format format, std::string_view log) {
-    return format == solvers::Format::cbc && cbcSearchEnded(log);
+    return format == solvers::Format::cbc && (log.find("Partial search") != std::string_view::npos ||
+                                              log.find("Search completed") != std::string_view::npos);
 }
 
 std::optional<double> reportedBound(solvers::Format format, std::string_view log, Sense sense) {
