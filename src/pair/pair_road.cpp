@@ -97,6 +97,7 @@ private:
     // has one).
     enum class SolverEnd { answered, endedByUs, crashed, noAnswerInTime };
     solving::ChildResult runSolver(const solving::SolverJob& job, double grace);
+    solving::ChildResult runOrRetry(solving::SolverJob job, double grace);
     SolverEnd solve();
     void answerWithoutSolver(const model::GenomePair& pair, const model::Matching& matching, double objective);
     void convertAnswer();
@@ -232,8 +233,7 @@ void Road::answerWithoutSolver(const model::GenomePair& pair, const model::Match
     say("no free choice after the reductions: the forced matching is the answer, no solver started");
 }
 
-// Whether the solver's log holds its search's closing summary: a crash
-// after it is one on the way out, which a second run would meet again.
+// Whether the solver's log holds its search's closing summary.
 bool Road::searchEnded() const {
     return solver_.logGrammar && solving::searchEnded(*solver_.logGrammar, readText(path(files::solverLog)));
 }
@@ -247,6 +247,24 @@ solving::ChildResult Road::runSolver(const solving::SolverJob& job, double grace
     result_.wallSeconds = result_.wallSeconds.value_or(0) + run.wallSeconds;
     lastWallSeconds_ = run.wallSeconds;
     return run;
+}
+
+// One run, and after a crash mid-search a second one without heuristics
+// for a solver that has it. A crash after the search's closing summary is
+// one on the way out, which a second run would meet again.
+solving::ChildResult Road::runOrRetry(solving::SolverJob job, double grace) {
+    const solving::ChildResult run = runSolver(job, grace);
+    if (run.exited || run.killedByUs) return run;
+    if (searchEnded()) {
+        say("solver crashed with " + solving::describeEnding(run) +
+            " after its search ended: no second run, its log's bound is kept");
+        return run;
+    }
+    if (!solver_.retriesCautiously) return run;
+    say("solver crashed with " + solving::describeEnding(run) + ": once more without its heuristics");
+    fs::rename(path(files::solverLog), path(files::crashedLog));
+    job.cautious = true;
+    return runSolver(job, grace);
 }
 
 Road::SolverEnd Road::solve() {
@@ -264,16 +282,7 @@ Road::SolverEnd Road::solve() {
     const double grace = request_.grace >= 0 ? request_.grace : 0.1 * request_.timeLimit + 10;
     say("solver " + result_.solver + ": time limit " + std::to_string(request_.timeLimit) + " s, log in " +
         path(files::solverLog));
-    solving::ChildResult run = runSolver(job, grace);
-    if (!run.exited && !run.killedByUs && searchEnded()) {
-        say("solver crashed with " + solving::describeEnding(run) +
-            " after its search ended: no second run, its log's bound is kept");
-    } else if (!run.exited && !run.killedByUs && solver_.retriesCautiously) {
-        say("solver crashed with " + solving::describeEnding(run) + ": once more without its heuristics");
-        fs::rename(path(files::solverLog), path(files::crashedLog));
-        job.cautious = true;
-        run = runSolver(job, grace);
-    }
+    const solving::ChildResult run = runOrRetry(job, grace);
     const std::string wall = formatFixed(*result_.wallSeconds, 3);
     if (run.killedByUs) {
         solverEnding_ = "the solver ran past its time limit of " + std::to_string(request_.timeLimit) +
