@@ -5,8 +5,12 @@
 // `paralogs solution` reads. HiGHS' log goes to standard output, ending with
 // its solving report ("Status", "Primal bound", "Dual bound").
 //
-//   node highs-solve.mjs --model LP --solution OUT [--time-limit S] [--threads N]
+//   node highs-solve.mjs --model LP --solution OUT [--time-limit S] [--threads N] [--start FILE]
 //
+// --start gives HiGHS a first solution: a file of the columns not at 0, one
+// "index name value ..." line each after a first line of its own (the start
+// file CBC reads as its mipstart); every other column is 0. A start that
+// cannot be read or used is said in the log and left out.
 // The solution file is written whatever the status (an infeasible model or a
 // time limit without a solution says so in it), through a temporary file
 // renamed over OUT. Exit status: 0 when OUT is written, 1 on a failure (the
@@ -18,7 +22,7 @@ import { readFileSync, writeFileSync, renameSync, rmSync } from "node:fs";
 import { basename, dirname, join } from "node:path";
 import process from "node:process";
 
-const usage = "usage: node highs-solve.mjs --model LP --solution OUT [--time-limit S] [--threads N]";
+const usage = "usage: node highs-solve.mjs --model LP --solution OUT [--time-limit S] [--threads N] [--start FILE]";
 
 function fail(message, status) {
   process.stderr.write(`highs-solve: ${message}\n`);
@@ -39,12 +43,53 @@ function parseArguments(argv) {
     else if (key === "--solution") options.solution = value;
     else if (key === "--time-limit") options.timeLimit = Number(value);
     else if (key === "--threads") options.threads = Number(value);
+    else if (key === "--start") options.start = value;
     else fail(`unknown option ${key}`, 2);
   }
   if (!options.model || !options.solution) fail("--model and --solution are required", 2);
   if (!(options.timeLimit > 0)) fail("--time-limit must be a positive number of seconds", 2);
   if (!Number.isInteger(options.threads) || options.threads < 0) fail("--threads must be 0 or more", 2);
   return options;
+}
+
+// The start's values as a full column vector, or a reason why there is none.
+function readStart(model, path) {
+  let text;
+  try {
+    text = readFileSync(path, "utf8");
+  } catch (error) {
+    return { reason: `cannot read it: ${error.message}` };
+  }
+  const colValue = new Float64Array(model.getDimensions().numCols);
+  const lines = text.split("\n");
+  for (let i = 1; i < lines.length; ++i) {
+    const fields = lines[i].trim().split(/\s+/);
+    if (fields.length === 1 && fields[0] === "") continue;
+    const value = Number(fields[2]);
+    if (fields.length < 3 || !Number.isFinite(value)) return { reason: `line ${i + 1} is not "index name value"` };
+    let column;
+    try {
+      column = model.getColByName(fields[1]);
+    } catch {
+      return { reason: `line ${i + 1}: no column ${fields[1]} in the model` };
+    }
+    colValue[column] = value;
+  }
+  return { colValue };
+}
+
+function giveStart(model, path) {
+  const start = readStart(model, path);
+  if (start.colValue) {
+    try {
+      model.setSolution({ colValue: start.colValue });
+      process.stdout.write(`highs-solve: start from ${path}\n`);
+      return;
+    } catch (error) {
+      start.reason = error && error.message ? error.message : String(error);
+    }
+  }
+  process.stdout.write(`highs-solve: start ${path} left out: ${start.reason}\n`);
 }
 
 async function main() {
@@ -64,6 +109,7 @@ async function main() {
     // relative gap of 1e-4 would let a large objective stop short of it).
     model.options.set({ mip_rel_gap: 0 });
     if (Number.isFinite(options.timeLimit)) model.options.set({ time_limit: options.timeLimit });
+    if (options.start) giveStart(model, options.start);
     if (options.threads > 1)
       process.stdout.write(`highs-solve: this HiGHS is single-threaded; --threads ${options.threads} adds none\n`);
     model.run({

@@ -71,11 +71,16 @@ std::vector<std::string> glpsolArguments(const Solver&, const SolverJob& job) {
 }
 
 std::vector<std::string> highsArguments(const Solver&, const SolverJob& job) {
-    return {"node",         job.script,
-            "--model",      asArgument(job.lp),
-            "--solution",   asArgument(job.solution),
-            "--time-limit", std::to_string(job.timeLimit),
-            "--threads",    std::to_string(job.threads)};
+    std::vector<std::string> args{"node",         job.script,
+                                  "--model",      asArgument(job.lp),
+                                  "--solution",   asArgument(job.solution),
+                                  "--time-limit", std::to_string(job.timeLimit),
+                                  "--threads",    std::to_string(job.threads)};
+    if (!job.start.empty()) {
+        args.push_back("--start");
+        args.push_back(asArgument(job.start));
+    }
+    return args;
 }
 
 std::vector<std::string> templateArguments(const Solver& solver, const SolverJob& job) {
@@ -85,7 +90,7 @@ std::vector<std::string> templateArguments(const Solver& solver, const SolverJob
 constexpr std::array<SolverDescriptor, 4> kTable{{
     {SolverKind::cbc, "cbc", true, true, solvers::Format::cbc, {}, {}, {}, cbcArguments},
     {SolverKind::glpsol, "glpsol", false, false, solvers::Format::glpk, {}, {}, {}, glpsolArguments},
-    {SolverKind::highs, "highs", false, false, solvers::Format::highs, "highs/highs-solve.mjs",
+    {SolverKind::highs, "highs", true, false, solvers::Format::highs, "highs/highs-solve.mjs",
      "PARALOGS_HIGHS_SCRIPT", "make deps installs HiGHS", highsArguments},
     {SolverKind::custom, "custom", false, false, std::nullopt, {}, {}, {}, templateArguments},
 }};

@@ -64,6 +64,9 @@ TEST(SolverTable, EachSolversArguments) {
         {"highs", threaded,
          {"node", "/x/highs-solve.mjs", "--model", "d/model.lp", "--solution", "d/solver.out", "--time-limit", "30",
           "--threads", "4"}},
+        {"highs", started,
+         {"node", "/x/highs-solve.mjs", "--model", "d/model.lp", "--solution", "d/solver.out", "--time-limit", "30",
+          "--threads", "1", "--start", "d/start.sol"}},
         {"mysolver {lp} {solution} -t {threads} -l {time_limit}", threaded,
          {"/bin/sh", "-c", "mysolver 'd/model.lp' 'd/solver.out' -t 4 -l 30"}},
     };
@@ -82,7 +85,7 @@ TEST(SolverTable, EachSolverOnceWithWhatItNeeds) {
     const Row rows[] = {
         {SolverKind::cbc, "cbc", true, true, solvers::Format::cbc, ""},
         {SolverKind::glpsol, "glpsol", false, false, solvers::Format::glpk, ""},
-        {SolverKind::highs, "highs", false, false, solvers::Format::highs, "highs/highs-solve.mjs"},
+        {SolverKind::highs, "highs", true, false, solvers::Format::highs, "highs/highs-solve.mjs"},
         {SolverKind::custom, "custom", false, false, std::nullopt, ""},
     };
     ASSERT_EQ(solverTable().size(), std::size(rows));
