@@ -125,6 +125,33 @@ TEST(PairCommand, HighsStartsFromTheGreedyMatching) {
     }
 }
 
+TEST(PairCommand, AStartHighsCannotUseIsLeftOut) {
+    if (!highsInstalled()) GTEST_SKIP() << "HiGHS (make deps) is not installed";
+    struct Case {
+        const char* what;
+        const char* start;  // the start file's text, or nullptr: no file
+        const char* said;
+    };
+    const Case cases[] = {
+        {"no file", nullptr, "s.sol left out: cannot read it"},
+        {"a column not in the model", "Feasible - objective value 1\n0 y 1 0\n", "s.sol left out: line 2: no column y"},
+        {"no value", "Feasible - objective value 1\n0 x\n", "s.sol left out: line 2 is not \"index name value\""},
+        {"a usable start", "Feasible - objective value 1\n0 x 1 0\n", "from s.sol"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("m.lp", "Maximize\n obj: x\nSubject To\n c1: x <= 1\nBinary\n x\nEnd\n");
+        if (c.start) dir.write("s.sol", c.start);
+        const ProcessResult r =
+            test::runProcess("/usr/bin/env", {"node", RP_SOURCE_DIR "/solvers/highs/highs-solve.mjs", "--model", "m.lp",
+                                              "--solution", "m.out", "--start", "s.sol"},
+                             dir.path());
+        EXPECT_EQ(r.status, 0) << c.what << r.err;
+        EXPECT_NE(r.out.find("highs-solve: start " + std::string(c.said)), std::string::npos) << c.what << r.out;
+        EXPECT_NE(dir.read("m.out").find("Optimal"), std::string::npos) << c.what;
+    }
+}
+
 TEST(PairCommand, DistancesModelsAndBounds) {
     if (!test::onPath("cbc")) GTEST_SKIP() << "cbc is not installed";
     struct Case {
