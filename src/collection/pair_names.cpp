@@ -1,5 +1,8 @@
 #include "collection/pair_names.hpp"
 
+#include <cstdint>
+#include <cstdio>
+
 namespace rp::collection {
 
 namespace {
@@ -21,6 +24,20 @@ void appendSafe(std::string& out, std::string_view name) {
     }
 }
 
+// The name itself when short enough, else its stem and its hash.
+std::string shortened(std::string name) {
+    if (name.size() <= kLongestPairName) return name;
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    name.resize(kLongestPairName - 17);
+    return name + "-" + digits;
+}
+
 }  // namespace
 
 std::string pairName(std::string_view a, std::string_view b) {
@@ -31,11 +48,11 @@ std::string pairName(std::string_view a, std::string_view b) {
     appendSafe(joined, b);
     const std::size_t start = joined.find_first_not_of("._-");
     if (start == std::string::npos) return "pair";
-    return joined.substr(start);
+    return shortened(joined.substr(start));
 }
 
 bool isUsablePairName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name.size() > kLongestUsablePairName || name == "." || name == "..") return false;
     for (const char c : name)
         if (!isNameCharacter(c)) return false;
     return true;

@@ -77,7 +77,8 @@ SheetRow rowOf(std::vector<std::string> fields, const Columns& columns, const st
     if (columns.b) row.b = fields[*columns.b];
     if (!isUsablePairName(row.pair))
         throw std::runtime_error(where + ": pair name \"" + row.pair +
-                                 "\" must be letters, digits, '.', '_' and '-' (not . or ..)");
+                                 "\" must be letters, digits, '.', '_' and '-' (not . or ..), at most " +
+                                 std::to_string(kLongestUsablePairName) + " of them");
     if (row.a.empty() != row.b.empty())
         throw std::runtime_error(where + ": pair " + row.pair + " names one genome; name both or neither");
     if (!row.a.empty() && row.a == row.b)

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -447,6 +448,33 @@ void OutputFile::commit() {
         }
     }
     st.committed = true;
+}
+
+namespace {
+
+// Whether `file` is ".NAME." followed by the six letters or digits mkstemp
+// puts in place of "XXXXXX".
+bool isTemporaryOf(const std::string& file, const std::string& name) {
+    const std::size_t head = name.size() + 2;
+    if (file.size() != head + 6 || file[0] != '.' || file.compare(1, name.size(), name) != 0 || file[head - 1] != '.')
+        return false;
+    return std::all_of(file.begin() + static_cast<std::ptrdiff_t>(head), file.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+}  // namespace
+
+std::size_t removeStaleTemporaries(const std::string& directory, const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    std::size_t removed = 0;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (!isTemporaryOf(it->path().filename().string(), name) || !it->is_regular_file(ignored)) continue;
+        if (fs::remove(it->path(), ignored)) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace rp::io

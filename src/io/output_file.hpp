@@ -98,4 +98,10 @@ void writeOutputFile(const std::string& path, Write&& write) {
     out.commit();
 }
 
+// Removes the temporary files ".NAME.XXXXXX" that an output of `name` in
+// `directory` left when its process was killed before it could remove them;
+// nothing else. Returns how many it removed; a file that cannot be removed
+// stays (the next output of that name makes a new one anyway).
+std::size_t removeStaleTemporaries(const std::string& directory, const std::string& name);
+
 }  // namespace rp::io

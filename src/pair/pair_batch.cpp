@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -46,8 +47,12 @@ class Planner {
 public:
     Planner(const BatchRequest& request, const std::string& sheetName) : request_(request), sheetName_(sheetName) {
         if (request.sheet != "-") folder_ = fs::path(request.sheet).parent_path();
+        inputs_ = request.collection;
+        inputs_.push_back(request.sheet);
     }
     PlannedPair plan(const SheetRow& row);
+    // Every file the sheet's pairs read, the sheet among them.
+    const std::vector<std::string>& inputs() const { return inputs_; }
 
 private:
     const GenomesFile& file(const std::string& genomes, const std::string& where);
@@ -59,6 +64,7 @@ private:
     fs::path folder_;
     std::map<std::string, std::unique_ptr<GenomesFile>> files_;
     std::unique_ptr<collection::GenomeCollection> collection_;
+    std::vector<std::string> inputs_;
 };
 
 const GenomesFile& Planner::file(const std::string& genomes, const std::string& where) {
@@ -81,6 +87,7 @@ const GenomesFile& Planner::file(const std::string& genomes, const std::string& 
         ++read->counts[read->genomes[g].name];
     }
     entry = std::move(read);
+    inputs_.push_back(key);
     return *entry;
 }
 
@@ -134,9 +141,10 @@ PlannedPair Planner::plan(const SheetRow& row) {
     return row.genomes.empty() ? fromCollection(row, where) : fromFile(row, where);
 }
 
-// The summary of a pair whose road could not even start or end (its
-// directory or its summary file could not be made).
-PairResult failedResult(const PairRequest& request, const std::string& reason) {
+// The summary line of a pair that has no result of its road: one whose
+// road could not even start or end (failed: its directory could not be the
+// road's, or its summary could not be written), or one not run yet.
+PairResult resultWithoutRoad(const PairRequest& request, PairStatus status, const std::string& note) {
     PairResult result;
     result.pair = request.name;
     result.a = request.given.at(0).name;
@@ -144,8 +152,8 @@ PairResult failedResult(const PairRequest& request, const std::string& reason) {
     result.solver = std::string(solving::describe(request.solver.kind).name);
     result.measure = std::string(distance::distanceName(request.measure));
     result.model = std::string(model::modelName(request.model)) + (request.bounds.empty() ? "" : "+bounds");
-    result.status = PairStatus::failed;
-    result.note = reason;
+    result.status = status;
+    result.note = note;
     return result;
 }
 
@@ -168,7 +176,7 @@ PairOutcome runOne(const PairRequest& request) {
         PairOutcome outcome;
         outcome.failed = true;
         outcome.error = e.what();
-        outcome.result = failedResult(request, e.what());
+        outcome.result = resultWithoutRoad(request, PairStatus::failed, e.what());
         return outcome;
     }
 }
@@ -182,10 +190,51 @@ Keep parseKeep(std::string_view text) {
     throw std::invalid_argument("unknown --keep \"" + std::string(text) + "\" (all, failed or none)");
 }
 
-void writeSummaries(std::ostream& out, const std::vector<PairResult>& rows) {
-    out << summaryHeader();
-    for (const PairResult& row : rows) writeSummaryLine(out, row);
+
+namespace {
+
+// The request of one planned pair.
+PairRequest requestOf(const BatchRequest& request, const PlannedPair& p, const std::vector<std::string>& inputs) {
+    PairRequest one = request.pair;
+    one.given = {(*p.genomes)[p.a], (*p.genomes)[p.b]};
+    one.genomes = p.source;
+    one.a = one.given[0].name;
+    one.b = one.given[1].name;
+    one.name = p.row->pair;
+    one.directory = (fs::path(request.directory) / p.row->pair).string();
+    one.inputs = inputs;
+    return one;
 }
+
+// DIR made ready for the sheet's summary: created when missing; a
+// summary.tsv there must be one of ours (its header line), and the
+// temporary files of a killed run's summary go.
+void prepareBatchDirectory(const std::string& directory, const std::string& summary) {
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (error) throw std::runtime_error("cannot create the directory " + directory + ": " + error.message());
+    if (fs::exists(summary, error)) {
+        std::ifstream in(summary, std::ios::binary);
+        std::string header;
+        std::getline(in, header);
+        if (!in || header + "\n" != summaryHeader())
+            throw std::runtime_error(summary + " exists and is not the summary of a sheet of paralogs pair: "
+                                     "give another directory (-d)");
+    }
+    io::removeStaleTemporaries(directory, kBatchSummary);
+}
+
+// The sheet's summary: the lines of the pairs done, then the others as pending.
+void writeBatchSummary(const std::string& summary, const std::vector<PairResult>& done,
+                       const std::vector<PairResult>& pending) {
+    io::writeOutputFile(summary, [&](std::ostream& out) {
+        out << summaryHeader();
+        for (const PairResult& row : done) writeSummaryLine(out, row);
+        for (std::size_t k = done.size(); k < pending.size(); ++k) writeSummaryLine(out, pending[k]);
+    });
+}
+
+}  // namespace
 
 BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
     io::InputFile sheetFile(request.sheet);
@@ -194,37 +243,36 @@ BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
     std::vector<PlannedPair> plan;
     plan.reserve(rows.size());
     for (const SheetRow& row : rows) plan.push_back(planner.plan(row));
-    std::error_code error;
-    fs::create_directories(request.directory, error);
-    if (error) throw std::runtime_error("cannot create the directory " + request.directory + ": " + error.message());
-    BatchOutcome outcome;
     const std::string summary = (fs::path(request.directory) / kBatchSummary).string();
+    prepareBatchDirectory(request.directory, summary);
+    std::vector<PairRequest> requests;
+    std::vector<PairResult> pending;
+    for (const PlannedPair& p : plan) {
+        requests.push_back(requestOf(request, p, planner.inputs()));
+        pending.push_back(resultWithoutRoad(requests.back(), PairStatus::pending, "not run yet"));
+    }
+    // Before any pair's file, the summary says that no pair is done.
+    writeBatchSummary(summary, {}, pending);
+    BatchOutcome outcome;
     auto written = std::chrono::steady_clock::now();
-    for (std::size_t k = 0; k < plan.size(); ++k) {
-        const PlannedPair& p = plan[k];
-        PairRequest one = request.pair;
-        one.given = {(*p.genomes)[p.a], (*p.genomes)[p.b]};
-        one.genomes = p.source;
-        one.a = one.given[0].name;
-        one.b = one.given[1].name;
-        one.name = p.row->pair;
-        one.directory = (fs::path(request.directory) / p.row->pair).string();
+    for (std::size_t k = 0; k < requests.size(); ++k) {
+        const PairRequest& one = requests[k];
         const auto start = std::chrono::steady_clock::now();
         const PairOutcome result = runOne(one);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         outcome.failed += result.failed ? 1 : 0;
         outcome.rows.push_back(result.result);
-        if (request.keep == Keep::none || (request.keep == Keep::failed && !result.failed))
-            fs::remove_all(one.directory, error);
-        if (progress) progress(progressLine(k + 1, plan.size(), result, took.count()));
+        if (result.claimed && (request.keep == Keep::none || (request.keep == Keep::failed && !result.failed)))
+            releaseFolder(one.directory);
+        if (progress) progress(progressLine(k + 1, requests.size(), result, took.count()));
         // Now and then the pairs done so far, so that an interrupted run
         // keeps them.
-        if (std::chrono::steady_clock::now() - written >= kSummaryEvery && k + 1 < plan.size()) {
-            io::writeOutputFile(summary, [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
+        if (std::chrono::steady_clock::now() - written >= kSummaryEvery && k + 1 < requests.size()) {
+            writeBatchSummary(summary, outcome.rows, pending);
             written = std::chrono::steady_clock::now();
         }
     }
-    io::writeOutputFile(summary, [&](std::ostream& out) { writeSummaries(out, outcome.rows); });
+    writeBatchSummary(summary, outcome.rows, pending);
     return outcome;
 }
 

@@ -39,14 +39,16 @@ inline constexpr const char* kBatchSummary = "summary.tsv";
 
 // Reads the sheet and every genomes file it needs, checks every row (a
 // genome it names must be in its file, or in the collection for a row
-// without one), then runs the pairs in sheet order and writes
-// DIR/summary.tsv (also every 30 s with the pairs done so far, so that an
-// interrupted run keeps them). Throws std::runtime_error, before any pair runs, for a
-// sheet or a genomes file that cannot be read or a row that cannot be used
-// ("SHEET line N: ..."). `progress` gets one line per pair.
+// without one), then runs the pairs in sheet order. DIR/summary.tsv has a
+// line per pair from the start: status pending until the pair's line is
+// written (every 30 s with the pairs done so far, and at the end), so that
+// an interrupted run is never read as complete. A pair whose directory
+// cannot be the road's (see claimFolder) fails alone, its directory
+// untouched; --keep removes only what the road wrote. Throws
+// std::runtime_error, before any pair runs, for a sheet or a genomes file
+// that cannot be read, a row that cannot be used ("SHEET line N: ...") or a
+// DIR/summary.tsv that is not a sheet's summary. `progress` gets one line
+// per pair.
 BatchOutcome runPairs(const BatchRequest& request, const Progress& progress);
-
-// Writes the summary header once and one line per row.
-void writeSummaries(std::ostream& out, const std::vector<PairResult>& rows);
 
 }  // namespace rp::pair

@@ -63,6 +63,7 @@ std::string_view statusName(PairStatus status) {
         case PairStatus::limit: return "limit";
         case PairStatus::unknown: return "unknown";
         case PairStatus::failed: return "failed";
+        case PairStatus::pending: return "pending";
     }
     return "failed";
 }

@@ -17,8 +17,9 @@ namespace rp::pair {
 // optimal: proven; limit: the best matching known when a limit (or our
 // clock, or a crash of the solver) stopped the search; unknown: a matching
 // whose answer says nothing of optimality; failed: no matching (the note
-// says why).
-enum class PairStatus { optimal, limit, unknown, failed };
+// says why); pending: not run yet (a line of a sheet's summary while the
+// sheet runs, or after its run was ended before the pair's turn).
+enum class PairStatus { optimal, limit, unknown, failed, pending };
 
 std::string_view statusName(PairStatus status);
 

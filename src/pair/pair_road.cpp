@@ -128,17 +128,14 @@ private:
     model::Score score_;
 };
 
+// The directory made the road's: what an earlier run left must not pass for
+// this run's (its summary above all, and the solver's answer, which a
+// failing solver might not write again), and nothing else is touched.
 void Road::prepareDirectory() {
-    std::error_code error;
-    fs::create_directories(dir_, error);
-    if (error) throw std::runtime_error("cannot create the directory " + dir_ + ": " + error.message());
-    // What an earlier run left must not pass for this run's: the solver's
-    // answer above all, which a failing solver might not write again.
-    for (const char* file : {files::pair, files::model, files::start, files::solverLog, files::crashedLog,
-                             files::solverOut, files::solution, files::resolved, files::resolvedUnimog}) {
-        fs::remove(path(file), error);
-        if (error) throw std::runtime_error("cannot remove " + path(file) + ": " + error.message());
-    }
+    std::vector<std::string> inputs = request_.inputs;
+    if (request_.given.empty()) inputs.push_back(request_.genomes);
+    inputs.push_back(request_.bounds);
+    claimFolder(dir_, inputs);
 }
 
 void Road::readGenomes() {
@@ -465,6 +462,7 @@ PairOutcome Road::run() {
     result_.model = std::string(model::modelName(request_.model)) + (request_.bounds.empty() ? "" : "+bounds");
     prepareDirectory();
     PairOutcome outcome;
+    outcome.claimed = true;
     try {
         readGenomes();
         numberCopies();

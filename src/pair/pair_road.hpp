@@ -14,6 +14,7 @@
 
 #include "distance/distances.hpp"
 #include "model/matching_model.hpp"
+#include "pair/pair_folder.hpp"
 #include "pair/pair_result.hpp"
 #include "structs/structure.hpp"
 #include "solving/solver_table.hpp"
@@ -38,33 +39,24 @@ struct PairRequest {
     // 10% of the limit + 10 s.
     double grace = -1;
     double termGrace = 5;  // seconds between SIGTERM and SIGKILL
+    // The run's other inputs (a sheet, its genomes files), which the pair's
+    // directory may neither be nor hold as one of its files.
+    std::vector<std::string> inputs;
 };
 
-// The files of a pair's directory.
-namespace files {
-inline constexpr const char* pair = "pair.txt";
-inline constexpr const char* model = "model.lp";
-inline constexpr const char* start = "start.sol";  // dcj, a solver that reads a start: the greedy matching's values
-inline constexpr const char* solverLog = "solver.log";
-inline constexpr const char* crashedLog = "solver.log.crashed";  // the log of a run that crashed, before its rerun
-inline constexpr const char* solverOut = "solver.out";
-inline constexpr const char* solution = "solution.xml";
-inline constexpr const char* resolved = "resolved.txt";
-inline constexpr const char* resolvedUnimog = "resolved.unimog";
-inline constexpr const char* summary = "summary.tsv";
-}  // namespace files
 
 struct PairOutcome {
     PairResult result;
     bool failed = false;
     std::string error;  // why, when failed (also the summary's note)
+    bool claimed = false;  // the directory was made the road's (see claimFolder)
 };
 
 using Progress = std::function<void(std::string_view line)>;
 
 // Runs the road and writes the summary (also for a failed pair, unless the
-// directory itself cannot be made or the summary cannot be written, which
-// throws). `progress` receives one line per stage.
+// directory cannot be the road's, FolderError, or the summary cannot be
+// written, which throw). `progress` receives one line per stage.
 PairOutcome runPair(const PairRequest& request, const Progress& progress);
 
 // The pair's name as the directory gives it: its last component.

@@ -19,7 +19,7 @@ constexpr CommandInfo kInfo{
     "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] | --pairs SHEET -d DIR [-s GENOMES ...] "
     "[--keep all|failed|none]; [--distance breakpoint|dcj] "
     "[--model maximum|exemplar|intermediate] [--bounds FILE] [--solver cbc|glpsol|highs|'TEMPLATE'] "
-    "[--time-limit S] [--threads N] [--grace S] | --columns",
+    "[--time-limit S] [--threads N] [--grace S] | --columns | --files",
     "Takes two genomes of a genomes file (UniMoG, structures or result file, compressed or not)\n"
     "through the whole road in one process: pair.txt, the matching program model.lp, the solver\n"
     "(its log solver.log, its answer solver.out) under its time limit, solution.xml, the genomes\n"
@@ -28,12 +28,15 @@ constexpr CommandInfo kInfo{
     "reason is the summary's note). A TEMPLATE is a shell command with {lp}, {solution},\n"
     "{threads} and {time_limit}. A pair stopped by its time limit, ended past it or whose solver\n"
     "crashed ends at status limit with the best matching known (the solver's, else a greedy one).\n"
-    "--columns prints summary.tsv's header line (the columns the workflow reads) and exits.\n"
+    "--columns prints summary.tsv's header line (the columns the workflow reads) and exits;\n"
+    "--files the files a pair's directory may hold, its mark first, one a line, and exits.\n"
+    "DIR must be new, empty, marked by an earlier run (.paralogs-pair) or hold only these files:\n"
+    "only they are removed or replaced, the summary first.\n"
     "With --pairs, every pair of a sheet of pairs (columns pair, genomes, a, b; more are passed\n"
     "over; genomes relative to the sheet's folder, empty: the collection given with -s) runs\n"
     "the same road in DIR/PAIR, each genomes file read once, and DIR/summary.tsv has one line\n"
     "per pair in sheet order. A failed pair is a line of it: the exit status is 0 unless the\n"
-    "sheet, a genomes file it names or DIR cannot be used."};
+    "sheet, a genomes file it names or DIR cannot be used; --keep removes only the road's files."};
 
 // The options that every pair takes, of one pair or of a sheet.
 pair::PairRequest pairOptionsOf(const po::variables_map& values) {
@@ -127,10 +130,17 @@ int runPair(int argc, const char* const argv[]) {
         ("time-limit", po::value<long long>()->default_value(600), "seconds the solver may take (given to it)")
         ("threads", po::value<long long>()->default_value(1), "threads of the solver ({threads}; cbc: threads N above 1)")
         ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)")
-        ("columns", "print the summary's header line and exit");
+        ("columns", "print the summary's header line and exit")
+        ("files", "print the files of a pair's directory, its mark first, and exit");
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
         if (values.count("columns") != 0) {
             std::cout << pair::summaryHeader() << std::flush;
+            return;
+        }
+        if (values.count("files") != 0) {
+            std::cout << pair::files::mark << '\n';
+            for (const char* file : pair::kRoadFiles) std::cout << file << '\n';
+            std::cout << std::flush;
             return;
         }
         if (values.count("pairs") != 0) return runSheet(values);

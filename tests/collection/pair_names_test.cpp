@@ -28,6 +28,18 @@ TEST(PairNames, AsTheWorkflowWritesThem) {
     for (const auto& c : cases) EXPECT_EQ(pairName(c.a, c.b), c.name) << c.a << " " << c.b;
 }
 
+// A name too long for a folder keeps a stem and the hash of the whole (the
+// workflow's own naming gives the same, its test holds the same literal).
+TEST(PairNames, LongNamesShortenedByTheirHash) {
+    const std::string a(150, 'g'), b(150, 'h');
+    const std::string name = pairName(a, b);
+    EXPECT_EQ(name, a + "__" + std::string(31, 'h') + "-24367516be669d85");
+    EXPECT_EQ(pairName(a, b + "x").substr(0, 183), name.substr(0, 183));
+    EXPECT_NE(pairName(a, b + "x"), name);
+    EXPECT_EQ(pairName(std::string(100, 'g'), std::string(98, 'h')).size(), 200u);  // at the limit: kept
+    EXPECT_TRUE(isUsablePairName(name + ".2"));
+}
+
 TEST(PairNames, MadeUniqueWithNumbers) {
     PairNamer namer;
     EXPECT_EQ(namer.next("a b", "c"), "a_b__c");
@@ -44,6 +56,8 @@ TEST(PairNames, MadeUniqueWithNumbers) {
 TEST(PairNames, UsableAsDirectories) {
     for (const char* good : {"a", "a__b.2", "-x", "..a"}) EXPECT_TRUE(isUsablePairName(good)) << good;
     for (const char* bad : {"", ".", "..", "a/b", "a b", "a\tb"}) EXPECT_FALSE(isUsablePairName(bad)) << bad;
+    EXPECT_TRUE(isUsablePairName(std::string(230, 'a')));
+    EXPECT_FALSE(isUsablePairName(std::string(231, 'a')));
 }
 
 }  // namespace

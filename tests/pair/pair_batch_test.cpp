@@ -151,7 +151,7 @@ TEST(PairBatch, KeepChoosesTheDirectoriesThatStay) {
 
 TEST(PairBatch, RefusesSheetsItCannotUse) {
     const struct {
-        const char* sheet;
+        std::string sheet;
         std::vector<std::string> more;
         const char* message;
     } cases[] = {
@@ -178,6 +178,9 @@ TEST(PairBatch, RefusesSheetsItCannotUse) {
         {"pair\tgenomes\nsummary.tsv\t../genomes/structs.txt\n",
          {},
          "paralogs pair: sheets/s.tsv line 2: pair summary.tsv would"},
+        {("pair\tgenomes\n" + std::string(231, 'p') + "\t../genomes/structs.txt\n"),
+         {},
+         "paralogs pair: sheets/s.tsv line 2: pair name \"ppp"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -217,6 +220,88 @@ TEST(PairBatch, CommandLinesItRefuses) {
         EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
         EXPECT_FALSE(dir.exists("out"));
     }
+}
+
+
+// The folders a sheet's pairs would take that are not the road's (a folder
+// of the user's, the run's own inputs) fail alone and stay as they were,
+// whatever --keep says; the road's own folders go as --keep says.
+TEST(PairBatch, TouchesNothingThatIsNotTheRoads) {
+    for (const char* keep : {"none", "failed"}) {
+        TempDir dir;
+        dir.write("forced.unimog", kForced);
+        const std::string sheet =
+            "pair\tgenomes\ta\tb\nprecious\tforced.unimog\tx\ty\nforced.unimog\tforced.unimog\tx\tz\n"
+            "sheet.tsv\tforced.unimog\ty\tz\nfine\tforced.unimog\ty\tx\n";
+        dir.write("sheet.tsv", sheet);
+        fs::create_directories(dir.file("precious"));
+        dir.write("precious/thesis.tex", "years of work\n");
+        const ProcessResult run = paralogs(dir, {"--pairs", "sheet.tsv", "-d", ".", "--keep", keep});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::vector<Summary> rows = readSummaries(dir.file("summary.tsv"));
+        ASSERT_EQ(rows.size(), 4u);
+        const char* const notes[] = {"precious holds thesis.tex, which paralogs pair did not write",
+                                     "forced.unimog is one of this run's inputs",
+                                     "sheet.tsv is one of this run's inputs", ""};
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            EXPECT_EQ(rows[k]["status"], k < 3 ? "failed" : "optimal") << keep << " " << rows[k]["pair"];
+            EXPECT_NE(rows[k]["note"].find(notes[k]), std::string::npos) << keep << ": " << rows[k]["note"];
+        }
+        EXPECT_EQ(dir.read("precious/thesis.tex"), "years of work\n");
+        EXPECT_EQ(dir.read("forced.unimog"), kForced);
+        EXPECT_EQ(dir.read("sheet.tsv"), sheet);
+        std::set<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(dir.path())) entries.insert(entry.path().filename());
+        EXPECT_EQ(entries, (std::set<std::string>{"forced.unimog", "precious", "sheet.tsv", "summary.tsv"})) << keep;
+    }
+}
+
+// What the solver of each pair sees: the sheet's summary (every pair not
+// done is pending, the earlier sheet's line is gone) and its own folder
+// (an earlier run's summary and answer are gone). The template fails, so
+// that its pairs fail after.
+TEST(PairBatch, NothingStaleWhileItRuns) {
+    TempDir dir;
+    writeCollection(dir);
+    fs::create_directories(dir.file("out/p1"));
+    dir.write("out/summary.tsv", summaryHeader() + "old\tg1\tg2\n");
+    dir.write("out/.summary.tsv.Qw12Er", "a killed run's\n");
+    for (const char* file : {"summary.tsv", "solution.xml", "resolved.txt"}) dir.write(std::string("out/p1/") + file, "old\n");
+    dir.write("sheets/two.tsv", "pair\tgenomes\ta\tb\np1\t../genomes/structs.txt\tg1\tg2\np2\t../genomes/structs.txt\tg2\tg3\n");
+    const std::string solver =
+        "d=$(dirname {lp}); p=$(basename \"$d\"); cat \"$d/../summary.tsv\" > seen-$p.tsv; ls -A \"$d\" > seen-$p.ls; "
+        "exit 3 # {solution}";
+    const ProcessResult run = paralogs(dir, {"--pairs", "sheets/two.tsv", "-d", "out", "--solver", solver});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<Summary> seen = readSummaries(dir.file("seen-p1.tsv"));
+    ASSERT_EQ(seen.size(), 2u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(seen[k]["pair"], k == 0 ? "p1" : "p2");
+        EXPECT_EQ(seen[k]["status"], "pending");
+    }
+    EXPECT_EQ(dir.read("seen-p1.ls"), ".paralogs-pair\nmodel.lp\npair.txt\nsolver.log\n");
+    seen = readSummaries(dir.file("seen-p2.tsv"));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0]["status"] + " " + seen[1]["status"], "pending pending");  // within 30 s of the first
+    std::vector<Summary> rows = readSummaries(dir.file("out/summary.tsv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["status"] + " " + rows[1]["status"], "failed failed");
+    EXPECT_FALSE(dir.exists("out/.summary.tsv.Qw12Er"));
+}
+
+// One pair's directory that is not the road's: refused, nothing written.
+TEST(PairBatch, OnePairRefusesAFolderOfTheUsers) {
+    TempDir dir;
+    writeCollection(dir);
+    fs::create_directories(dir.file("out"));
+    dir.write("out/thesis.tex", "years of work\n");
+    const ProcessResult run = paralogs(dir, {"-s", "genomes/structs.txt", "-d", "out"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "paralogs pair: out holds thesis.tex, which paralogs pair did not write: give a new or empty "
+                       "folder for the pair\n");
+    std::set<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(dir.file("out"))) entries.insert(entry.path().filename());
+    EXPECT_EQ(entries, std::set<std::string>{"thesis.tex"});
 }
 
 }  // namespace

@@ -61,6 +61,13 @@ class Pairs(unittest.TestCase):
                 for name in pairs:
                     self.assertRegex(name, r"^[A-Za-z0-9][A-Za-z0-9._-]*$")
 
+    def test_long_pair_names_as_the_program_shortens_them(self):
+        import collection
+        name = collection.pair_name("g" * 150, "h" * 150)
+        # the literal of the program's own test of its pair names
+        self.assertEqual(name, "g" * 150 + "__" + "h" * 31 + "-24367516be669d85")
+        self.assertEqual(collection.pair_name("g" * 100, "h" * 98), "g" * 100 + "__" + "h" * 98)
+
     def test_batches_cover_every_item_once_in_order(self):
         import collection
         for count, size in itertools.product(range(0, 12), range(1, 6)):
@@ -248,8 +255,9 @@ class Summary(unittest.TestCase):
 
 # A stand-in for paralogs that logs its calls: `pair --columns`, and `pair
 # --pairs SHEET -d DIR` making DIR/PAIR/pair.txt, a progress line and a
-# summary line for each pair, distance K for the K-th; it stops with exit 2
-# at the pair named by RP_STANDIN_STOP and refuses a sheet with genome q.
+# summary line for each pair, distance K for the K-th, the pairs not done
+# pending; it stops with exit 2 at the pair named by RP_STANDIN_STOP and
+# refuses a sheet with genome q; `pair --files` names its files.
 STAND_IN = """#!{python}
 import csv, os, sys
 args = sys.argv[1:]
@@ -258,6 +266,9 @@ with open(os.environ["RP_STANDIN_LOG"], "a") as log:
 columns = ["pair", "a", "b", "genes_a", "genes_b", "status", "distance", "note"]
 if args == ["pair", "--columns"]:
     print("\\t".join(columns))
+    sys.exit(0)
+if args == ["pair", "--files"]:
+    print(".paralogs-pair\\nsummary.tsv\\npair.txt")
     sys.exit(0)
 with open(args[args.index("--pairs") + 1], newline="") as sheet:
     rows = list(csv.DictReader(sheet, delimiter="\\t"))
@@ -279,7 +290,7 @@ for number, row in enumerate(rows, 1):
     with open(os.path.join(folder, "summary.tsv"), "w", newline="") as out:
         table = csv.DictWriter(out, columns, delimiter="\\t", extrasaction="ignore")
         table.writeheader()
-        table.writerows(done)
+        table.writerows(done + [dict(rest, status="pending") for rest in rows[number:]])
     print(f"paralogs pair: [{{number}}/{{len(rows)}}] {{row['pair']}}: optimal, distance {{number}}, 0.25 s",
           file=sys.stderr)
 """
@@ -303,8 +314,9 @@ class BatchJob(unittest.TestCase):
         collection.write_pair_list(os.path.join(self.folder, "pairs.tsv"),
                                    [(p, *p.split("__"), None) for p in self.pairs], 10)
         os.makedirs(os.path.join(self.folder, "pairs", "y__z"))
-        with open(os.path.join(self.folder, "pairs", "y__z", "stale.txt"), "w") as text:
-            text.write("an earlier run's file\n")
+        for name in ("pair.txt", "summary.tsv", "pair.png"):
+            with open(os.path.join(self.folder, "pairs", "y__z", name), "w") as text:
+                text.write("an earlier run's file\n")
 
     def run_batch(self, stop=""):
         """(exit status, rows, times) of batch.py with the stand-in."""
@@ -332,7 +344,7 @@ class BatchJob(unittest.TestCase):
             calls = text.read().splitlines()
         runs = [call for call in calls if "--pairs" in call.split()]
         self.assertEqual(len(runs), 1, calls)
-        self.assertEqual(len(calls), 2, calls)  # and the columns, asked once
+        self.assertEqual(len(calls), 3, calls)  # and the columns and files, asked once
         self.assertIn(f"-s {os.path.join(self.folder, 'genomes.unimog')}", runs[0])
         self.assertTrue(runs[0].endswith("--solver cbc"), runs[0])
         with open(os.path.join(self.folder, "batches", "00001.pairs.tsv"), newline="") as table:
@@ -365,6 +377,19 @@ class BatchJob(unittest.TestCase):
             self.assertEqual(failed["note"], "paralogs pair --pairs exited with 2: paralogs pair: killed")
         self.assertEqual([t["seconds"] for t in times], ["0.250", "0.000", "0.000", "0.000"])
         self.assertEqual(os.listdir(os.path.join(self.folder, "pairs", "y__z")), ["pair.log"])
+
+    def test_a_folder_not_the_workflows_fails_its_pair_and_stays(self):
+        theirs = os.path.join(self.folder, "pairs", "x__z")
+        os.makedirs(theirs)
+        with open(os.path.join(theirs, "thesis.tex"), "w") as text:
+            text.write("years of work\n")
+        status, rows, _ = self.run_batch()
+        self.assertEqual(status, 0)
+        self.assertEqual([(r["pair"], r["status"]) for r in rows],
+                         [("x__y", "optimal"), ("x__w", "failed"), ("y__z", "optimal"), ("x__z", "failed")])
+        self.assertIn("x__z holds thesis.tex, which the workflow did not write", rows[3]["note"])
+        self.assertEqual(os.listdir(theirs), ["thesis.tex"])
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "batches", "00001.work")))
 
     def test_a_refused_pair_fails_and_the_rest_run(self):
         import collection

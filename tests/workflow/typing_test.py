@@ -159,7 +159,8 @@ class Plan(unittest.TestCase):
 FAKE_PARALOGS = """#!/bin/sh
 # stand-in for paralogs pair --pairs SHEET -s G -d DIR ...: one optimal line a
 # pair (a folder with one file each); with FAIL set, nothing at all; with
-# PARTIAL set, the first pair only and a crash
+# PARTIAL set, the first pair only and a crash; pair --files: its files
+[ "$2" = "--files" ] && { printf '.paralogs-pair\\nsummary.tsv\\nanswer.txt\\n'; exit 0; }
 [ -n "$FAIL" ] && { echo "paralogs: broken on purpose" >&2; exit 2; }
 sheet=$3; dir=$7
 printf 'pair\\ta\\tb\\tstatus\\tdistance\\tnote\\n' > "$dir/summary.tsv"

@@ -19,7 +19,6 @@ import argparse
 import csv
 import os
 import re
-import shutil
 import subprocess
 import sys
 
@@ -134,7 +133,7 @@ def run_sheet(args, sheet, lines, options, work):
     """`paralogs pair --pairs` on the batch's sheet: ({pair: summary line},
     {K: progress}, the reason of a pair the run left without its line)."""
     write_tsv(sheet, ["pair", "genomes", "a", "b"], lines)
-    shutil.rmtree(work, ignore_errors=True)
+    collection.clear_run_folder(work, args.files)
     command = [args.paralogs, "pair", "--pairs", sheet, "-d", work, "--keep", "all"]
     if any(not line["genomes"] for line in lines):
         command += ["-s", args.collection]
@@ -155,11 +154,15 @@ def run_sheet(args, sheet, lines, options, work):
     return rows, progress_lines(done.stderr, len(lines)), reason
 
 
-def place(pairs_dir, work, pair, log):
+def place(pairs_dir, work, pair, log, files):
     """The pair's folder moved from the run's folder into PAIRS_DIR/PAIR (an
-    earlier one replaced), with its pair.log."""
+    earlier one of the workflow's replaced), with its pair.log: '', or why
+    the place is not free (a folder that holds files not the workflow's,
+    which stays as it is)."""
     target = os.path.join(pairs_dir, pair)
-    shutil.rmtree(target, ignore_errors=True)
+    taken = collection.free_pair_folder(target, files)
+    if taken:
+        return taken
     source = os.path.join(work, pair) if work else ""
     if source and os.path.isdir(source):
         os.makedirs(pairs_dir, exist_ok=True)
@@ -168,6 +171,7 @@ def place(pairs_dir, work, pair, log):
         os.makedirs(target, exist_ok=True)
     with open(os.path.join(target, "pair.log"), "w") as text:
         text.write(log + "\n" if log else "")
+    return ""
 
 
 def refused_line(sheet, reason):
@@ -203,13 +207,15 @@ def run_batch(args, sources, pairs, options):
             number += 1
             log, seconds = progress.get(number, ("", 0.0))
             row = rows_run.get(pair)
-            if row is None or row.get("status") is None:
+            if row is None or row.get("status") in (None, "pending"):
                 row = failed_row(args.columns, pair, a, b, reason)
                 log = log or reason
-        place(args.pairs_dir, work if line is not None else "", pair, log)
+        taken = place(args.pairs_dir, work if line is not None else "", pair, log, args.files)
+        if taken:
+            row = failed_row(args.columns, pair, a, b, taken)
         rows.append(row)
         times.append({"pair": pair, "seconds": f"{seconds:.3f}"})
-    shutil.rmtree(work, ignore_errors=True)
+    collection.clear_run_folder(work, args.files)
     return rows, times
 
 
@@ -232,6 +238,7 @@ def main():
     options = args.options[1:] if args.options[:1] == ["--"] else args.options
     try:
         args.columns = summary_columns(args.paralogs)
+        args.files = collection.road_files(args.paralogs)
     except (collection.Failure, OSError) as failure:
         print(f"batch: {failure}", file=sys.stderr)
         return 1

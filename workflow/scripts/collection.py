@@ -115,11 +115,27 @@ def collection_names(files, names_of):
     return genomes
 
 
+LONGEST_PAIR_NAME = 200
+
+
+def shortened(name):
+    """A name of more than LONGEST_PAIR_NAME bytes as its first 183, '-' and
+    the 16 hexadecimal digits of the whole name's 64-bit FNV-1a hash (as
+    `paralogs related` names pairs), so that it stays a usable file name."""
+    if len(name) <= LONGEST_PAIR_NAME:
+        return name
+    digest = 0xcbf29ce484222325
+    for byte in name.encode():
+        digest = ((digest ^ byte) * 0x100000001b3) % (1 << 64)
+    return f"{name[:LONGEST_PAIR_NAME - 17]}-{digest:016x}"
+
+
 def pair_name(a, b):
     """The folder name of the pair: its genomes' names joined by '__', any
-    character outside letters, digits, '.', '_', '-' written as '_'."""
+    character outside letters, digits, '.', '_', '-' written as '_', a long
+    name shortened."""
     safe = [re.sub(r"[^A-Za-z0-9._-]", "_", name) for name in (a, b)]
-    return "__".join(safe).lstrip("._-") or "pair"
+    return shortened("__".join(safe).lstrip("._-") or "pair")
 
 
 def all_pairs(names):
@@ -137,6 +153,71 @@ def all_pairs(names):
             taken.add(name)
             pairs.append((name, a, b))
     return pairs
+
+
+# The files the workflow itself writes in a pair's folder.
+WORKFLOW_PAIR_FILES = ["pair.log", "pair.png", "pair.svg", "row.tsv"]
+
+
+def road_files(paralogs):
+    """The files of a pair's folder as `paralogs pair --files` names them (its
+    mark first), and the workflow's own."""
+    done = subprocess.run([paralogs, "pair", "--files"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    names = done.stdout.split()
+    if done.returncode != 0 or not names or not names[0].startswith("."):
+        raise Failure(f"{paralogs} pair --files: exit {done.returncode}: "
+                      f"{done.stderr.strip() or done.stdout.strip()}")
+    return names + WORKFLOW_PAIR_FILES
+
+
+def _ours(entry, names):
+    """A file of `names` or a temporary one of such a file (".NAME.XXXXXX" of
+    the program, "NAME.tmp" of the workflow)."""
+    if entry in names or (entry.endswith(".tmp") and entry[:-4] in names):
+        return True
+    return bool(re.fullmatch(r"\.(.+)\.[A-Za-z0-9]{6}", entry)) and entry[1:-7] in names
+
+
+def free_pair_folder(path, names):
+    """Makes the place of a pair's folder free, removing only what the
+    program or the workflow wrote: a folder holding the program's mark
+    (names[0]) or nothing but files of `names` loses those files, then
+    itself when it is left empty. '' once the place is free, else why not
+    (nothing of anyone else's is touched)."""
+    if not os.path.lexists(path):
+        return ""
+    if os.path.islink(path) or not os.path.isdir(path):
+        return f"{path} exists and is not a folder of the workflow's"
+    entries = sorted(os.listdir(path))
+    foreign = [entry for entry in entries if not _ours(entry, names)
+               or not os.path.isfile(os.path.join(path, entry))]
+    if foreign and names[0] not in entries:
+        return f"{path} holds {foreign[0]}, which the workflow did not write: move it away to rerun this pair"
+    for entry in entries:
+        if entry not in foreign:
+            os.remove(os.path.join(path, entry))
+    if foreign:
+        return f"{path} holds {foreign[0]}, which the workflow did not write: move it away to rerun this pair"
+    os.rmdir(path)
+    return ""
+
+
+def clear_run_folder(path, names):
+    """A `paralogs pair --pairs` run's folder of the workflow's removed: its
+    pairs' folders as free_pair_folder frees them, its summary, then itself
+    when nothing else is left in it."""
+    if not os.path.isdir(path) or os.path.islink(path):
+        return
+    for entry in os.listdir(path):
+        full = os.path.join(path, entry)
+        if os.path.isdir(full) and not os.path.islink(full):
+            free_pair_folder(full, names)
+        elif _ours(entry, ["summary.tsv"]):
+            os.remove(full)
+    try:
+        os.rmdir(path)
+    except OSError:
+        pass
 
 
 def batches(items, size):

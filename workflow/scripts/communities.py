@@ -21,6 +21,7 @@ community of its own."""
 
 import argparse
 import os
+import re
 import shutil
 import sys
 
@@ -152,8 +153,9 @@ def command_write(args):
     os.makedirs(args.folder, exist_ok=True)
     drawn = 0
     wanted = {f"C{number:03d}" for number, group in enumerate(groups, 1) if len(group) >= 2}
-    for name in set(os.listdir(args.folder)) - wanted:  # communities of an earlier run
-        shutil.rmtree(os.path.join(args.folder, name))
+    for name in set(os.listdir(args.folder)) - wanted:  # communities of an earlier run, nothing else
+        if re.fullmatch(r"C\d{3,}", name) and os.path.isdir(os.path.join(args.folder, name)):
+            shutil.rmtree(os.path.join(args.folder, name))
     for number, group in enumerate(groups, 1):
         if len(group) >= 2:
             drawn += write_community(os.path.join(args.folder, f"C{number:03d}"), group, rows)

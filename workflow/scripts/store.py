@@ -27,7 +27,6 @@ import argparse
 import csv
 import hashlib
 import os
-import shutil
 import subprocess
 import sys
 
@@ -172,8 +171,8 @@ def run_batch(args, options):
     A run that ends without a pair's line (killed, crashed) leaves that pair
     failed with the reason; the lines it wrote are kept."""
     _, todo_rows = read_tsv(args.todo)
-    shutil.rmtree(args.work, ignore_errors=True)
-    os.makedirs(args.work)
+    collection.clear_run_folder(args.work, args.files)
+    os.makedirs(args.work, exist_ok=True)
     command = [args.paralogs, "pair", "--pairs", args.todo, "-s", args.genomes, "-d", args.work, *options]
     done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     sys.stderr.write(done.stderr)
@@ -181,34 +180,38 @@ def run_batch(args, options):
     summary = os.path.join(args.work, "summary.tsv")
     if os.path.exists(summary):
         columns, rows = read_tsv(summary)
-        by_pair = {row["pair"]: row for row in rows}
+        by_pair = {row["pair"]: row for row in rows if row.get("status") != "pending"}
     lines = done.stderr.strip().splitlines()
     reason = f"paralogs pair --pairs exited with {done.returncode}: {lines[-1] if lines else 'no message'}"
     return columns, [by_pair.get(todo["pair"]) or failed_rows([todo], columns, reason)[0] for todo in todo_rows]
 
 
-def store_pair(store, work, columns, row):
+def store_pair(store, work, columns, row, files):
     """The pair's folder moved into STORE/KEY with its row.tsv; an earlier
-    (failed) entry of the key is replaced."""
+    (failed) entry of the key is replaced. The row, failed with the reason
+    when the key's folder holds files not the workflow's (it is then not
+    stored)."""
     key = row["pair"]
     target = os.path.join(store, key)
-    if os.path.exists(target):
-        shutil.rmtree(target)
+    taken = collection.free_pair_folder(target, files)
+    if taken:
+        return failed_rows([row], columns, taken)[0]
     source = os.path.join(work, key)
     if os.path.isdir(source):
         os.replace(source, target)
     else:
         os.makedirs(target)
     write_tsv(os.path.join(target, ROW), columns, [row])
+    return row
 
 
 def command_batch(args, options):
+    args.files = collection.road_files(args.paralogs)
     columns, rows = run_batch(args, options)
     os.makedirs(args.store, exist_ok=True)
-    for row in rows:
-        store_pair(args.store, args.work, columns, row)
+    rows = [store_pair(args.store, args.work, columns, row, args.files) for row in rows]
     write_tsv(args.o, columns, rows)
-    shutil.rmtree(args.work, ignore_errors=True)
+    collection.clear_run_folder(args.work, args.files)
     failed = sum(row["status"] == "failed" for row in rows)
     print(f"batch: {len(rows)} pairs, {failed} failed", file=sys.stderr)
     return 0
@@ -220,7 +223,10 @@ def summary_rows(store, lines):
     columns, rows = None, []
     for line in lines:
         path = os.path.join(store, line["key"], ROW)
-        row_columns, stored = read_tsv(path)
+        if not os.path.exists(path):  # its folder held files not the workflow's
+            row_columns, stored = FALLBACK_COLUMNS, [{"status": "failed", "note": f"{path} is missing"}]
+        else:
+            row_columns, stored = read_tsv(path)
         if not stored:
             raise collection.Failure(f"{path}: no summary line")
         if columns is None or len(row_columns) > len(columns):
