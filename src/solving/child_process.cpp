@@ -130,8 +130,9 @@ timespec toTimespec(double seconds) {
 
 // A watcher of the child's group: a process of that group that ends the
 // group when this process ends in any way, SIGKILL included, through a pipe
-// whose write end only this process holds (close-on-exec, so that no
-// solver inherits it). As a member of the group it also keeps the group's
+// whose write end only this process holds (made once the child has
+// started, and close-on-exec, so that no program started holds it). As a
+// member of the group it also keeps the group's
 // id from being taken by another group while it lives, so that neither its
 // signals nor ours reach a stranger. Its end ends whatever is left of the
 // group and reaps the watcher.
