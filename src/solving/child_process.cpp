@@ -130,12 +130,13 @@ timespec toTimespec(double seconds) {
 
 // A watcher of the child's group: a process of that group that ends the
 // group when this process ends in any way, SIGKILL included, through a pipe
-// whose write end only this process holds (made once the child has
-// started, and close-on-exec, so that no program started holds it). As a
-// member of the group it also keeps the group's
-// id from being taken by another group while it lives, so that neither its
-// signals nor ours reach a stranger. Its end ends whatever is left of the
-// group and reaps the watcher.
+// whose write end only this process holds (made once the child has started,
+// and close-on-exec, so that no program started holds it). As a member of
+// the group it also keeps the group's id from being taken by another group
+// while it lives, so that neither its signals nor ours reach a stranger.
+// Its end ends whatever is left of the group and reaps the watcher. (A
+// parent-death signal would reach the child alone, not a template's
+// shell's children, and posix_spawn cannot set one.)
 class GroupWatch {
 public:
     // Throws std::runtime_error with the reason when no watcher can start.
