@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 extern char** environ;
@@ -97,6 +98,90 @@ timespec toTimespec(double seconds) {
     return t;
 }
 
+// What the watcher does, in the forked process (async-signal-safe calls
+// only): it joins the group, ignores the signals that end this process,
+// closes every descriptor but the pipe's read end, and waits for that end
+// to close, which happens when this process ends, however it ends. Then
+// it sends the group SIGTERM and, after the grace, SIGKILL, which ends the
+// watcher too.
+[[noreturn]] void watchGroup(pid_t group, int readFd, int writeFd, int openMax, timespec grace) {
+    setpgid(0, group);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &ignore, nullptr);
+    close(writeFd);
+    if ((readFd > 0 && close_range(0, static_cast<unsigned>(readFd) - 1, 0) != 0) ||
+        close_range(static_cast<unsigned>(readFd) + 1, ~0U, 0) != 0) {
+        for (int fd = 0; fd < openMax; ++fd)
+            if (fd != readFd) close(fd);
+    }
+    char byte = 0;
+    ssize_t n = 0;
+    do {
+        n = read(readFd, &byte, 1);
+    } while (n > 0 || (n < 0 && errno == EINTR));
+    kill(-group, SIGTERM);
+    while (nanosleep(&grace, &grace) != 0 && errno == EINTR) {
+    }
+    kill(-group, SIGKILL);
+    _exit(0);
+}
+
+// A watcher of the child's group: a process of that group that ends the
+// group when this process ends in any way, SIGKILL included, through a pipe
+// whose write end only this process holds (made once the child has started,
+// and close-on-exec, so that no program started holds it). As a member of
+// the group it also keeps the group's id from being taken by another group
+// while it lives, so that neither its signals nor ours reach a stranger.
+// Its end ends whatever is left of the group and reaps the watcher. (A
+// parent-death signal would reach the child alone, not a template's
+// shell's children, and posix_spawn cannot set one.)
+class GroupWatch {
+public:
+    // Throws std::runtime_error with the reason when no watcher can start.
+    GroupWatch(pid_t group, double graceSeconds) : group_(group) {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+        const long openMax = sysconf(_SC_OPEN_MAX);
+        const int bound = openMax > 0 && openMax < 65536 ? static_cast<int>(openMax) : 65536;
+        const timespec grace = toTimespec(graceSeconds);
+        watcher_ = fork();
+        if (watcher_ == 0) watchGroup(group, ends[0], ends[1], bound, grace);
+        const int forkError = errno;
+        close(ends[0]);
+        writeFd_ = ends[1];
+        if (watcher_ < 0) {
+            close(writeFd_);
+            throw std::runtime_error(std::string("fork: ") + std::strerror(forkError));
+        }
+        // Joined here too, so that it is a member before the child is waited for.
+        if (setpgid(watcher_, group) != 0) {
+            const int joinError = errno;
+            kill(watcher_, SIGKILL);
+            reap();
+            throw std::runtime_error(std::string("setpgid: ") + std::strerror(joinError));
+        }
+    }
+    ~GroupWatch() {
+        kill(-group_, SIGKILL);
+        reap();
+    }
+    GroupWatch(const GroupWatch&) = delete;
+    GroupWatch& operator=(const GroupWatch&) = delete;
+
+private:
+    void reap() {
+        while (waitpid(watcher_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        close(writeFd_);
+    }
+
+    pid_t group_;
+    pid_t watcher_ = -1;
+    int writeFd_ = -1;
+};
+
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -138,6 +223,20 @@ void endGroup(pid_t pid, const sigset_t& set, int& status, double grace) {
     }
 }
 
+// The watch of a child just started; when none can start, the child is
+// ended (its group's id is still ours: the child is not reaped yet) and
+// "cannot run PROGRAM: cannot watch it: REASON" thrown.
+std::unique_ptr<GroupWatch> startWatch(const std::string& program, pid_t pid, double grace) {
+    try {
+        return std::make_unique<GroupWatch>(pid, grace);
+    } catch (const std::runtime_error& e) {
+        kill(-pid, SIGKILL);
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        throw std::runtime_error("cannot run " + program + ": cannot watch it: " + e.what());
+    }
+}
+
 }  // namespace
 
 ChildResult runChild(const std::vector<std::string>& argv, const std::string& logPath, const ChildLimits& limits) {
@@ -158,6 +257,7 @@ ChildResult runChild(const std::vector<std::string>& argv, const std::string& lo
         const int failed = posix_spawnp(&pid, args[0], setup.actions(), setup.attr(), args.data(), environ);
         close(logFd);
         if (failed != 0) throw std::runtime_error("cannot run " + argv[0] + ": " + std::strerror(failed));
+        const std::unique_ptr<GroupWatch> watch = startWatch(argv[0], pid, limits.termGraceSeconds);
         int status = 0;
         const double limit = limits.killAfterSeconds > 0 ? limits.killAfterSeconds : -1;
         if (!waitFor(pid, signals.watched(), status, limit, fatal)) {

@@ -2,7 +2,9 @@
 // log file, it runs in a process group of its own, and it is ended (SIGTERM
 // to the group, then SIGKILL) when it runs past its deadline. A signal that
 // ends this process meanwhile (SIGINT, SIGTERM, SIGHUP) ends the child's
-// group first.
+// group first; should this process end in a way it cannot see (SIGKILL), a
+// watcher process in the child's group ends the group (SIGTERM, SIGKILL
+// after the grace).
 #pragma once
 
 #include <string>
@@ -25,9 +27,11 @@ struct ChildResult {
 
 // Runs `argv` (argv[0] found on PATH unless it holds a "/") with standard
 // input from /dev/null and standard output and error appended to
-// `logPath` (created or emptied first). Throws std::runtime_error "cannot
-// run PROGRAM: REASON" when it cannot be started, "cannot create LOG:
-// REASON" when the log cannot be opened.
+// `logPath` (created or emptied first). Once the child has ended, whatever
+// is left of its group (a process it started and did not wait for) is
+// killed, and no process of this one's is left. Throws std::runtime_error
+// "cannot run PROGRAM: REASON" when it cannot be started or watched,
+// "cannot create LOG: REASON" when the log cannot be opened.
 ChildResult runChild(const std::vector<std::string>& argv, const std::string& logPath, const ChildLimits& limits);
 
 // "exit status 1", "signal 9 (Killed)", ...: how the child ended.

@@ -1,13 +1,18 @@
-// The solver's child process: its ending, its log, and its end when it runs
+// The solver's child process: its ending, its log, its end when it runs
 // past its deadline (children we end are fine; the test itself never waits
-// on a clock).
+// on a clock), and nothing of it left behind. Its end when this process is
+// killed: tests/pair/pair_killed_test.cpp.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cerrno>
 #include <csignal>
 #include <stdexcept>
 #include <string>
 
 #include "solving/child_process.hpp"
+#include "support/process.hpp"
 #include "support/temp_dir.hpp"
 
 namespace rp::solving {
@@ -57,6 +62,32 @@ TEST(ChildProcess, OneThatIgnoresSigtermIsKilled) {
     EXPECT_TRUE(r.killedByUs);
     EXPECT_EQ(r.signal, SIGKILL);
     EXPECT_NE(describeEnding(r).find("signal 9"), std::string::npos);
+}
+
+TEST(ChildProcess, NothingOfItOutlivesIt) {
+    // However the child ends, no child of this process is left (the
+    // group's watcher is reaped) and nothing of the child's group runs on
+    // (a grandchild it left behind is ended with the group).
+    struct Case {
+        const char* what;
+        const char* ending;
+        double killAfterSeconds;
+    };
+    const Case cases[] = {
+        {"exit", "exit 0", 0},
+        {"crash", "kill -SEGV $$", 0},
+        {"past its deadline", "sleep 600", 0.2},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        ChildLimits limits;
+        limits.killAfterSeconds = c.killAfterSeconds;
+        shell(dir, "sleep 600 & echo $! > '" + dir.file("pid") + "'; " + c.ending, limits);
+        errno = 0;
+        EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << c.what;
+        EXPECT_EQ(errno, ECHILD) << c.what;
+        EXPECT_TRUE(test::endsWithin(std::stoi(dir.read("pid")), 60)) << c.what;
+    }
 }
 
 TEST(ChildProcess, WhatCannotStartIsAnError) {

@@ -1,5 +1,6 @@
 // Runs a program in a given working directory and collects what it printed
-// and its exit status.
+// and its exit status; starts one to be killed midway; waits, up to a
+// deadline, for a process to end or a file to appear.
 #pragma once
 
 #include <string>
@@ -24,5 +25,18 @@ struct ProcessResult {
 // standard input from /dev/null, and waits for it.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workingDirectory);
+
+// Starts `program` with `args` in `workingDirectory`, standard input and
+// output from and to /dev/null, standard error to `errPath`, and returns
+// its pid without waiting (the caller waits for it).
+int startProcess(const std::string& program, const std::vector<std::string>& args,
+                 const std::string& workingDirectory, const std::string& errPath);
+
+// Whether the process `pid` (not the caller's child) is gone, or a zombie
+// only, by `seconds` from now; looked at in /proc every few milliseconds.
+bool endsWithin(int pid, double seconds);
+
+// Whether a file at `path` exists by `seconds` from now.
+bool appearsWithin(const std::string& path, double seconds);
 
 }  // namespace rp::test
