@@ -7,10 +7,11 @@ good one (snakemake --dry-run).
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
+
+import harness
 
 WORKFLOW = ""
 
@@ -26,12 +27,8 @@ class SampleSheet(unittest.TestCase):
             genomes.write(UNIMOG)
         with open(os.path.join(folder, "samples.tsv"), "w") as out:
             out.write(sheet)
-        env = dict(os.environ, HOME=os.path.join(folder, "home"),
-                   XDG_CACHE_HOME=os.path.join(folder, "cache"))
-        return subprocess.run(
-            ["snakemake", "-n", "--cores", "4", "--snakefile", os.path.join(WORKFLOW, "Snakefile"),
-             "--directory", folder, "--config", f"samples={os.path.join(folder, 'samples.tsv')}",
-             *config], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        return harness.snakemake(WORKFLOW, folder, "-n", "--config", f"samples={os.path.join(folder, 'samples.tsv')}",
+                                 *config, cores=4)
 
     def test_good_sheet_plans_every_step(self):
         done = self.dry_run("pair\tgenomes\ta\tb\np1\tgenomes.unimog\tgb\tga\n# a comment\np2\tgenomes.unimog\t\t\n")
