@@ -36,6 +36,22 @@ class SampleSheet(unittest.TestCase):
         for rule, count in (("pair_list", 1), ("batch", 1), ("summary", 1)):
             self.assertRegex(done.stdout, rf"\n{rule} +{count} ", rule)
 
+    def test_a_batch_asks_for_its_pairs_limits_with_the_programs_grace(self):
+        # a stand-in paralogs whose grace is not the real one's: the runtime
+        # (minutes) is two pairs of 41 s + its grace + 10 s, and 10 more; a
+        # program without --print-grace is refused, saying so
+        build = tempfile.mkdtemp(prefix="rp-build-")
+        self.addCleanup(shutil.rmtree, build)
+        sheet = "pair\tgenomes\np1\tgenomes.unimog\np2\tgenomes.unimog\n"
+        for grace, expected in (("600", "runtime=31"), ("", "--print-grace: exit 2: unknown option")):
+            with self.subTest(grace=grace):
+                with open(os.path.join(build, "paralogs"), "w") as program:
+                    program.write("#!/bin/sh\n" + (f"echo {grace}\n" if grace else "echo unknown option >&2; exit 2\n"))
+                os.chmod(os.path.join(build, "paralogs"), 0o755)
+                done = self.dry_run(sheet, f"build={build}", "time_limit=41")
+                self.assertEqual(done.returncode != 0, not grace, done.stdout)
+                self.assertIn(expected, done.stdout)
+
     def test_refusals(self):
         good = "p1\tgenomes.unimog\t\t\n"
         cases = [
