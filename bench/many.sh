@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of the workflow over a collection: every pair of a generated
-# collection (workflow/scripts/evolve.py) with CBC and --cores 2, in batch
+# collection (tests/workflow/evolve.py) with CBC and --cores 2, in batch
 # jobs of `paralogs pair`; then the same with one pair per job for
 # comparison; then human/mouse and shuffled copies of them as a small
 # collection of large genomes. Figures only.
@@ -104,7 +104,7 @@ PY
 
 collection=$data/collection-$genomes-$genes-$events-$seed.unimog
 if [ ! -f "$collection" ]; then
-    python3 "$root/workflow/scripts/evolve.py" --genomes "$genomes" --genes "$genes" --events "$events" \
+    python3 "$root/tests/workflow/evolve.py" --genomes "$genomes" --genes "$genes" --events "$events" \
         --seed "$seed" -o "$collection" --tree "${collection%.unimog}.true.nwk"
 fi
 limit=${BENCH_TIME_LIMIT:-60}

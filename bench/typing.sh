@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of a typing (workflow, pairs: related): a generated collection of
-# plasmid-like genomes in communities (workflow/scripts/generate_collection.py),
+# plasmid-like genomes in communities (tests/workflow/generate_collection.py),
 # DCJ-indel distance, CBC, snakemake --cores JOBS. Reports the time of
 # `paralogs related` and the pairs it keeps, the whole typing's wall time and
 # that of its pairs (the sum of their wall_s), pairs per hour, the share of
@@ -62,7 +62,7 @@ data=$root/bench/data/typing
 rm -rf "$data"
 mkdir -p "$data"
 export XDG_CACHE_HOME=${XDG_CACHE_HOME:-$data/cache}
-generator=$root/workflow/scripts/generate_collection.py
+generator=$root/tests/workflow/generate_collection.py
 # Snakemake's own Python runs the workflow's scripts; the generator needs none
 python=$(head -1 "$(command -v snakemake)" | sed 's/^#! *//')
 

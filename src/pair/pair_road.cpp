@@ -276,7 +276,7 @@ Road::SolverEnd Road::solve() {
     if (!solver_.script.empty() && !fs::exists(job.script))
         throw StageError("the " + std::string(solver_.name) + " script " + job.script + " is missing (" +
                          std::string(solver_.scriptInstall) + ")");
-    const double grace = request_.grace >= 0 ? request_.grace : 0.1 * request_.timeLimit + 10;
+    const double grace = solverGrace(request_);
     say("solver " + result_.solver + ": time limit " + std::to_string(request_.timeLimit) + " s, log in " +
         path(files::solverLog));
     const solving::ChildResult run = runOrRetry(job, grace);
@@ -499,6 +499,10 @@ std::string defaultPairName(const std::string& directory) {
     fs::path p = fs::absolute(fs::path(directory)).lexically_normal();
     if (!p.has_filename()) p = p.parent_path();
     return p.filename().string();
+}
+
+double solverGrace(const PairRequest& request) {
+    return request.grace >= 0 ? request.grace : 0.1 * request.timeLimit + 10;
 }
 
 PairOutcome runPair(const PairRequest& request, const Progress& progress) {

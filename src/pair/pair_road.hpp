@@ -62,4 +62,8 @@ PairOutcome runPair(const PairRequest& request, const Progress& progress);
 // The pair's name as the directory gives it: its last component.
 std::string defaultPairName(const std::string& directory);
 
+// Seconds past the time limit after which the road ends the solver: the
+// request's grace, or below 0, 10% of the limit + 10 s.
+double solverGrace(const PairRequest& request);
+
 }  // namespace rp::pair

@@ -1,6 +1,7 @@
 // paralogs pair: the whole road of one pair of genomes in one process, from
 // the genomes file to the resolved genomes and the pair's summary.
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ constexpr CommandInfo kInfo{
     "-s GENOMES [--a NAME --b NAME] -d DIR [--name PAIR] | --pairs SHEET -d DIR [-s GENOMES ...] "
     "[--keep all|failed|none]; [--distance breakpoint|dcj] "
     "[--model maximum|exemplar|intermediate] [--bounds FILE] [--solver cbc|glpsol|highs|'TEMPLATE'] "
-    "[--time-limit S] [--threads N] [--grace S] | --columns | --files",
+    "[--time-limit S] [--threads N] [--grace S] | --columns | --files | [--time-limit S] [--grace S] --print-grace",
     "Takes two genomes of a genomes file (UniMoG, structures or result file, compressed or not)\n"
     "through the whole road in one process: pair.txt, the matching program model.lp, the solver\n"
     "(its log solver.log, its answer solver.out) under its time limit, solution.xml, the genomes\n"
@@ -29,7 +30,8 @@ constexpr CommandInfo kInfo{
     "{threads} and {time_limit}. A pair stopped by its time limit, ended past it or whose solver\n"
     "crashed ends at status limit with the best matching known (the solver's, else a greedy one).\n"
     "--columns prints summary.tsv's header line (the columns the workflow reads) and exits;\n"
-    "--files the files a pair's directory may hold, its mark first, one a line, and exits.\n"
+    "--files the files a pair's directory may hold, its mark first, one a line, and exits;\n"
+    "--print-grace the seconds past --time-limit after which the solver is ended, and exits.\n"
     "DIR must be new, empty, marked by an earlier run (.paralogs-pair) or hold only these files:\n"
     "only they are removed or replaced, the summary first.\n"
     "With --pairs, every pair of a sheet of pairs (columns pair, genomes, a, b; more are passed\n"
@@ -131,7 +133,8 @@ int runPair(int argc, const char* const argv[]) {
         ("threads", po::value<long long>()->default_value(1), "threads of the solver ({threads}; cbc: threads N above 1)")
         ("grace", po::value<double>(), "seconds past the time limit after which the solver is ended (default: 10% of the limit + 10)")
         ("columns", "print the summary's header line and exit")
-        ("files", "print the files of a pair's directory, its mark first, and exit");
+        ("files", "print the files of a pair's directory, its mark first, and exit")
+        ("print-grace", "print the seconds past --time-limit after which the solver is ended, and exit");
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
         if (values.count("columns") != 0) {
             std::cout << pair::summaryHeader() << std::flush;
@@ -141,6 +144,12 @@ int runPair(int argc, const char* const argv[]) {
             std::cout << pair::files::mark << '\n';
             for (const char* file : pair::kRoadFiles) std::cout << file << '\n';
             std::cout << std::flush;
+            return;
+        }
+        if (values.count("print-grace") != 0) {
+            char grace[32];
+            std::snprintf(grace, sizeof grace, "%.15g\n", pair::solverGrace(pairOptionsOf(values)));
+            std::cout << grace << std::flush;
             return;
         }
         if (values.count("pairs") != 0) return runSheet(values);

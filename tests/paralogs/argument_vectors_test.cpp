@@ -31,7 +31,8 @@ const std::vector<Command> kCommands = {
     {"unimog", {"-i", "--input", "-o", "--output", "--families"}},
     {"convert", {"-i", "--input", "-o", "--output", "--to", "--families"}},
     {"pair", {"-s", "--genomes", "--a", "--b", "-d", "--dir", "--name", "--distance", "--model", "--bounds",
-              "--solver", "--time-limit", "--threads", "--grace", "--pairs", "--keep", "--columns", "--files"}},
+              "--solver", "--time-limit", "--threads", "--grace", "--pairs", "--keep", "--columns", "--files",
+              "--print-grace"}},
     {"related", {"-s", "--genomes", "--min-containment", "--max-family-share", "-o", "--output"}},
 };
 

@@ -321,6 +321,35 @@ TEST(PairCommand, ColumnsPrintsTheSummarysHeader) {
     EXPECT_EQ(test::readFile(dir.file("p/summary.tsv")).substr(0, r.out.size()), r.out);
 }
 
+TEST(PairCommand, PrintGraceSaysWhenTheSolverIsEnded) {
+    // The seconds past the limit that the workflow sizes a job's runtime by:
+    // 10% of the limit + 10 unless --grace says, in decimal without the
+    // binary's tail (0.1 * 41 + 10) or a rounding to six digits.
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{}, "70\n"},
+        {{"--time-limit", "120"}, "22\n"},
+        {{"--time-limit", "41"}, "14.1\n"},
+        {{"--time-limit", "1234567"}, "123466.7\n"},
+        {{"--time-limit", "60", "--grace", "2.5"}, "2.5\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::vector<std::string> args = c.args;
+        args.push_back("--print-grace");
+        const ProcessResult r = pairRun(dir, args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out) << c.out;
+    }
+    TempDir dir;
+    const ProcessResult r = pairRun(dir, {"--time-limit", "0", "--print-grace"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+}
+
 TEST(PairCommand, UnusableCommandLinesExitTwoAndTouchNothing) {
     const std::vector<std::vector<std::string>> cases = {
         {"-s", kExample},

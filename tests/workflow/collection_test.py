@@ -17,13 +17,14 @@ import sys
 import tempfile
 import unittest
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 WORKFLOW = ""
 PARALOGS = ""
 
 
 def columns():
-    import batch
-    return batch.summary_columns(PARALOGS)
+    import pair_run
+    return pair_run.summary_columns(PARALOGS)
 
 
 def row(pair, a, b, distance="", status="optimal", equal="yes", note="", score="4", objective="4",
@@ -88,11 +89,10 @@ class Pairs(unittest.TestCase):
         with self.assertRaisesRegex(collection.Failure, "genome b is in one.unimog and again in three.txt"):
             collection.collection_names(["one.unimog", "three.txt"], files.get)
 
-    def test_parse_unimog_and_gene_count(self):
+    def test_parse_unimog(self):
         import collection
         genomes = collection.parse_unimog(">x\na -b |\nc )\n>y\n-d |")
         self.assertEqual(genomes, [("x", "a -b |\nc )\n"), ("y", "-d |\n")])
-        self.assertEqual([collection.gene_count(text) for _, text in genomes], [3, 1])
         with self.assertRaises(collection.Failure):
             collection.parse_unimog("a b |\n>x\n")
 
@@ -201,15 +201,16 @@ class Summary(unittest.TestCase):
 
     def test_join_fails_loudly_and_keeps_order(self):
         import distances
+        import output_file
         folder = tempfile.mkdtemp(prefix="rp-join-")
         paths = []
         for name, rows in (("2", [row("y", "a", "c"), row("z", "b", "c")]), ("1", [row("x", "a", "b")])):
             paths.append(os.path.join(folder, f"{name}.tsv"))
-            distances.write_rows(paths[-1], columns(), rows)
+            output_file.write_tsv(paths[-1], columns(), rows)
         joined_columns, joined = distances.join(paths)
         self.assertEqual(joined_columns, columns())
         self.assertEqual([r["pair"] for r in joined], ["y", "z", "x"])
-        distances.write_rows(paths[1], columns(), [row("x", "a", "b", equal="no", score="3", objective="5")])
+        output_file.write_tsv(paths[1], columns(), [row("x", "a", "b", equal="no", score="3", objective="5")])
         with self.assertRaisesRegex(distances.Failure,
                                     "pair x: the resolved genomes score 3, the solver's optimal objective is 5"):
             distances.join(paths)
@@ -220,13 +221,14 @@ class Summary(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(folder, "all.tsv")))
 
     def test_columns_are_the_programs(self):
-        import batch
         import distances
+        import output_file
+        import pair_run
         done = subprocess.run([PARALOGS, "pair", "--columns"], stdout=subprocess.PIPE, text=True, check=True)
         self.assertEqual(columns(), done.stdout.rstrip("\n").split("\t"))
         self.assertEqual(columns()[:3], ["pair", "a", "b"])
-        with self.assertRaisesRegex(batch.collection.Failure, "pair --columns: exit"):
-            batch.summary_columns(sys.executable)
+        with self.assertRaisesRegex(pair_run.collection.Failure, "pair --columns: exit"):
+            pair_run.summary_columns(sys.executable)
         # A column the workflow does not read passes through the join; batches
         # of two column lists, or without a column it reads, are refused.
         folder = tempfile.mkdtemp(prefix="rp-columns-")
@@ -235,7 +237,7 @@ class Summary(unittest.TestCase):
         fewer = [c for c in columns() if c != "wall_s"]
         lacking = [c for c in columns() if c != "distance"]
         for name, names in (("more", more), ("more2", more), ("fewer", fewer), ("lacking", lacking)):
-            distances.write_rows(os.path.join(folder, f"{name}.tsv"), names,
+            output_file.write_tsv(os.path.join(folder, f"{name}.tsv"), names,
                                  [dict({c: "" for c in names}, pair=name, status="limit", later_column="x")
                                   if "later_column" in names else {c: "" for c in names}])
         joined_columns, joined = distances.join([os.path.join(folder, n) for n in ("more.tsv", "more2.tsv")])
@@ -246,8 +248,8 @@ class Summary(unittest.TestCase):
             distances.read_rows(os.path.join(folder, "lacking.tsv"))
 
     def test_failed_row_keeps_names_and_reason(self):
-        import batch
-        failed = batch.failed_row(columns(), "p", "a", "b", "genome b:\tcannot\nbe read", "12")
+        import pair_run
+        failed = pair_run.failed_row(columns(), "p", "a", "b", "genome b:\tcannot\nbe read", "12")
         self.assertEqual(list(failed), columns())
         self.assertEqual((failed["status"], failed["note"], failed["genes_a"], failed["distance"]),
                          ("failed", "genome b: cannot be read", "12", ""))
@@ -407,6 +409,65 @@ class BatchJob(unittest.TestCase):
             self.assertEqual(sum("--pairs" in call.split() for call in text.read().splitlines()), 2)
 
 
+class Outputs(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="rp-outputs-")
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def test_a_failed_write_keeps_the_old_file_and_leaves_no_temporary(self):
+        import output_file
+        path = os.path.join(self.folder, "table.tsv")
+        output_file.write_text(path, "old\n")
+        def binary_given_text():
+            with output_file.replaced(path, binary=True) as out:
+                out.write(b"new bytes, then ")
+                out.write("text")
+
+        writes = [
+            ("text", lambda: output_file.write_tsv(path, ["a"], [{"a": 1}, {"b": 2}])),  # a key not a column
+            ("binary", binary_given_text),
+        ]
+        for kind, write in writes:
+            with self.subTest(kind=kind):
+                with self.assertRaises((ValueError, TypeError)):
+                    write()
+                with open(path) as text:
+                    self.assertEqual(text.read(), "old\n")
+                self.assertEqual(os.listdir(self.folder), ["table.tsv"])
+
+    def test_a_replacement_keeps_the_mode_and_a_new_file_takes_the_umask(self):
+        import output_file
+        old = os.path.join(self.folder, "old.txt")
+        output_file.write_text(old, "1")
+        os.chmod(old, 0o604)
+        mask = os.umask(0o027)
+        try:
+            output_file.write_text(old, "2")
+            output_file.write_text(os.path.join(self.folder, "new.txt"), "3")
+        finally:
+            os.umask(mask)
+        self.assertEqual(oct(os.stat(old).st_mode & 0o777), oct(0o604))
+        self.assertEqual(oct(os.stat(os.path.join(self.folder, "new.txt")).st_mode & 0o777), oct(0o640))
+
+    def test_a_pair_folder_with_a_temporary_of_the_workflows_is_still_its_own(self):
+        import collection
+        import output_file
+        pair = os.path.join(self.folder, "p")
+        os.makedirs(pair)
+        output_file.write_text(os.path.join(pair, "pair.log"), "log\n")
+        killed = ("import os, signal, output_file\n"
+                  f"with output_file.replaced({os.path.join(pair, 'pair.png')!r}) as out:\n"
+                  "    out.write('half a picture')\n"
+                  "    os.kill(os.getpid(), signal.SIGKILL)\n")
+        done = subprocess.run([sys.executable, "-c", killed], cwd=os.path.join(WORKFLOW, "scripts"))
+        self.assertEqual(done.returncode, -9)
+        left = [name for name in os.listdir(pair) if name != "pair.log"]
+        self.assertEqual(len(left), 1)
+        self.assertEqual(output_file.temporary_of(left[0]), "pair.png")
+        self.assertEqual(collection.free_pair_folder(pair, [".paralogs-pair", "pair.log", "pair.png"]), "")
+        self.assertFalse(os.path.exists(pair))
+
+
 class Matrix(unittest.TestCase):
     def setUp(self):
         self.ROWS = [row("p1", "a", "b", "3"), row("p2", "a", "c", "4.5"),
@@ -427,12 +488,13 @@ class Matrix(unittest.TestCase):
 
     def test_tsv_round_trip_and_missing(self):
         import distances
+        import output_file
         names, values = distances.matrix(self.ROWS)
         text = distances.tsv_text(names, values)
         self.assertEqual(text.splitlines()[2], "b\t3\t0\tNA\t1")
         folder = tempfile.mkdtemp(prefix="rp-matrix-")
         path = os.path.join(folder, "m.tsv")
-        distances.write_text(path, text)
+        output_file.write_text(path, text)
         self.assertEqual(distances.read_tsv_matrix(path), (names, values))
 
     def test_phylip_read_back_by_fields(self):
@@ -494,7 +556,7 @@ class Heatmap(unittest.TestCase):
 
 class Generator(unittest.TestCase):
     def run_generator(self, folder, seed):
-        done = subprocess.run([sys.executable, os.path.join(WORKFLOW, "scripts", "evolve.py"), "--genomes", "5",
+        done = subprocess.run([sys.executable, os.path.join(HERE, "evolve.py"), "--genomes", "5",
                                "--genes", "30", "--events", "3", "--seed", str(seed), "-o",
                                os.path.join(folder, f"c{seed}.unimog"), "--tree", os.path.join(folder, f"t{seed}.nwk"),
                                "--split", os.path.join(folder, f"split{seed}")], stderr=subprocess.PIPE, text=True)

@@ -19,7 +19,7 @@ Exit 0 passed, 1 failed, 77 skipped (snakemake, cbc, paralogs pair or the
 workflow's Python packages missing)."""
 
 import argparse
-import csv
+import functools
 import itertools
 import os
 import re
@@ -27,15 +27,13 @@ import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import xml.etree.ElementTree as ElementTree
 
+import harness
+from harness import table
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 BROKEN = "g00_unreadable"
-
-
-def table(path):
-    with open(path, newline="") as tsv:
-        return list(csv.DictReader(tsv, delimiter="\t"))
 
 
 def newick_leaf_sets(text):
@@ -94,23 +92,6 @@ def svg_ids_and_texts(path):
     return ids, texts
 
 
-def skip_reason(args):
-    for program in ("snakemake", "cbc"):
-        if shutil.which(program) is None:
-            return f"{program} is not installed (make deps installs it)"
-    done = subprocess.run([os.path.join(args.build, "paralogs"), "pair", "--help"],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if done.returncode != 0:
-        return "paralogs has no pair command in this build"
-    with open(shutil.which("snakemake")) as script:
-        interpreter = script.readline()[2:].strip().split()
-    done = subprocess.run(interpreter + ["-c", "import Bio, matplotlib, numpy"],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if done.returncode != 0:
-        return "Snakemake's Python lacks Biopython or matplotlib (make deps installs them)"
-    return None
-
-
 def dot_test(args, scratch, check):
     """The catalog's test run: .test/config/config.yaml in a copy of .test/
     beside the workflow; every pair optimal, the example's true tree."""
@@ -118,13 +99,9 @@ def dot_test(args, scratch, check):
     os.symlink(args.workflow, os.path.join(scratch, "workflow"))
     run = os.path.join(scratch, ".test")
     shutil.copytree(os.path.join(repository, ".test", "config"), os.path.join(run, "config"))
-    env = dict(os.environ, HOME=os.path.join(scratch, "home"), XDG_CACHE_HOME=os.path.join(scratch, "cache"))
-    done = subprocess.run(["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"), "--directory", run,
-                           "--cores", "2", "--configfile", os.path.join(run, "config", "config.yaml"),
-                           "--config", f"build={args.build}"],
-                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    if not check(done.returncode == 0, f".test: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    done = harness.snakemake(args.workflow, run, "--configfile", os.path.join(run, "config", "config.yaml"),
+                             "--config", f"build={args.build}", state=scratch)
+    if not check.ran(done, ".test"):
         return
     rows = table(os.path.join(run, "results", "summary.tsv"))
     check(rows and all(row["status"] == "optimal" and row["score_equals_objective"] == "yes" for row in rows),
@@ -138,49 +115,9 @@ def dot_test(args, scratch, check):
         check(os.path.getsize(os.path.join(run, "results", name)) > 0, f".test: no {name}")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--dot-test", action="store_true", help="run .test/config/config.yaml instead")
-    parser.add_argument("--workflow", required=True)
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--genomes", type=int, default=8)
-    parser.add_argument("--genes", type=int, default=150)
-    parser.add_argument("--events", type=int, default=8)
-    parser.add_argument("--seed", type=int, default=3)
-    parser.add_argument("--keep", action="store_true", help="keep the run's folder")
-    args = parser.parse_args()
-    args.workflow = os.path.abspath(args.workflow)
-    args.build = os.path.abspath(args.build)
-    reason = skip_reason(args)
-    if reason:
-        print(f"skipped: {reason}")
-        return 77
-
-    failures = []
-
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-        return condition
-
-    scratch = tempfile.mkdtemp(prefix="rp-collection-")
-    try:
-        (dot_test if args.dot_test else run_and_check)(args, scratch, check)
-    finally:
-        if args.keep:
-            print(f"kept: {scratch}")
-        else:
-            shutil.rmtree(scratch)
-    for failure in failures:
-        print(f"FAILED: {failure}")
-    if not failures:
-        print("passed")
-    return 1 if failures else 0
-
-
 def run_and_check(args, scratch, check):
     genomes_dir = os.path.join(scratch, "genomes")
-    subprocess.run([sys.executable, os.path.join(args.workflow, "scripts", "evolve.py"),
+    subprocess.run([sys.executable, os.path.join(HERE, "evolve.py"),
                     "--genomes", str(args.genomes), "--genes", str(args.genes), "--events", str(args.events),
                     "--seed", str(args.seed), "-o", os.path.join(scratch, "all.unimog"),
                     "--tree", os.path.join(scratch, "true.nwk"), "--split", genomes_dir], check=True)
@@ -196,12 +133,8 @@ def run_and_check(args, scratch, check):
         out.write("genomes:\n" + "".join(f"  - {path}\n" for path in files) +
                   f"pairs: all\nresults: results\nbuild: {args.build}\nbatch_size: 5\ntime_limit: 120\n"
                   f"plot_pairs: [{good_pair}, {failed_pair}]\n")
-    env = dict(os.environ, HOME=os.path.join(scratch, "home"), XDG_CACHE_HOME=os.path.join(scratch, "cache"))
-    command = ["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"), "--directory", scratch,
-               "--cores", "2", "--configfile", config]
-    done = subprocess.run(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    if not check(done.returncode == 0, f"snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    done = harness.snakemake(args.workflow, scratch, "--configfile", config)
+    if not check.ran(done):
         return
     results = os.path.join(scratch, "results")
 
@@ -277,10 +210,24 @@ def run_and_check(args, scratch, check):
           "a figure of a pair not asked for")
 
     # a second run has nothing to do
-    done = subprocess.run(command + ["--dry-run"], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                          text=True)
+    done = harness.snakemake(args.workflow, scratch, "--configfile", config, "--dry-run")
     check(done.returncode == 0 and "Nothing to be done" in done.stdout,
           f"a second run would redo work:\n{done.stdout[-2000:]}")
+
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dot-test", action="store_true", help="run .test/config/config.yaml instead")
+    parser.add_argument("--genomes", type=int, default=8)
+    parser.add_argument("--genes", type=int, default=150)
+    parser.add_argument("--events", type=int, default=8)
+    parser.add_argument("--seed", type=int, default=3)
+    parser.add_argument("--keep", action="store_true", help="keep the run's folder")
+    args = harness.parse(parser)
+    skip = harness.skip_reason(("snakemake", "cbc"), args.build, modules=("Bio", "matplotlib", "numpy"))
+    return harness.run("rp-collection-", functools.partial(dot_test if args.dot_test else run_and_check, args),
+                       skip, args.keep)
 
 
 if __name__ == "__main__":

@@ -13,11 +13,11 @@ Exit 0 passed, 1 failed, 77 skipped (snakemake or cbc missing)."""
 
 import argparse
 import csv
+import functools
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
+
+import harness
 
 # collection file, {pair: index_limit} expected
 COLLECTIONS = [
@@ -27,16 +27,13 @@ COLLECTIONS = [
 
 
 def run_collection(args, genomes, expected, scratch, check):
+    os.makedirs(scratch)
     config = os.path.join(scratch, "config.yaml")
     with open(config, "w") as out:
         out.write(f"genomes:\n  - {os.path.join(args.data, genomes)}\n"
                   f"pairs: all\nresults: results\nbuild: {args.build}\ntime_limit: 120\nplot_pairs: []\n")
-    env = dict(os.environ, HOME=os.path.join(scratch, "home"), XDG_CACHE_HOME=os.path.join(scratch, "cache"))
-    done = subprocess.run(["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"), "--directory",
-                           scratch, "--cores", "2", "--configfile", config],
-                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    if not check(done.returncode == 0, f"{genomes}: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    done = harness.snakemake(args.workflow, scratch, "--configfile", config)
+    if not check.ran(done, genomes):
         return
     with open(os.path.join(scratch, "results", "summary.tsv"), newline="") as tsv:
         rows = {row["pair"]: row for row in csv.DictReader(tsv, delimiter="\t")}
@@ -51,35 +48,18 @@ def run_collection(args, genomes, expected, scratch, check):
         check(os.path.getsize(os.path.join(scratch, "results", name)) > 0, f"{genomes}: no {name}")
 
 
+def run_collections(args, scratch, check):
+    for number, (genomes, expected) in enumerate(COLLECTIONS):
+        run_collection(args, genomes, expected, os.path.join(scratch, str(number)), check)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--workflow", required=True)
-    parser.add_argument("--build", required=True)
     parser.add_argument("--data", required=True)
-    args = parser.parse_args()
-    args.workflow, args.build, args.data = (os.path.abspath(p) for p in (args.workflow, args.build, args.data))
-    for program in ("snakemake", "cbc"):
-        if shutil.which(program) is None:
-            print(f"skipped: {program} is not installed (make deps installs it)")
-            return 77
-    failures = []
-
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-        return condition
-
-    for genomes, expected in COLLECTIONS:
-        scratch = tempfile.mkdtemp(prefix="rp-many-copies-")
-        try:
-            run_collection(args, genomes, expected, scratch, check)
-        finally:
-            shutil.rmtree(scratch)
-    for failure in failures:
-        print(f"FAILED: {failure}")
-    if not failures:
-        print("passed")
-    return 1 if failures else 0
+    args = harness.parse(parser)
+    args.data = os.path.abspath(args.data)
+    return harness.run("rp-many-copies-", functools.partial(run_collections, args),
+                       harness.skip_reason(("snakemake", "cbc")))
 
 
 if __name__ == "__main__":

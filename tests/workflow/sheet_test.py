@@ -7,10 +7,11 @@ good one (snakemake --dry-run).
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
+
+import harness
 
 WORKFLOW = ""
 
@@ -26,18 +27,30 @@ class SampleSheet(unittest.TestCase):
             genomes.write(UNIMOG)
         with open(os.path.join(folder, "samples.tsv"), "w") as out:
             out.write(sheet)
-        env = dict(os.environ, HOME=os.path.join(folder, "home"),
-                   XDG_CACHE_HOME=os.path.join(folder, "cache"))
-        return subprocess.run(
-            ["snakemake", "-n", "--cores", "4", "--snakefile", os.path.join(WORKFLOW, "Snakefile"),
-             "--directory", folder, "--config", f"samples={os.path.join(folder, 'samples.tsv')}",
-             *config], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        return harness.snakemake(WORKFLOW, folder, "-n", "--config", f"samples={os.path.join(folder, 'samples.tsv')}",
+                                 *config, cores=4)
 
     def test_good_sheet_plans_every_step(self):
         done = self.dry_run("pair\tgenomes\ta\tb\np1\tgenomes.unimog\tgb\tga\n# a comment\np2\tgenomes.unimog\t\t\n")
         self.assertEqual(done.returncode, 0, done.stdout)
         for rule, count in (("pair_list", 1), ("batch", 1), ("summary", 1)):
             self.assertRegex(done.stdout, rf"\n{rule} +{count} ", rule)
+
+    def test_a_batch_asks_for_its_pairs_limits_with_the_programs_grace(self):
+        # a stand-in paralogs whose grace is not the real one's: the runtime
+        # (minutes) is two pairs of 41 s + its grace + 10 s, and 10 more; a
+        # program without --print-grace is refused, saying so
+        build = tempfile.mkdtemp(prefix="rp-build-")
+        self.addCleanup(shutil.rmtree, build)
+        sheet = "pair\tgenomes\np1\tgenomes.unimog\np2\tgenomes.unimog\n"
+        for grace, expected in (("600", "runtime=31"), ("", "--print-grace: exit 2: unknown option")):
+            with self.subTest(grace=grace):
+                with open(os.path.join(build, "paralogs"), "w") as program:
+                    program.write("#!/bin/sh\n" + (f"echo {grace}\n" if grace else "echo unknown option >&2; exit 2\n"))
+                os.chmod(os.path.join(build, "paralogs"), 0o755)
+                done = self.dry_run(sheet, f"build={build}", "time_limit=41")
+                self.assertEqual(done.returncode != 0, not grace, done.stdout)
+                self.assertIn(expected, done.stdout)
 
     def test_refusals(self):
         good = "p1\tgenomes.unimog\t\t\n"

@@ -20,6 +20,8 @@ import sys
 import tempfile
 import unittest
 
+import harness
+
 WORKFLOW = ""
 
 
@@ -159,10 +161,13 @@ class Plan(unittest.TestCase):
 FAKE_PARALOGS = """#!/bin/sh
 # stand-in for paralogs pair --pairs SHEET -s G -d DIR ...: one optimal line a
 # pair (a folder with one file each); with FAIL set, nothing at all; with
-# PARTIAL set, the first pair only and a crash; pair --files: its files
+# PARTIAL set, the first pair only and a crash; pair --files: its files;
+# pair --columns: its columns
 [ "$2" = "--files" ] && { printf '.paralogs-pair\\nsummary.tsv\\nanswer.txt\\n'; exit 0; }
+[ "$2" = "--columns" ] && { printf 'pair\\ta\\tb\\tstatus\\tdistance\\tnote\\n'; exit 0; }
 [ -n "$FAIL" ] && { echo "paralogs: broken on purpose" >&2; exit 2; }
-sheet=$3; dir=$7
+while [ $# -gt 0 ]; do case $1 in --pairs) sheet=$2 ;; -d) dir=$2 ;; esac; shift; done
+mkdir -p "$dir"
 printf 'pair\\ta\\tb\\tstatus\\tdistance\\tnote\\n' > "$dir/summary.tsv"
 tail -n +2 "$sheet" | while IFS="$(printf '\\t')" read -r pair genomes a b; do
   mkdir -p "$dir/$pair"; echo answer > "$dir/$pair/answer.txt"
@@ -214,6 +219,31 @@ class Batch(unittest.TestCase):
             self.assertIn("killed on purpose", rows[2]["note"])
             self.assertEqual(store.stored_row(os.path.join(scratch, "store"), "k0")["status"], "optimal")
             self.assertEqual(store.stored_row(os.path.join(scratch, "store"), "k1")["status"], "failed")
+
+
+    def test_the_summary_is_in_the_programs_columns(self):
+        # a stored line of the run, one stored with other columns (an earlier
+        # version's), and a key whose row.tsv is missing
+        import store
+        with tempfile.TemporaryDirectory(prefix="rp-batch-") as scratch:
+            self.run_batch(scratch, fail=False)
+            folder = os.path.join(scratch, "store")
+            os.makedirs(os.path.join(folder, "old"))
+            older = ["pair", "a", "b", "status", "gone", "column", "more"]
+            store.write_tsv(os.path.join(folder, "old", store.ROW), older,
+                            [{"pair": "old", "a": "x", "b": "y", "status": "limit", "gone": "1", "column": "2"}])
+            plan = os.path.join(scratch, "plan.tsv")
+            store.write_tsv(plan, store.PLAN_COLUMNS, [{"pair": f"p{key}", "a": "a", "b": "b", "key": key}
+                                                       for key in ("k0", "old", "lost")])
+            done = subprocess.run([sys.executable, os.path.join(WORKFLOW, "scripts", "store.py"), "summary",
+                                   "--paralogs", os.path.join(scratch, "paralogs"), "--store", folder,
+                                   "-o", os.path.join(scratch, "summary.tsv"), plan], capture_output=True, text=True)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            columns, rows = store.read_tsv(os.path.join(scratch, "summary.tsv"))
+        self.assertEqual(columns, ["pair", "a", "b", "status", "distance", "note"])
+        self.assertEqual([(r["pair"], r["status"], r["distance"]) for r in rows],
+                         [("pk0", "optimal", "2"), ("pold", "limit", ""), ("plost", "failed", "")])
+        self.assertIn("lost/row.tsv is missing", rows[2]["note"])
 
 
 def union_find_groups(names, edges):
@@ -309,13 +339,11 @@ def main():
         import networkx  # noqa: F401
         import matplotlib  # noqa: F401
     except ImportError:
-        snakemake = shutil.which("snakemake")
-        if snakemake and not os.environ.get("RP_TYPING_REEXEC"):
-            with open(snakemake) as script:
-                interpreter = script.readline()[2:].strip().split()
-            if interpreter and os.path.realpath(interpreter[0]) != os.path.realpath(sys.executable):
-                os.environ["RP_TYPING_REEXEC"] = "1"
-                os.execv(interpreter[0], interpreter + [os.path.abspath(__file__)] + sys.argv[1:])
+        interpreter = harness.snakemake_python()
+        if interpreter and not os.environ.get("RP_TYPING_REEXEC") \
+                and os.path.realpath(interpreter[0]) != os.path.realpath(sys.executable):
+            os.environ["RP_TYPING_REEXEC"] = "1"
+            os.execv(interpreter[0], interpreter + [os.path.abspath(__file__)] + sys.argv[1:])
         print("skipped: no Python with networkx and matplotlib (make deps installs them)")
         return 77
     sys.path.insert(0, os.path.join(WORKFLOW, "scripts"))

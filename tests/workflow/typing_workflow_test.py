@@ -22,48 +22,27 @@ Exit 0 passed, 1 failed, 77 skipped (snakemake, cbc, chromium, paralogs
 related or the workflow's Python packages missing)."""
 
 import argparse
-import csv
+import functools
 import html.parser
 import itertools
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
 
+import harness
+from harness import table
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 MARKERS = 40
 
 
-def table(path):
-    with open(path, newline="") as tsv:
-        return list(csv.DictReader(tsv, delimiter="\t"))
-
-
-def skip_reason(args):
-    for program in ("snakemake", "cbc") + (("chromium",) if args.browser else ()):
-        if shutil.which(program) is None:
-            return f"{program} is not installed (make deps installs it)"
-    for command in (["related", "--help"], ["pair", "--help"]):
-        done = subprocess.run([os.path.join(args.build, "paralogs"), *command], capture_output=True, text=True)
-        if done.returncode != 0:
-            return f"paralogs {command[0]} is missing from this build"
-    done = subprocess.run([os.path.join(args.build, "paralogs"), "pair", "--help"], capture_output=True, text=True)
-    if "--pairs" not in done.stdout + done.stderr:
-        return "paralogs pair has no --pairs in this build"
-    with open(shutil.which("snakemake")) as script:
-        interpreter = script.readline()[2:].strip().split()
-    done = subprocess.run(interpreter + ["-c", "import Bio, matplotlib, networkx"], capture_output=True)
-    if done.returncode != 0:
-        return "Snakemake's Python lacks Biopython, matplotlib or networkx (make deps installs them)"
-    return None
-
-
-def generate(workflow, scratch, folder, communities, members, first, seed=2):
+def generate(scratch, folder, communities, members, first, seed=2):
     """{genome: community} of a generated collection, one file per genome in
     scratch/folder."""
     truth = os.path.join(scratch, f"{folder}.truth.tsv")
-    subprocess.run([sys.executable, os.path.join(workflow, "scripts", "generate_collection.py"),
+    subprocess.run([sys.executable, os.path.join(HERE, "generate_collection.py"),
                     "--communities", str(communities), "--members", str(members), "--markers", str(MARKERS),
                     "--seed", str(seed), "--first-community", str(first),
                     "-o", os.path.join(scratch, f"{folder}.unimog"), "--truth", truth,
@@ -82,10 +61,7 @@ def snakemake(args, run, config_lines, results="results"):
     config = os.path.join(run, f"{results}.yaml")
     with open(config, "w") as out:
         out.write("\n".join(config_lines) + f"\nresults: {results}\nbuild: {args.build}\n")
-    env = dict(os.environ, HOME=os.path.join(run, "home"), XDG_CACHE_HOME=os.path.join(run, "cache"))
-    return subprocess.run(["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"), "--directory", run,
-                           "--cores", "2", "--configfile", config],
-                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    return harness.snakemake(args.workflow, run, "--configfile", config)
 
 
 def typing_config(files):
@@ -155,13 +131,12 @@ def check_completion(args, scratch, check):
     whose pairs of containment 1 join them all, ten of its fifteen pairs):
     every pair within a community found is computed all the same, those the
     prefilter skipped in the completion."""
-    generate(args.workflow, scratch, "strict", 1, 6, 1, seed=5)
+    generate(scratch, "strict", 1, 6, 1, seed=5)
     skipped = [pair for pair, value in containments(os.path.join(scratch, "strict.unimog")).items() if value < 1]
     check(len(skipped) == 5, f"strict prefilter: the generator changed: {len(skipped)} pairs below 1, not 5")
     done = snakemake(args, scratch, typing_config([os.path.join(scratch, "strict.unimog")])
                      + ["min_containment: 1"], results="strict")
-    if not check(done.returncode == 0, f"strict prefilter: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done, "strict prefilter"):
         return
     results = os.path.join(scratch, "strict")
     related = {frozenset((r["a"], r["b"])) for r in table(os.path.join(results, "typing", "related.tsv"))}
@@ -181,12 +156,11 @@ def check_completion(args, scratch, check):
 
 
 def run_typing(args, scratch, check):
-    truth = generate(args.workflow, scratch, "genomes", 3, 3, 1)
-    added = generate(args.workflow, scratch, "added", 1, 3, 4)
+    truth = generate(scratch, "genomes", 3, 3, 1)
+    added = generate(scratch, "added", 1, 3, 4)
     files = [os.path.join(scratch, "genomes", f"{name}.unimog") for name in sorted(truth)]
     done = snakemake(args, scratch, typing_config(files))
-    if not check(done.returncode == 0, f"first run: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done, "first run"):
         return
     results = os.path.join(scratch, "results")
     check_typing(check, results, truth, "first run")
@@ -199,8 +173,7 @@ def run_typing(args, scratch, check):
     files += [os.path.join(scratch, "added", f"{name}.unimog") for name in sorted(added)]
     truth.update(added)
     done = snakemake(args, scratch, typing_config(files))
-    if not check(done.returncode == 0, f"second run: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done, "second run"):
         return
     check_typing(check, results, truth, "second run")
     new_keys = set(os.listdir(os.path.join(results, "store"))) - keys_before
@@ -217,8 +190,7 @@ def run_typing(args, scratch, check):
     # a setting that changes the answers (the time limit): every pair again, under new keys
     keys_before = set(os.listdir(os.path.join(results, "store")))
     done = snakemake(args, scratch, typing_config(files)[:-2] + ["time_limit: 119", "batch_size: 4"])
-    if not check(done.returncode == 0, f"new time limit: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done, "new time limit"):
         return
     plan = table(os.path.join(results, "typing", "related.plan.tsv"))
     new_keys = set(os.listdir(os.path.join(results, "store"))) - keys_before
@@ -228,8 +200,7 @@ def run_typing(args, scratch, check):
 
     failing = typing_config(files[:4]) + ["solver: custom", "solver_command: 'exit 3'"]
     done = snakemake(args, scratch, failing, results="failing")
-    if not check(done.returncode == 0, f"failing solver: snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done, "failing solver"):
         return
     rows = table(os.path.join(scratch, "failing", "summary.tsv"))
     check(rows and all(row["status"] == "failed" and row["note"] for row in rows),
@@ -267,11 +238,10 @@ CHROMIUM = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disabl
 
 
 def run_browser(args, scratch, check):
-    truth = generate(args.workflow, scratch, "genomes", 2, 3, 1, seed=5)
+    truth = generate(scratch, "genomes", 2, 3, 1, seed=5)
     files = [os.path.join(scratch, "genomes", f"{name}.unimog") for name in sorted(truth)]
     done = snakemake(args, scratch, typing_config(files))
-    if not check(done.returncode == 0, f"snakemake exited with {done.returncode}"):
-        print(done.stdout[-5000:])
+    if not check.ran(done):
         return
     report = os.path.join(scratch, "results", "report.html")
     url = "file://" + report
@@ -298,36 +268,13 @@ def run_browser(args, scratch, check):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--workflow", required=True)
-    parser.add_argument("--build", required=True)
     parser.add_argument("--browser", default="", help="the report in Chromium; its screenshot to this path")
     parser.add_argument("--keep", action="store_true", help="keep the run's folder")
-    args = parser.parse_args()
-    args.workflow, args.build = os.path.abspath(args.workflow), os.path.abspath(args.build)
-    reason = skip_reason(args)
-    if reason:
-        print(f"skipped: {reason}")
-        return 77
-    failures = []
-
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-        return condition
-
-    scratch = tempfile.mkdtemp(prefix="rp-typing-")
-    try:
-        (run_browser if args.browser else run_typing)(args, scratch, check)
-    finally:
-        if args.keep:
-            print(f"kept: {scratch}")
-        else:
-            shutil.rmtree(scratch)
-    for failure in failures:
-        print(f"FAILED: {failure}")
-    if not failures:
-        print("passed")
-    return 1 if failures else 0
+    args = harness.parse(parser)
+    skip = harness.skip_reason(("snakemake", "cbc") + (("chromium",) if args.browser else ()), args.build,
+                               (("related", None), ("pair", "--pairs")), ("Bio", "matplotlib", "networkx"))
+    return harness.run("rp-typing-", functools.partial(run_browser if args.browser else run_typing, args),
+                       skip, args.keep)
 
 
 if __name__ == "__main__":

@@ -19,47 +19,33 @@ genomes file goes through, and a genome its file lacks fails that pair alone
 Exit 0 passed, 1 failed, 77 skipped (snakemake, the solver or paralogs pair missing)."""
 
 import argparse
-import csv
+import functools
 import gzip
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
+
+import harness
+from harness import table
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXPECTED = os.path.join(HERE, "expected")
 
 
-def table(path):
-    with open(path, newline="") as tsv:
-        return list(csv.DictReader(tsv, delimiter="\t"))
-
-
 def snakemake(args, scratch, name, *config):
     """Runs the workflow in the fresh folder scratch/name with the given
-    --config items; returns (exit status, output, the folder)."""
+    --config items; returns (the finished process, the folder)."""
     run = os.path.join(scratch, name)
     os.makedirs(run)
-    # Snakemake keeps a cache and other state below the home and XDG
-    # folders: give it fresh writable ones.
-    env = dict(os.environ, HOME=os.path.join(scratch, "home"),
-               XDG_CACHE_HOME=os.path.join(scratch, "cache"),
-               XDG_CONFIG_HOME=os.path.join(scratch, "config"))
-    command = ["snakemake", "--snakefile", os.path.join(args.workflow, "Snakefile"),
-               "--directory", run, "--cores", "2", "--config",
-               f"build={os.path.abspath(args.build)}", "time_limit=120", *config]
-    done = subprocess.run(command, env=env, stdout=subprocess.PIPE,
-                          stderr=subprocess.STDOUT, text=True)
-    return done.returncode, done.stdout, run
+    done = harness.snakemake(args.workflow, run, "--config", f"build={args.build}", "time_limit=120", *config,
+                             state=scratch)
+    return done, run
 
 
 def example(args, scratch, check):
     """The example sheet with the chosen solver, checked pair by pair."""
-    status, output, run = snakemake(args, scratch, "run", f"solver={args.solver}",
-                                    f"pairs={os.path.join(args.workflow, '..', 'config', 'samples.tsv')}")
-    if not check(status == 0, f"snakemake exited with {status}"):
-        print(output)
+    done, run = snakemake(args, scratch, "run", f"solver={args.solver}",
+                          f"pairs={os.path.join(args.workflow, '..', 'config', 'samples.tsv')}")
+    if not check.ran(done):
         return
     summary = table(os.path.join(run, "results", "summary.tsv"))
     expected = table(os.path.join(EXPECTED, "summary.tsv"))
@@ -97,12 +83,11 @@ def outcomes(args, scratch, check):
         out.write(f"pair\tgenomes\nmore\t{os.path.join(args.workflow, 'example', 'more_copies.unimog')}\n")
     for name, status_line in (("limit", "Stopped on time"), ("wrong", "Optimal")):
         edit = f"sed -i '1s/^Optimal - objective value .*/{status_line} - objective value 1.0/' {{solution}}"
-        status, output, run = snakemake(args, scratch, name, f"samples={sheet}", "solver=custom",
-                                        f"solver_command=cbc {{lp}} solve solu {{solution}} && {edit}")
+        done, run = snakemake(args, scratch, name, f"samples={sheet}", "solver=custom",
+                              f"solver_command=cbc {{lp}} solve solu {{solution}} && {edit}")
         summary = os.path.join(run, "results", "summary.tsv")
         if name == "limit":
-            if not check(status == 0, f"limit: snakemake exited with {status}"):
-                print(output)
+            if not check.ran(done, "limit"):
                 continue
             row = table(summary)[0]
             check((row["status"], row["solver_status"], row["objective"], row["score"],
@@ -111,9 +96,9 @@ def outcomes(args, scratch, check):
             check("limit" in row["note"], f"limit: note {row['note']!r}")
         else:
             message = "pair more: the resolved genomes score 16, the solver's optimal objective is 1"
-            if not check(status != 0 and message in output,
-                         f"wrong: snakemake exited with {status} without the pair's message"):
-                print(output)
+            if not check(done.returncode != 0 and message in done.stdout,
+                         f"wrong: snakemake exited with {done.returncode} without the pair's message"):
+                print(done.stdout)
             check(not os.path.exists(summary), "wrong: a summary was written")
 
     # A compressed genomes file goes through; a genome the file lacks fails its
@@ -124,9 +109,8 @@ def outcomes(args, scratch, check):
     with open(sheet, "w") as out:
         out.write("pair\tgenomes\ta\tb\npacked\tmore.unimog.gz\tfew\tmany\n"
                   "absent\tmore.unimog.gz\tfew\tother\n")
-    status, output, run = snakemake(args, scratch, "sheet", f"samples={sheet}")
-    if not check(status == 0, f"sheet: exit {status}"):
-        print(output)
+    done, run = snakemake(args, scratch, "sheet", f"samples={sheet}")
+    if not check.ran(done, "sheet"):
         return
     packed, absent = table(os.path.join(run, "results", "summary.tsv"))
     check((packed["a"], packed["b"], packed["genes_a"], packed["genes_b"], packed["status"], packed["score"]) ==
@@ -139,37 +123,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--solver", choices=["cbc", "glpsol"], default="cbc")
     parser.add_argument("--outcomes", action="store_true")
-    parser.add_argument("--workflow", required=True)
-    parser.add_argument("--build", required=True)
-    args = parser.parse_args()
-    args.workflow = os.path.abspath(args.workflow)
-    for program in ("snakemake", args.solver):
-        if shutil.which(program) is None:
-            print(f"skipped: {program} is not installed (make deps installs it)")
-            return 77
-    if subprocess.run([os.path.join(args.build, "paralogs"), "pair", "--help"], stdout=subprocess.DEVNULL,
-                      stderr=subprocess.DEVNULL).returncode != 0:
-        print("skipped: paralogs has no pair command in this build")
-        return 77
-
-    failures = []
-
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-        return condition
-
-    with tempfile.TemporaryDirectory(prefix="rp-workflow-") as scratch:
-        if args.outcomes:
-            outcomes(args, scratch, check)
-        else:
-            example(args, scratch, check)
-
-    for failure in failures:
-        print(f"FAILED: {failure}")
-    if not failures:
-        print("passed")
-    return 1 if failures else 0
+    args = harness.parse(parser)
+    skip = harness.skip_reason(("snakemake", args.solver), args.build)
+    return harness.run("rp-workflow-", functools.partial(outcomes if args.outcomes else example, args), skip)
 
 
 if __name__ == "__main__":

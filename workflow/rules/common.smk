@@ -1,6 +1,7 @@
 # The configuration, checked against its schema, and the pairs: PAIRS in the
 # order of the results, [(pair, a, b, genomes file or None for the
-# collection)], and BATCHES, PAIRS cut into lists of batch_size.
+# collection)], and BATCHES, PAIRS cut into lists of batch_size; the
+# options and the runtime of a batch job.
 
 import os
 import sys
@@ -9,6 +10,8 @@ from snakemake.utils import validate
 
 sys.path.insert(0, os.path.join(workflow.basedir, "scripts"))
 import collection  # noqa: E402
+import output_file  # noqa: E402
+import pair_run  # noqa: E402
 
 validate(config, os.path.join(workflow.basedir, "schemas", "config.schema.yaml"))
 
@@ -37,11 +40,15 @@ if not SHEET and not GENOME_FILES:
     raise ValueError(f"config: pairs {config['pairs']} needs a collection: genomes (one or more genomes files)")
 
 
+def _check_program():
+    if not os.access(PARALOGS, os.X_OK):
+        raise ValueError(f"config: build: no program {PARALOGS}; build first (make build)")
+
+
 def _collection():
     """[(name, file)] of the collection; an unreadable file stands for one
     genome named after it, whose pairs fail with the reason."""
-    if not os.access(PARALOGS, os.X_OK):
-        raise ValueError(f"config: build: no program {PARALOGS}; build first (make build)")
+    _check_program()
     for path in GENOME_FILES:
         if not os.path.exists(path):
             raise ValueError(f"config: genomes: no file {path} (from {os.getcwd()})")
@@ -92,6 +99,8 @@ try:
         COLLECTION = _collection()
         PAIRS = [] if TYPING else [(name, a, b, None)
                                    for name, a, b in collection.all_pairs([n for n, _ in COLLECTION])]
+    _check_program()
+    GRACE = pair_run.solver_grace(PARALOGS, TIME_LIMIT)
 except collection.Failure as failure:
     raise ValueError(str(failure)) from None
 if not PAIRS and not TYPING:
@@ -132,29 +141,15 @@ def pair_options(threads):
     return options
 
 
+def batch_runtime(pairs):
+    """Minutes of a batch job of `pairs` pairs, for cluster executors
+    (SLURM's --time): every pair's limit with the grace paralogs pair gives
+    its solver, and some slack."""
+    return pairs * (TIME_LIMIT + int(GRACE) + 10) // 60 + 10
+
+
 FINAL_TARGETS = [f"{RESULTS}/summary.tsv"]
 FINAL_TARGETS += expand(f"{RESULTS}/pairs/{{pair}}/pair.{{extension}}", pair=PLOT_PAIRS, extension=("png", "svg"))
-if TYPING:
-    FINAL_TARGETS += [f"{RESULTS}/communities.tsv", f"{RESULTS}/network.png", f"{RESULTS}/network.svg",
-                      f"{RESULTS}/report.html"]
-elif not SHEET:
+if not TYPING and not SHEET:  # a typing's own targets: rules/typing.smk
     FINAL_TARGETS += [f"{RESULTS}/distances.tsv", f"{RESULTS}/distances.phy", f"{RESULTS}/tree.nwk",
                       f"{RESULTS}/heatmap.png", f"{RESULTS}/heatmap.svg"]
-
-
-# The typing (rules/typing.smk): the store of computed pairs, the settings
-# that make a pair's key, and the batches of a round's plan.
-import store  # noqa: E402
-
-STORE = str(config.get("store") or f"{RESULTS}/store").rstrip("/")
-TYPING_DIR = f"{RESULTS}/typing"
-THRESHOLD = float(config["community_threshold"])
-SETTINGS = store.settings_text(config["distance"], config["model"], config["bounds"],
-                               str(config["solver_command"]) if SOLVER == "custom" else SOLVER, TIME_LIMIT)
-
-
-def done_batches(wildcards):
-    """The batch files of a round's plan (after its checkpoint)."""
-    todo = checkpoints.plan.get(round=wildcards.round).output.todo
-    names = glob_wildcards(os.path.join(todo, "{todo}.tsv")).todo
-    return expand(f"{TYPING_DIR}/done/{wildcards.round}/{{todo}}.tsv", todo=names)

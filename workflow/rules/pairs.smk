@@ -46,9 +46,7 @@ rule batch:
         digest=lambda w: collection.digest(BATCHES[int(w.batch) - 1]),
     threads: int(config["threads"])
     resources:
-        # minutes, for cluster executors (SLURM's --time): every pair's limit
-        # with the margin paralogs pair gives its solver, and some slack
-        runtime=lambda w: len(BATCHES[int(w.batch) - 1]) * (TIME_LIMIT * 11 // 10 + 20) // 60 + 10,
+        runtime=lambda w: batch_runtime(len(BATCHES[int(w.batch) - 1])),
     log:
         f"{RESULTS}/logs/batch-{{batch}}.log",
     shell:

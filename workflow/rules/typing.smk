@@ -8,6 +8,26 @@
 # `paralogs pair --pairs` on them. Two rounds: the related pairs, then the
 # pairs within communities that the prefilter skipped (completion).
 
+import store  # noqa: E402
+
+# The store of computed pairs, the settings that make a pair's key, and the
+# batches of a round's plan.
+STORE = str(config.get("store") or f"{RESULTS}/store").rstrip("/")
+TYPING_DIR = f"{RESULTS}/typing"
+THRESHOLD = float(config["community_threshold"])
+SETTINGS = store.settings_text(config["distance"], config["model"], config["bounds"],
+                               str(config["solver_command"]) if SOLVER == "custom" else SOLVER, TIME_LIMIT)
+FINAL_TARGETS += [f"{RESULTS}/communities.tsv", f"{RESULTS}/network.png", f"{RESULTS}/network.svg",
+                  f"{RESULTS}/report.html"]
+
+
+def done_batches(wildcards):
+    """The batch files of a round's plan (after its checkpoint)."""
+    todo = checkpoints.plan.get(round=wildcards.round).output.todo
+    names = glob_wildcards(os.path.join(todo, "{todo}.tsv")).todo
+    return expand(f"{TYPING_DIR}/done/{wildcards.round}/{{todo}}.tsv", todo=names)
+
+
 wildcard_constraints:
     round="related|completion",
     todo=r"[0-9a-f]{16}",
@@ -76,7 +96,7 @@ rule typing_batch:
         work=f"{TYPING_DIR}/work/{{round}}-{{todo}}",
     threads: int(config["threads"])
     resources:
-        runtime=lambda w: int(config["batch_size"]) * (TIME_LIMIT * 11 // 10 + 20) // 60 + 10,
+        runtime=lambda w: batch_runtime(int(config["batch_size"])),
     log:
         f"{RESULTS}/logs/batch-{{round}}-{{todo}}.log",
     shell:
@@ -92,7 +112,8 @@ rule round_summary:
     output:
         f"{TYPING_DIR}/{{round}}.summary.tsv",
     shell:
-        "{PYTHON:q} {SCRIPTS:q}/store.py summary --store {STORE:q} -o {output:q} {input.plan:q}"
+        "{PYTHON:q} {SCRIPTS:q}/store.py summary --paralogs {PARALOGS:q} --store {STORE:q} -o {output:q}"
+        " {input.plan:q}"
 
 
 rule typing_summary:
@@ -100,8 +121,8 @@ rule typing_summary:
         f"{TYPING_DIR}/related.summary.tsv",
     output:
         f"{RESULTS}/summary.tsv",
-    shell:
-        "cp {input:q} {output:q}.tmp && mv {output:q}.tmp {output:q}"
+    run:
+        output_file.copy(input[0], output[0])
 
 
 rule communities:

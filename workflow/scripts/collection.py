@@ -8,7 +8,11 @@ import csv
 import os
 import re
 import subprocess
+import sys
 import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import output_file  # noqa: E402
 
 NAME = re.compile(r"[A-Za-z0-9][A-Za-z0-9._-]*")
 
@@ -52,10 +56,6 @@ def read_genomes(paralogs, path):
             converted = unimog
         with open(converted) as written:
             return parse_unimog(written.read(), path)
-
-
-def gene_count(unimog_lines):
-    return sum(1 for marker in unimog_lines.split() if marker not in ("|", ")"))
 
 
 def chromosomes_of(unimog_lines):
@@ -172,8 +172,11 @@ def road_files(paralogs):
 
 def _ours(entry, names):
     """A file of `names` or a temporary one of such a file (".NAME.XXXXXX" of
-    the program, "NAME.tmp" of the workflow)."""
-    if entry in names or (entry.endswith(".tmp") and entry[:-4] in names):
+    the program, ".NAME.XXXXXXXX.tmp" of the workflow's output_file, "NAME.tmp"
+    of its earlier versions)."""
+    if entry in names or output_file.temporary_of(entry) in names:
+        return True
+    if entry.endswith(".tmp") and entry[:-4] in names:
         return True
     return bool(re.fullmatch(r"\.(.+)\.[A-Za-z0-9]{6}", entry)) and entry[1:-7] in names
 
@@ -291,13 +294,12 @@ def batch_name(number):
 def write_pair_list(path, pairs, size):
     """Every pair with its batch as a TSV (batch, pair, a, b, genomes file;
     an empty genomes file: the collection)."""
-    with open(path + ".tmp", "w", newline="") as out:
+    with output_file.replaced(path) as out:
         table = csv.writer(out, delimiter="\t", lineterminator="\n")
         table.writerow(PAIR_LIST_COLUMNS)
         for number, batch in enumerate(batches(pairs, size), 1):
             for name, a, b, genomes in batch:
                 table.writerow([batch_name(number), name, a, b, genomes or ""])
-    os.replace(path + ".tmp", path)
 
 
 def read_pair_list(path, batch):
@@ -343,15 +345,9 @@ def collect(paralogs, files, unimog_path, failed_path):
             genomes.extend(read_genomes(paralogs, path))
         except (Failure, OSError) as failure:
             failures[file_stem(path)] = str(failure).replace("\t", " ").replace("\n", " ")
-    with open(unimog_path + ".tmp", "w") as out:
-        for name, text in genomes:
-            out.write(f">{name}\n{text}")
-    with open(failed_path + ".tmp", "w") as out:
-        out.write("genome\treason\n")
-        for name, reason in failures.items():
-            out.write(f"{name}\t{reason}\n")
-    os.replace(unimog_path + ".tmp", unimog_path)
-    os.replace(failed_path + ".tmp", failed_path)
+    output_file.write_text(unimog_path, "".join(f">{name}\n{text}" for name, text in genomes))
+    output_file.write_text(failed_path, "genome\treason\n" + "".join(f"{name}\t{reason}\n"
+                                                                    for name, reason in failures.items()))
 
 
 if __name__ == "__main__":

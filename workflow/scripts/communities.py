@@ -29,6 +29,7 @@ import networkx
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import collection  # noqa: E402
+import output_file  # noqa: E402
 import store  # noqa: E402
 
 SEED = 1
@@ -129,14 +130,9 @@ def write_community(folder, group, rows):
         with open(matrix_path) as old:
             if old.read() == text:
                 return False
-    distances.write_text(matrix_path, text)
+    output_file.write_text(matrix_path, text)
     kept, square, _ = distances.complete_part(names_sorted, values)
-    built = tree.nj_tree(kept, square)
-    for clade in built.get_nonterminals():
-        clade.name = None
-    from Bio import Phylo
-    Phylo.write(built, os.path.join(folder, "tree.nwk.tmp"), "newick")
-    os.replace(os.path.join(folder, "tree.nwk.tmp"), os.path.join(folder, "tree.nwk"))
+    tree.write_newick(os.path.join(folder, "tree.nwk"), tree.nj_tree(kept, square))
     import plots
     plots.heatmap(argparse.Namespace(matrix=matrix_path, tree=os.path.join(folder, "tree.nwk"),
                                      o=os.path.join(folder, "heatmap")))

@@ -19,6 +19,9 @@ import csv
 import os
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import output_file  # noqa: E402
+
 MISSING_TSV = "NA"
 MISSING_PHYLIP = "-1"
 # The columns read here; the others pass through as the program wrote them.
@@ -160,20 +163,6 @@ def complete_part(names, values):
     return ([names[i] for i in kept], [[values[i][j] for j in kept] for i in kept], left)
 
 
-def write_text(path, text):
-    with open(path + ".tmp", "w") as out:
-        out.write(text)
-    os.replace(path + ".tmp", path)
-
-
-def write_rows(path, columns, rows):
-    with open(path + ".tmp", "w", newline="") as out:
-        table = csv.DictWriter(out, columns, delimiter="\t", lineterminator="\n")
-        table.writeheader()
-        table.writerows(rows)
-    os.replace(path + ".tmp", path)
-
-
 def main():
     parser = argparse.ArgumentParser(description="The summary of all pairs and the distance matrix.")
     commands = parser.add_subparsers(dest="command", required=True)
@@ -187,13 +176,13 @@ def main():
     try:
         if args.command == "summary":
             columns, rows = join(args.inputs)
-            write_rows(args.o, columns, rows)
+            output_file.write_tsv(args.o, columns, rows)
             failed = sum(1 for row in rows if row["status"] == "failed")
             print(f"summary: {len(rows)} pairs, {failed} failed", file=sys.stderr)
         else:
             names, values = matrix(read_rows(args.summary))
-            write_text(args.tsv, tsv_text(names, values))
-            write_text(args.phylip, phylip_text(names, values))
+            output_file.write_text(args.tsv, tsv_text(names, values))
+            output_file.write_text(args.phylip, phylip_text(names, values))
             missing = sum(value is None for row in values for value in row) // 2
             print(f"matrix: {len(names)} genomes, {missing} distances missing", file=sys.stderr)
     except (Failure, OSError, ValueError) as failure:

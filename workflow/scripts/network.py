@@ -21,6 +21,7 @@ from matplotlib.collections import LineCollection  # noqa: E402
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import communities  # noqa: E402
+import output_file  # noqa: E402
 import store  # noqa: E402
 
 plt.rcParams["svg.fonttype"] = "none"
@@ -124,11 +125,7 @@ def draw(table, rows, threshold, prefix):
     # above the axes and their community labels, whatever the picture's size
     figure.suptitle(f"{len(places)} genomes in {len(groups)} communities (pairs at distance <= {threshold:g})",
                     fontsize=10, y=1.0, va="bottom")
-    for extension in ("png", "svg"):
-        temporary = f"{prefix}.tmp.{extension}"
-        figure.savefig(temporary, dpi=150, bbox_inches="tight",
-                       metadata={"Date": None} if extension == "svg" else None)
-        os.replace(temporary, f"{prefix}.{extension}")
+    output_file.save_figure(figure, prefix, dpi=150, bbox_inches="tight")
     plt.close(figure)
 
 

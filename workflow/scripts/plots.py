@@ -26,6 +26,7 @@ from Bio import Phylo  # noqa: E402
 
 import collection  # noqa: E402
 import distances  # noqa: E402
+import output_file  # noqa: E402
 
 plt.rcParams["svg.fonttype"] = "none"
 plt.rcParams["svg.hashsalt"] = "paralogs"  # the same ids from run to run
@@ -33,11 +34,7 @@ CELL_IDS_UP_TO = 60
 
 
 def save(figure, prefix, tight=True):
-    for extension in ("png", "svg"):
-        temporary = f"{prefix}.tmp.{extension}"
-        figure.savefig(temporary, dpi=120, bbox_inches="tight" if tight else None,
-                       metadata={"Date": None} if extension == "svg" else None)
-        os.replace(temporary, f"{prefix}.{extension}")
+    output_file.save_figure(figure, prefix, dpi=120, bbox_inches="tight" if tight else None)
     plt.close(figure)
 
 

@@ -18,6 +18,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import communities  # noqa: E402
+import output_file  # noqa: E402
 import store  # noqa: E402
 
 TABLE_COLUMNS = ["pair", "a", "b", "distance", "status", "lower_bound", "wall_s", "origin", "note"]
@@ -140,10 +141,7 @@ def main():
     parser.add_argument("summaries", nargs="+")
     args = parser.parse_args()
     try:
-        text = page(args)
-        with open(args.o + ".tmp", "w") as out:
-            out.write(text)
-        os.replace(args.o + ".tmp", args.o)
+        output_file.write_text(args.o, page(args))
     except (OSError, KeyError, ValueError) as failure:
         print(f"report: {failure}", file=sys.stderr)
         return 1

@@ -17,26 +17,27 @@ failed pair is stored too and computed again by the next run that plans it.
       name the digest of its keys (the same missing pairs, the same batches).
   store.py batch --paralogs PROGRAM --genomes GENOMES.unimog --todo SHEET.tsv --store DIR
                   --work DIR -o DONE.tsv -- PAIR OPTIONS...
-      `paralogs pair --pairs` on one batch sheet; each pair's folder moved
-      into the store with its row.tsv; a run that ends without its summary
-      stores every pair of the batch as failed with the reason.
-  store.py summary --store DIR -o SUMMARY.tsv PLAN.tsv...
-      the stored lines of the plans' pairs, under their names of this run."""
+      `paralogs pair --pairs` on one batch sheet (pair_run.run_sheet, the
+      sheet it runs WORK.pairs.tsv until the end); each pair's folder moved
+      into the store with its row.tsv; a pair the run ends without stored
+      as failed with the reason.
+  store.py summary --paralogs PROGRAM --store DIR -o SUMMARY.tsv PLAN.tsv...
+      the stored lines of the plans' pairs, under their names of this run,
+      in the columns of `paralogs pair --columns`."""
 
 import argparse
 import csv
 import hashlib
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import collection  # noqa: E402
+import output_file  # noqa: E402
+import pair_run  # noqa: E402
 
 PLAN_COLUMNS = ["pair", "a", "b", "key", "stored", "containment", "jaccard"]
 ROW = "row.tsv"
-# The columns of a batch whose run ended without its summary.
-FALLBACK_COLUMNS = ["pair", "a", "b", "status", "distance", "note"]
 
 
 def digest(text, length=24):
@@ -78,11 +79,8 @@ def read_tsv(path):
 
 
 def write_tsv(path, columns, rows):
-    with open(path + ".tmp", "w", newline="") as out:
-        table = csv.DictWriter(out, columns, delimiter="\t", lineterminator="\n", extrasaction="ignore")
-        table.writeheader()
-        table.writerows(rows)
-    os.replace(path + ".tmp", path)
+    """The store's tables: a key not in `columns` left out."""
+    output_file.write_tsv(path, columns, rows, ignore_extra=True)
 
 
 def stored_row(store, key):
@@ -156,92 +154,76 @@ def command_plan(args):
     return 0
 
 
-def failed_rows(todo_rows, columns, reason):
-    rows = []
-    for todo in todo_rows:
-        row = {column: "" for column in columns}
-        row.update(pair=todo["pair"], a=todo["a"], b=todo["b"], status="failed",
-                   note=" ".join(str(reason).split()))
-        rows.append(row)
-    return rows
-
-
-def run_batch(args, options):
-    """`paralogs pair --pairs` on the batch: (columns, rows in sheet order).
-    A run that ends without a pair's line (killed, crashed) leaves that pair
-    failed with the reason; the lines it wrote are kept."""
+def run_batch(args, program, options):
+    """The batch's rows in sheet order, from one `paralogs pair --pairs` run."""
     _, todo_rows = read_tsv(args.todo)
-    collection.clear_run_folder(args.work, args.files)
-    os.makedirs(args.work, exist_ok=True)
-    command = [args.paralogs, "pair", "--pairs", args.todo, "-s", args.genomes, "-d", args.work, *options]
-    done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    sys.stderr.write(done.stderr)
-    columns, by_pair = FALLBACK_COLUMNS, {}
-    summary = os.path.join(args.work, "summary.tsv")
-    if os.path.exists(summary):
-        columns, rows = read_tsv(summary)
-        by_pair = {row["pair"]: row for row in rows if row.get("status") != "pending"}
-    lines = done.stderr.strip().splitlines()
-    reason = f"paralogs pair --pairs exited with {done.returncode}: {lines[-1] if lines else 'no message'}"
-    return columns, [by_pair.get(todo["pair"]) or failed_rows([todo], columns, reason)[0] for todo in todo_rows]
+    sheet = args.work.rstrip("/") + ".pairs.tsv"
+    os.makedirs(os.path.dirname(os.path.abspath(sheet)), exist_ok=True)
+    try:
+        outcomes = pair_run.run_sheet(program, sheet, [(todo, todo["a"], todo["b"]) for todo in todo_rows],
+                                      args.work, options, args.genomes)
+    finally:
+        if os.path.exists(sheet):
+            os.remove(sheet)
+    return [row for row, _, _ in outcomes]
 
 
-def store_pair(store, work, columns, row, files):
+def store_pair(store, work, program, row):
     """The pair's folder moved into STORE/KEY with its row.tsv; an earlier
     (failed) entry of the key is replaced. The row, failed with the reason
     when the key's folder holds files not the workflow's (it is then not
     stored)."""
     key = row["pair"]
     target = os.path.join(store, key)
-    taken = collection.free_pair_folder(target, files)
+    taken = collection.free_pair_folder(target, program.files)
     if taken:
-        return failed_rows([row], columns, taken)[0]
+        return pair_run.failed_row(program.columns, key, row["a"], row["b"], taken)
     source = os.path.join(work, key)
     if os.path.isdir(source):
         os.replace(source, target)
     else:
         os.makedirs(target)
-    write_tsv(os.path.join(target, ROW), columns, [row])
+    write_tsv(os.path.join(target, ROW), program.columns, [row])
     return row
 
 
 def command_batch(args, options):
-    args.files = collection.road_files(args.paralogs)
-    columns, rows = run_batch(args, options)
+    program = pair_run.Program(args.paralogs)
+    rows = run_batch(args, program, options)
     os.makedirs(args.store, exist_ok=True)
-    rows = [store_pair(args.store, args.work, columns, row, args.files) for row in rows]
-    write_tsv(args.o, columns, rows)
-    collection.clear_run_folder(args.work, args.files)
+    rows = [store_pair(args.store, args.work, program, row) for row in rows]
+    write_tsv(args.o, program.columns, rows)
+    collection.clear_run_folder(args.work, program.files)
     failed = sum(row["status"] == "failed" for row in rows)
     print(f"batch: {len(rows)} pairs, {failed} failed", file=sys.stderr)
     return 0
 
 
-def summary_rows(store, lines):
-    """(columns, rows): the stored line of every plan line, under its name
-    and genomes of this run."""
-    columns, rows = None, []
+def summary_rows(store, columns, lines):
+    """The stored line of every plan line, under its name and genomes of
+    this run; a key without its row.tsv (its folder held files not the
+    workflow's) a failed line in `columns`."""
+    rows = []
     for line in lines:
         path = os.path.join(store, line["key"], ROW)
-        if not os.path.exists(path):  # its folder held files not the workflow's
-            row_columns, stored = FALLBACK_COLUMNS, [{"status": "failed", "note": f"{path} is missing"}]
-        else:
-            row_columns, stored = read_tsv(path)
+        if not os.path.exists(path):
+            rows.append(pair_run.failed_row(columns, line["pair"], line["a"], line["b"], f"{path} is missing"))
+            continue
+        _, stored = read_tsv(path)
         if not stored:
             raise collection.Failure(f"{path}: no summary line")
-        if columns is None or len(row_columns) > len(columns):
-            columns = row_columns  # a failed batch's lines have fewer columns
-        row = dict(stored[0])
-        row.update(pair=line["pair"], a=line["a"], b=line["b"])
-        rows.append(row)
-    return columns or FALLBACK_COLUMNS, rows
+        rows.append(dict(stored[0], pair=line["pair"], a=line["a"], b=line["b"]))
+    return rows
 
 
 def command_summary(args):
+    """The summary in the program's columns: a line stored by an earlier
+    version with other columns gives those it shares, the others empty."""
+    columns = pair_run.summary_columns(args.paralogs)
     lines = []
     for path in args.plans:
         lines.extend(read_tsv(path)[1])
-    columns, rows = summary_rows(args.store, lines)
+    rows = summary_rows(args.store, columns, lines)
     write_tsv(args.o, columns, rows)
     failed = sum(row["status"] == "failed" for row in rows)
     print(f"summary: {len(rows)} pairs, {failed} failed", file=sys.stderr)
@@ -260,6 +242,7 @@ def main():
         batch.add_argument(option, required=True)
     batch.add_argument("options", nargs=argparse.REMAINDER)
     summary = commands.add_parser("summary")
+    summary.add_argument("--paralogs", required=True)
     summary.add_argument("--store", required=True)
     summary.add_argument("-o", required=True)
     summary.add_argument("plans", nargs="+")

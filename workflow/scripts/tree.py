@@ -15,7 +15,18 @@ from Bio import Phylo
 from Bio.Phylo.BaseTree import Clade, Tree
 from Bio.Phylo.TreeConstruction import DistanceMatrix, DistanceTreeConstructor
 
-import distances
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import distances  # noqa: E402
+import output_file  # noqa: E402
+
+
+def write_newick(path, tree):
+    """The tree in Newick, without Biopython's inner names (they mean
+    nothing to readers)."""
+    for clade in tree.get_nonterminals():
+        clade.name = None
+    with output_file.replaced(path) as out:
+        Phylo.write(tree, out, "newick")
 
 
 def nj_tree(names, values):
@@ -38,11 +49,7 @@ def main():
         kept, square, left = distances.complete_part(names, values)
         if left:
             print(f"tree: left out for missing distances: {' '.join(left)}", file=sys.stderr)
-        tree = nj_tree(kept, square)
-        for clade in tree.get_nonterminals():
-            clade.name = None  # Biopython's inner names mean nothing to readers
-        Phylo.write(tree, args.o + ".tmp", "newick")
-        os.replace(args.o + ".tmp", args.o)
+        write_newick(args.o, nj_tree(kept, square))
         print(f"tree: {len(kept)} genomes", file=sys.stderr)
     except (distances.Failure, OSError, ValueError) as failure:
         print(f"tree: {failure}", file=sys.stderr)

@@ -10,12 +10,16 @@ another place or chromosome), duplications of segments and indels.
 E events per branch on average (each branch draws between E/2 and 3E/2).
 The leaves are g01, g02, ...; the true tree (topology and event counts as
 branch lengths) goes to TRUE.nwk. --split also writes each genome to its own
-file FOLDER/NAME.unimog. UniMoG markers are family names (f12, -f12)."""
+file FOLDER/NAME.unimog. UniMoG markers are family names (f12, -f12).
+The workflow's tests and benchmarks use it; the workflow does not."""
 
 import argparse
 import os
 import random
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "workflow", "scripts"))
+from output_file import write_text  # noqa: E402
 
 
 def root_genome(rng, genes, chromosomes=3):
@@ -115,12 +119,6 @@ def unimog(name, genome):
     return "\n".join(lines) + "\n"
 
 
-def write(path, text):
-    with open(path + ".tmp", "w") as out:
-        out.write(text)
-    os.replace(path + ".tmp", path)
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--genomes", type=int, default=8)
@@ -139,12 +137,12 @@ def main():
     lengths = {}
     leaves = evolve(rng, tree, root, Evolver(rng, families), args.events, lengths)
     names = sorted(leaves)
-    write(args.o, "".join(unimog(name, leaves[name]) for name in names))
-    write(args.tree, newick(tree, lengths) + ";\n")
+    write_text(args.o, "".join(unimog(name, leaves[name]) for name in names))
+    write_text(args.tree, newick(tree, lengths) + ";\n")
     if args.split:
         os.makedirs(args.split, exist_ok=True)
         for name in names:
-            write(os.path.join(args.split, f"{name}.unimog"), unimog(name, leaves[name]))
+            write_text(os.path.join(args.split, f"{name}.unimog"), unimog(name, leaves[name]))
     return 0
 
 

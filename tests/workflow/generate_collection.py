@@ -18,15 +18,16 @@ TRUTH.tsv: genome, community, lineage (the generator's own grouping).
 --split also writes each genome to FOLDER/NAME.unimog. Genome names are
 pCCC_MMM (community, member); --first-community numbers the communities from
 F, so that a later collection of new communities has names of its own.
-Importable: `generate(...)` returns the genomes and their communities."""
+Importable: `generate(...)` returns the genomes and their communities.
+The workflow's tests and benchmarks use it; the workflow does not."""
 
 import argparse
 import os
 import random
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from evolve import write  # noqa: E402  (one file written whole, then moved into place)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "workflow", "scripts"))
+from output_file import write_text  # noqa: E402
 
 EVENTS = ("inversion", "deletion", "duplication", "insertion")
 
@@ -119,13 +120,13 @@ def main():
         parser.error("at least one community of one member, 10 markers, mobile families not negative")
     genomes = generate(args.communities, args.members, args.markers, args.mobile, args.seed,
                        args.first_community)
-    write(args.o, "".join(unimog(name, genes) for name, _, _, genes in genomes))
-    write(args.truth, "genome\tcommunity\tlineage\n"
+    write_text(args.o, "".join(unimog(name, genes) for name, _, _, genes in genomes))
+    write_text(args.truth, "genome\tcommunity\tlineage\n"
           + "".join(f"{name}\t{community}\t{lineage}\n" for name, community, lineage, _ in genomes))
     if args.split:
         os.makedirs(args.split, exist_ok=True)
         for name, _, _, genes in genomes:
-            write(os.path.join(args.split, f"{name}.unimog"), unimog(name, genes))
+            write_text(os.path.join(args.split, f"{name}.unimog"), unimog(name, genes))
     print(f"generate_collection: {len(genomes)} genomes in {args.communities} communities", file=sys.stderr)
     return 0
 
