@@ -152,7 +152,7 @@ def test_submit_refused(check, fakes):
           f"refused (memory): the memory asked, no partition list: {done.stderr!r}")
 
     done = subprocess.run([sys.executable, os.path.join(fakes.profile, "slurm_submit.py"), script], cwd=fakes.root,
-                          env={"PATH": os.path.dirname(sys.executable), "HOME": os.environ.get("HOME", "/")},
+                          env={"PATH": os.path.join(fakes.root, "empty"), "HOME": os.environ.get("HOME", "/")},
                           capture_output=True, text=True)
     check(done.returncode == 1 and done.stderr.startswith("slurm_submit: no sbatch on PATH")
           and "Traceback" not in done.stderr, f"no sbatch on PATH: {done.stderr!r}")
