@@ -60,11 +60,12 @@ bash "$repo/tests/workflow/slurm_cluster.sh" start "$cluster" || { failed=1; fin
 export SLURM_CONF=$cluster/slurm.conf
 check "srun runs on the node" test "$(srun -N1 -n1 hostname 2>&1)" = "$(hostname)"
 
-# The Makefile's typing, in a working folder of its own (its .snakemake too).
+# The Makefile's typing, in a working folder of its own (its .snakemake too);
+# a run that hangs (a job waiting for ever) fails after 10 minutes.
 typing() {  # working folder, snakemake's options...
   local work=$1; shift
   mkdir -p "$work"
-  (cd "$work" && env -u USER snakemake -s "$repo/workflow/Snakefile" "$@" \
+  (cd "$work" && env -u USER timeout -k 30 600 snakemake -s "$repo/workflow/Snakefile" "$@" \
      --config build="$build" genomes="$repo/workflow/example/collection.unimog" \
        pairs=related distance=dcj community_threshold=12 results=results) > "$work/run.log" 2>&1
 }
