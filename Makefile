@@ -2,7 +2,8 @@
 # shipped example, `make test` builds everything and runs every test, `make
 # pipeline` runs the workflow on its example collection,
 # `make bench [SIZE=small|medium|large|all]` measures the tool, `make
-# bench-model`, `bench-dcj`, `bench-solution`, `bench-workflow`, `bench-many` and `bench-typing` the rest.
+# bench-model`, `bench-dcj`, `bench-solution`, `bench-workflow`, `bench-many` and `bench-typing` the rest,
+# `make test-cluster` runs the workflow's SLURM profile on a one-node SLURM.
 # All install what is missing first (Debian packages).
 
 BUILD ?= build
@@ -127,6 +128,19 @@ pipeline: build
 	  results=results/typing $(if $(SOLVER),solver=$(SOLVER)) $(PIPELINE_ARGS)
 	@echo "--- typing (pairs: related, DCJ-indel): results/typing/communities.tsv, results/typing/network.png"
 	@echo "--- report: $(abspath results/typing/report.html)"
+
+# `make test-cluster` (as root): a one-node SLURM of Debian's slurm-wlm and
+# munge started in a temporary folder (tests/workflow/slurm_cluster.sh), the
+# pipeline's typing through workflow/profiles/slurm on it against a local
+# run, refused and forgotten jobs (tests/workflow/cluster_test.sh); its
+# daemons are stopped at the end, whatever happens.
+CLUSTER_PACKAGES := slurm-wlm munge
+.PHONY: deps-cluster test-cluster
+deps-cluster: deps
+	@$(MAKE) --no-print-directory deps-debian PACKAGES="$(CLUSTER_PACKAGES)"
+
+test-cluster: deps-cluster programs
+	bash tests/workflow/cluster_test.sh --build $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
