@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "distance/distances.hpp"
+#include "io/input_file.hpp"
 #include "model/matching_model.hpp"
 #include "pair/pair_result.hpp"
 #include "structs/structure.hpp"
@@ -38,6 +39,9 @@ struct PairRequest {
     // 10% of the limit + 10 s.
     double grace = -1;
     double termGrace = 5;  // seconds between SIGTERM and SIGKILL
+    // The bound on every input the road reads: the genomes, the bounds file,
+    // the solver's answer (and, of a sheet, the sheet).
+    io::InputOptions input;
 };
 
 // The files of a pair's directory.

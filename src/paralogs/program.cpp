@@ -1,8 +1,10 @@
 #include "paralogs/program.hpp"
 
 #include <iostream>
+#include <string>
 #include <string_view>
 
+#include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
 
 namespace rp::paralogs {
@@ -59,7 +61,7 @@ int runProgram(int argc, const char* const argv[]) {
     for (const Entry& e : kCommands) {
         if (e.name == first) return e.run(argc - 1, argv + 1);
     }
-    std::cerr << "paralogs: unknown command '" << first << "'\n";
+    printMessage("paralogs: unknown command '" + std::string(first) + "'");
     printProgramUsage(std::cerr);
     return 2;
 }

@@ -60,13 +60,13 @@ TEST(InputFile, ReadsEveryCompressionByContent) {
     TempDir dir;
     const std::string content = sampleContent();
     dir.write("plain", content);
-    EXPECT_EQ(readWholeInput(dir.file("plain")), content);
+    EXPECT_EQ(readWholeInput(dir.file("plain"), {}), content);
     for (const Tool& tool : kTools) {
         // The name says nothing about the content.
         compress(dir, tool, "plain", "data.txt");
-        InputFile input(dir.file("data.txt"));
+        InputFile input(dir.file("data.txt"), {});
         EXPECT_EQ(input.compression(), tool.compression) << tool.command;
-        EXPECT_EQ(readWholeInput(dir.file("data.txt")), content) << tool.command;
+        EXPECT_EQ(readWholeInput(dir.file("data.txt"), {}), content) << tool.command;
     }
 }
 
@@ -76,7 +76,7 @@ TEST(InputFile, ConcatenatedMembersAreRead) {
     dir.write("b", "second\n");
     ASSERT_EQ(std::system(("gzip -c '" + dir.file("a") + "' > '" + dir.file("ab") + "' && gzip -c '" +
                            dir.file("b") + "' >> '" + dir.file("ab") + "'").c_str()), 0);
-    EXPECT_EQ(readWholeInput(dir.file("ab")), "first\nsecond\n");
+    EXPECT_EQ(readWholeInput(dir.file("ab"), {}), "first\nsecond\n");
 }
 
 TEST(InputFile, TruncatedCompressedDataFails) {
@@ -88,7 +88,7 @@ TEST(InputFile, TruncatedCompressedDataFails) {
         for (std::size_t keep : {whole.size() / 2, whole.size() - 1}) {
             dir.write("cut", whole.substr(0, keep));
             try {
-                readWholeInput(dir.file("cut"));
+                readWholeInput(dir.file("cut"), {});
                 ADD_FAILURE() << tool.command << " cut to " << keep << " bytes was read without error";
             } catch (const InputError& e) {
                 const std::string message = e.what();
@@ -104,14 +104,14 @@ TEST(InputFile, IstreamReadsRethrowTheFailure) {
     compress(dir, kTools[0], "plain", "whole");
     const std::string whole = dir.read("whole");
     dir.write("cut", whole.substr(0, whole.size() / 2));
-    InputFile input(dir.file("cut"));
+    InputFile input(dir.file("cut"), {});
     std::string line;
     EXPECT_THROW(while (std::getline(input.stream(), line)) {}, InputError);
 }
 
 TEST(InputFile, MissingFileNamesItself) {
     try {
-        InputFile input("/nonexistent/dir/file");
+        InputFile input("/nonexistent/dir/file", {});
         FAIL();
     } catch (const InputError& e) {
         EXPECT_STREQ(e.what(), "cannot open /nonexistent/dir/file: No such file or directory");
@@ -122,7 +122,7 @@ TEST(InputFile, ShortAndEmptyFiles) {
     TempDir dir;
     for (const std::string content : {"", "x", "\x1f", "BZ"}) {
         dir.write("f", content);
-        EXPECT_EQ(readWholeInput(dir.file("f")), content);
+        EXPECT_EQ(readWholeInput(dir.file("f"), {}), content);
     }
 }
 
