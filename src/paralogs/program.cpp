@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/input_size.hpp"
 #include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
 
@@ -34,7 +35,9 @@ void printProgramUsage(std::ostream& out) {
         out << "  " << e.name << std::string(10 - e.name.size(), ' ') << e.purpose << '\n';
     }
     out << "\n'paralogs COMMAND --help' shows the options of a command; '-' names standard\n"
-           "input or output; compressed inputs (gzip, bzip2, xz, zstd) are read as they are.\n";
+           "input or output; compressed inputs (gzip, bzip2, xz, zstd) are read as they are,\n"
+           "each up to " << io::describeInputSize(io::kDefaultMaxInputBytes)
+        << " once decompressed unless --max-input-size says otherwise.\n";
 }
 
 }  // namespace
