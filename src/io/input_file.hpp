@@ -34,8 +34,9 @@ public:
 struct InputOptions {
     // The most bytes the input may give once decompressed (a plain input's
     // size); kNoInputBound for none. Reading past it throws InputError
-    // "NAME: more than 1 GiB ... (--max-input-size 1G; raise it to read this
-    // input)", before more than one buffer past the bound is read.
+    // "NAME: holds more than 1 GiB once decompressed (--max-input-size 1G;
+    // raise it to read this input)" ("once decompressed" for compressed
+    // content only), before a reader is given a byte past the bound.
     std::uint64_t maxBytes = kDefaultMaxInputBytes;
 };
 

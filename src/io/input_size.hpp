@@ -14,8 +14,8 @@ namespace rp::io {
 inline constexpr std::uint64_t kNoInputBound = std::numeric_limits<std::uint64_t>::max();
 
 // The bound unless told otherwise: 1 GiB, some 6,000 genomes of 20,000 genes
-// in one structures file, and well above the answer of a solver to a pair of
-// such genomes (600 MiB of CPLEX XML for 5 million variables).
+// in one structures file, and above the large benchmark's solution (601 MiB
+// of CPLEX XML, 5 million variables).
 inline constexpr std::uint64_t kDefaultMaxInputBytes = std::uint64_t{1} << 30;
 
 // A size of the command line: a whole number of bytes, or of K, M or G
