@@ -35,13 +35,13 @@ void addGenomes(GenomeCollection& collection, const std::string& path, std::vect
     }
 }
 
-GenomeCollection readCollection(const std::vector<std::string>& paths) {
+GenomeCollection readCollection(const std::vector<std::string>& paths, const io::InputOptions& options) {
     GenomeCollection collection;
     for (const std::string& path : paths) {
         if (std::find(collection.files.begin(), collection.files.end(), path) != collection.files.end())
             throw std::runtime_error((path == "-" ? std::string("standard input") : path) +
                                      " is given twice; each genomes file of a collection is given once");
-        const formats::InputText input = formats::readInputText(path);
+        const formats::InputText input = formats::readInputText(path, options);
         addGenomes(collection, path,
                    formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures);
     }

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "io/input_file.hpp"
 #include "structs/structure.hpp"
 
 namespace rp::collection {
@@ -31,8 +32,9 @@ struct GenomeCollection {
 // name is already in the collection.
 void addGenomes(GenomeCollection& collection, const std::string& path, std::vector<Structure> genomes);
 
-// Reads every file in order. Throws std::runtime_error naming the file and
-// where it fails, a file given twice, or a name that two genomes share.
-GenomeCollection readCollection(const std::vector<std::string>& paths);
+// Reads every file in order, each within the bound of `options`. Throws
+// std::runtime_error naming the file and where it fails, a file given twice,
+// or a name that two genomes share.
+GenomeCollection readCollection(const std::vector<std::string>& paths, const io::InputOptions& options);
 
 }  // namespace rp::collection

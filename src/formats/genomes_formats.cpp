@@ -91,9 +91,9 @@ GenomesRead readAnyGenomes(std::string_view text, const std::string& name, Unkno
     return read;
 }
 
-InputText readInputText(const std::string& path) {
+InputText readInputText(const std::string& path, const io::InputOptions& options) {
     InputText input;
-    io::InputFile file(path);
+    io::InputFile file(path, options);
     input.name = file.name();
     std::streambuf& buf = *file.stream().rdbuf();
     std::string chunk(std::size_t{1} << 16, '\0');

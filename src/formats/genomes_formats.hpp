@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "genomes/genome_format.hpp"
+#include "io/input_file.hpp"
 #include "structs/structure.hpp"
 #include "unimog/unimog_writer.hpp"
 
@@ -46,13 +47,13 @@ struct GenomesRead {
 // "NAME: ..." for content that cannot be read.
 GenomesRead readAnyGenomes(std::string_view text, const std::string& name, UnknownText unknown);
 
-// The whole of the input at `path` ("-" standard input; decompressed), and the
-// name messages give it.
+// The whole of the input at `path` ("-" standard input; decompressed, within
+// the bound of `options`), and the name messages give it.
 struct InputText {
     std::string name;
     std::string text;
 };
-InputText readInputText(const std::string& path);
+InputText readInputText(const std::string& path, const io::InputOptions& options);
 
 // Writes `genomes` in `format`: structures, UniMoG or GRIMM (a result file
 // is only ever written by resolve-paralogs: std::invalid_argument). MarkerLabels::families (family names without

@@ -1,9 +1,11 @@
 #include "io/input_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
@@ -107,56 +109,118 @@ private:
     const std::string* name_;
 };
 
-// The decompressing chain behind the istream. Failures of Boost's filters
-// come out as InputError naming the input.
-class ChainBuffer : public std::streambuf {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string tooLargeMessage(const std::string& name, Compression compression, std::uint64_t maxBytes) {
+    return name + ": holds more than " + describeInputSize(maxBytes) +
+           (compression == Compression::none ? "" : " once decompressed") + " (--max-input-size " +
+           inputSizeText(maxBytes) + "; raise it to read this input)";
+}
+
+// What both kinds of input share behind the istream: the bytes given
+// counted against the bound, and a byte-order mark at the start passed over.
+class BoundedBuffer : public std::streambuf {
 public:
-    ChainBuffer(std::unique_ptr<bio::filtering_streambuf<bio::input>> chain, Compression compression,
-                const std::string* name)
-        : chain_(std::move(chain)), compression_(compression), name_(name), buffer_(kBufferBytes) {}
+    BoundedBuffer(const std::string* name, Compression compression, std::uint64_t maxBytes)
+        : name_(name), compression_(compression), maxBytes_(maxBytes), buffer_(kBufferBytes) {}
 
 protected:
+    // Up to `n` next bytes of the content into `s`; 0 at its end.
+    virtual std::size_t fill(char* s, std::size_t n) = 0;
+
+    const std::string& name() const { return *name_; }
+    Compression compression() const { return compression_; }
+
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        char* const begin = buffer_.data();
+        std::size_t k = countedFill(begin, buffer_.size());
+        std::size_t skip = 0;
+        if (atStart_) {
+            atStart_ = false;
+            skip = byteOrderMark(begin, k);
+            if (skip == k && k != 0) {  // the mark alone so far
+                k = countedFill(begin, buffer_.size());
+                skip = 0;
+            }
+        }
+        if (k == 0) return traits_type::eof();
+        setg(begin, begin + skip, begin + k);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    // After the first `k` bytes at `begin`: more filled in while they are
+    // fewer than a mark's, and the mark's length if it begins them (else 0).
+    std::size_t byteOrderMark(char* begin, std::size_t& k) {
+        for (std::size_t more = k; more != 0 && k < kByteOrderMark.size(); k += more)
+            more = countedFill(begin + k, buffer_.size() - k);
+        const std::string_view first(begin, std::min(k, kByteOrderMark.size()));
+        return first == kByteOrderMark ? kByteOrderMark.size() : 0;
+    }
+
+    std::size_t countedFill(char* s, std::size_t n) {
+        const std::size_t k = fill(s, n);
+        given_ += k;
+        if (given_ > maxBytes_) throw InputError(tooLargeMessage(*name_, compression_, maxBytes_));
+        return k;
+    }
+
+    const std::string* name_;
+    Compression compression_;
+    std::uint64_t maxBytes_;
+    std::uint64_t given_ = 0;
+    bool atStart_ = true;
+    std::vector<char> buffer_;
+};
+
+// The decompressing chain. Failures of Boost's filters come out as
+// InputError naming the input.
+class ChainBuffer : public BoundedBuffer {
+public:
+    ChainBuffer(std::unique_ptr<bio::filtering_streambuf<bio::input>> chain, Compression compression,
+                const std::string* name, std::uint64_t maxBytes)
+        : BoundedBuffer(name, compression, maxBytes), chain_(std::move(chain)) {}
+
+protected:
+    std::size_t fill(char* s, std::size_t n) override {
         std::streamsize k = 0;
         try {
-            k = chain_->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+            k = chain_->sgetn(s, static_cast<std::streamsize>(n));
         } catch (const InputError&) {
             throw;
         } catch (const std::exception&) {
-            throw InputError(*name_ + ": corrupt or truncated " + std::string(compressionName(compression_)) + " data");
+            throw InputError(name() + ": corrupt or truncated " + std::string(compressionName(compression())) + " data");
         }
-        if (k <= 0) return traits_type::eof();
-        setg(buffer_.data(), buffer_.data(), buffer_.data() + k);
-        return traits_type::to_int_type(*gptr());
+        return k > 0 ? static_cast<std::size_t>(k) : 0;
     }
 
 private:
     std::unique_ptr<bio::filtering_streambuf<bio::input>> chain_;
-    Compression compression_;
-    const std::string* name_;
-    std::vector<char> buffer_;
 };
 
-// Plain content: the descriptor read straight into a large buffer.
-class PlainBuffer : public std::streambuf {
+// Plain content: the descriptor read straight into the buffer.
+class PlainBuffer : public BoundedBuffer {
 public:
-    PlainBuffer(int fd, std::string prefix, const std::string* name)
-        : source_(fd, std::move(prefix), name), buffer_(kBufferBytes) {}
+    PlainBuffer(int fd, std::string prefix, const std::string* name, std::uint64_t maxBytes)
+        : BoundedBuffer(name, Compression::none, maxBytes), source_(fd, std::move(prefix), name) {}
 
 protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-        const std::streamsize k = source_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-        if (k <= 0) return traits_type::eof();
-        setg(buffer_.data(), buffer_.data(), buffer_.data() + k);
-        return traits_type::to_int_type(*gptr());
+    std::size_t fill(char* s, std::size_t n) override {
+        const std::streamsize k = source_.read(s, static_cast<std::streamsize>(n));
+        return k > 0 ? static_cast<std::size_t>(k) : 0;
     }
 
 private:
     DescriptorSource source_;
-    std::vector<char> buffer_;
 };
+
+// Fails at once for a plain regular file already larger than the bound.
+void checkPlainSize(int fd, const std::string& name, std::uint64_t maxBytes) {
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && static_cast<std::uint64_t>(status.st_size) > maxBytes)
+        throw InputError(tooLargeMessage(name, Compression::none, maxBytes));
+}
 
 }  // namespace
 
@@ -179,7 +243,7 @@ Compression detectCompression(std::string_view b) {
     return Compression::none;
 }
 
-InputFile::InputFile(const std::string& path) : stream_(nullptr) {
+InputFile::InputFile(const std::string& path, const InputOptions& options) : stream_(nullptr) {
     if (path == "-") {
         name_ = "standard input";
         fd_ = 0;
@@ -204,7 +268,8 @@ InputFile::InputFile(const std::string& path) : stream_(nullptr) {
         prefix.resize(have);
         compression_ = detectCompression(prefix);
         if (compression_ == Compression::none) {
-            buffer_ = std::make_unique<PlainBuffer>(fd_, std::move(prefix), &name_);
+            checkPlainSize(fd_, name_, options.maxBytes);
+            buffer_ = std::make_unique<PlainBuffer>(fd_, std::move(prefix), &name_, options.maxBytes);
         } else {
             auto chain = std::make_unique<bio::filtering_streambuf<bio::input>>();
             switch (compression_) {
@@ -215,7 +280,7 @@ InputFile::InputFile(const std::string& path) : stream_(nullptr) {
                 case Compression::none: break;
             }
             chain->push(DescriptorSource(fd_, std::move(prefix), &name_), kBufferBytes);
-            buffer_ = std::make_unique<ChainBuffer>(std::move(chain), compression_, &name_);
+            buffer_ = std::make_unique<ChainBuffer>(std::move(chain), compression_, &name_, options.maxBytes);
         }
     } catch (...) {
         if (ownsFd_) ::close(fd_);
@@ -232,8 +297,8 @@ InputFile::~InputFile() {
     if (ownsFd_) ::close(fd_);
 }
 
-std::string readWholeInput(const std::string& path) {
-    InputFile input(path);
+std::string readWholeInput(const std::string& path, const InputOptions& options) {
+    InputFile input(path, options);
     std::string text;
     std::vector<char> chunk(kBufferBytes);
     std::streambuf& buf = *input.stream().rdbuf();

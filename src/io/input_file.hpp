@@ -1,14 +1,18 @@
 // Opening an input whatever its compression: gzip, bzip2, xz and zstd content
 // is recognised by its first bytes (never by the file name) and decompressed
-// while it is read; "-" is standard input.
+// while it is read, up to a bound on what it may give; "-" is standard input.
+// A UTF-8 byte-order mark that begins the content is passed over.
 #pragma once
 
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <string_view>
+
+#include "io/input_size.hpp"
 
 namespace rp::io {
 
@@ -27,6 +31,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+struct InputOptions {
+    // The most bytes the input may give once decompressed (a plain input's
+    // size); kNoInputBound for none. Reading past it throws InputError
+    // "NAME: holds more than 1 GiB once decompressed (--max-input-size 1G;
+    // raise it to read this input)" ("once decompressed" for compressed
+    // content only), before a reader is given a byte past the bound.
+    std::uint64_t maxBytes = kDefaultMaxInputBytes;
+};
+
 // An open input. Reading its stream decompresses as needed; data that is
 // corrupt or ends before its compressed stream does throws InputError out of
 // the read (stream buffer calls throw it directly, istream calls rethrow it,
@@ -35,8 +48,9 @@ public:
 class InputFile {
 public:
     // Opens `path`, "-" meaning standard input. Throws InputError
-    // "cannot open PATH: REASON".
-    explicit InputFile(const std::string& path);
+    // "cannot open PATH: REASON", or the bound's message for a plain regular
+    // file already larger than it.
+    InputFile(const std::string& path, const InputOptions& options);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -56,6 +70,6 @@ private:
 };
 
 // Reads the whole of an input, decompressed.
-std::string readWholeInput(const std::string& path);
+std::string readWholeInput(const std::string& path, const InputOptions& options);
 
 }  // namespace rp::io

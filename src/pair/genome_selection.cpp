@@ -6,8 +6,8 @@
 
 namespace rp::pair {
 
-std::vector<Structure> readAnyGenomes(const std::string& path) {
-    const formats::InputText input = formats::readInputText(path);
+std::vector<Structure> readAnyGenomes(const std::string& path, const io::InputOptions& options) {
+    const formats::InputText input = formats::readInputText(path, options);
     return formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures;
 }
 

@@ -74,7 +74,7 @@ const GenomesFile& Planner::file(const std::string& genomes, const std::string& 
     if (entry) return *entry;
     auto read = std::make_unique<GenomesFile>();
     try {
-        const formats::InputText input = formats::readInputText(key);
+        const formats::InputText input = formats::readInputText(key, request_.pair.input);
         read->name = input.name;
         read->genomes =
             formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures).structures;
@@ -120,7 +120,7 @@ PlannedPair Planner::fromCollection(const SheetRow& row, const std::string& wher
         throw std::runtime_error(where + ": pair " + row.pair +
                                  " has no genomes file and no collection is given (-s GENOMES)");
     if (!collection_)
-        collection_ = std::make_unique<collection::GenomeCollection>(collection::readCollection(request_.collection));
+        collection_ = std::make_unique<collection::GenomeCollection>(collection::readCollection(request_.collection, request_.pair.input));
     PlannedPair planned{&row, &collection_->genomes, 0, 0, {}};
     std::size_t* at[] = {&planned.a, &planned.b};
     for (int k = 0; k < 2; ++k) {
@@ -237,7 +237,7 @@ void writeBatchSummary(const std::string& summary, const std::vector<PairResult>
 }  // namespace
 
 BatchOutcome runPairs(const BatchRequest& request, const Progress& progress) {
-    io::InputFile sheetFile(request.sheet);
+    io::InputFile sheetFile(request.sheet, request.pair.input);
     const std::vector<SheetRow> rows = collection::readPairSheet(sheetFile.stream(), sheetFile.name());
     Planner planner(request, sheetFile.name());
     std::vector<PlannedPair> plan;

@@ -141,7 +141,7 @@ void Road::prepareDirectory() {
 void Road::readGenomes() {
     const std::string source = request_.genomes == "-" ? "standard input" : request_.genomes;
     if (request_.given.empty()) {
-        const std::vector<Structure> all = readAnyGenomes(request_.genomes);
+        const std::vector<Structure> all = readAnyGenomes(request_.genomes, request_.input);
         const model::GenomePair chosen = model::selectPair(
             all, model::PairChoice{.byName = true, .a = request_.a, .b = request_.b, .source = source});
         genomes_ = {*chosen.a, *chosen.b};
@@ -171,7 +171,7 @@ model::MatchingModel Road::matchingModel() const {
     model::MatchingModel result;
     result.kind = request_.model;
     if (!request_.bounds.empty()) {
-        io::InputFile bounds(request_.bounds);
+        io::InputFile bounds(request_.bounds, request_.input);
         result.boundsSource = bounds.name();
         result.bounds = model::readFamilyBounds(bounds.stream(), bounds.name());
     }
@@ -304,7 +304,7 @@ Road::SolverEnd Road::solve() {
 }
 
 void Road::convertAnswer() {
-    io::InputFile input(path(files::solverOut));
+    io::InputFile input(path(files::solverOut), request_.input);
     io::OutputFile output(path(files::solution), io::OutputFile::InPlace::atCommit);
     solvers::ConversionOptions options;
     if (output.restartable()) options.restartOutput = [&output] { output.restart(); };

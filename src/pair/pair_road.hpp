@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "distance/distances.hpp"
+#include "io/input_file.hpp"
 #include "model/matching_model.hpp"
 #include "pair/pair_folder.hpp"
 #include "pair/pair_result.hpp"
@@ -42,6 +43,9 @@ struct PairRequest {
     // The run's other inputs (a sheet, its genomes files), which the pair's
     // directory may neither be nor hold as one of its files.
     std::vector<std::string> inputs;
+    // The bound on every input the road reads: the genomes, the bounds file,
+    // the solver's answer (and, of a sheet, the sheet).
+    io::InputOptions input;
 };
 
 

@@ -1,10 +1,14 @@
 #include "paralogs/command.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <new>
+
+#include "text/quoting.hpp"
 
 namespace rp::paralogs {
 
@@ -31,25 +35,55 @@ std::string messageOf(po::error& e) {
     return message;
 }
 
+// The value of --max-input-size, read as Boost reads any option's value.
+struct InputSize {
+    std::uint64_t bytes = io::kDefaultMaxInputBytes;
+};
+
+void validate(boost::any& value, const std::vector<std::string>& words, InputSize*, int) {
+    po::validators::check_first_occurrence(value);
+    const std::string& word = po::validators::get_single_string(words);
+    const std::optional<std::uint64_t> bytes = io::parseInputSize(word);
+    if (!bytes) {
+        po::error_with_option_name error("the argument ('%value%') for option '%canonical_option%' is invalid: a "
+                                         "size is a whole number of bytes, or of K, M or G (0 or none: no bound)");
+        error.set_substitute("value", word);
+        throw error;
+    }
+    value = InputSize{*bytes};
+}
+
 void printUsage(std::ostream& out, const CommandInfo& command) {
     out << "Usage: paralogs " << command.name << ' ' << command.usage << '\n';
 }
 
 }  // namespace
 
+void printMessage(std::string_view line) { std::cerr << escapeForTerminal(line) << '\n'; }
+
 void printSummary(const CommandInfo& command, std::string_view line) {
-    std::cerr << "paralogs " << command.name << ": " << line << '\n';
+    printMessage("paralogs " + std::string(command.name) + ": " + std::string(line));
 }
 
 void printWarning(const CommandInfo& command, std::string_view line) {
-    std::cerr << "paralogs " << command.name << ": warning: " << line << '\n';
+    printSummary(command, "warning: " + std::string(line));
+}
+
+io::InputOptions inputOptions(const po::variables_map& values) {
+    return io::InputOptions{values["max-input-size"].as<InputSize>().bytes};
 }
 
 int runCommand(const CommandInfo& command, const po::options_description& options, int argc,
                const char* const argv[], const std::function<void(const po::variables_map&)>& body) {
     po::options_description all("Options");
-    all.add(options);
-    all.add_options()("help,h", "show this help and exit");
+    po::options_description shared;
+    shared.add_options()("max-input-size",
+                         po::value<InputSize>()->value_name("SIZE")->default_value(
+                             InputSize{}, io::inputSizeText(io::kDefaultMaxInputBytes)),
+                         "the most bytes one input may hold once decompressed: bytes, or K, M or G (0 or none: "
+                         "no bound)")("help,h", "show this help and exit");
+    // The command's own options first, then those every command takes.
+    all.add(options).add(shared);
     po::variables_map values;
     try {
         // No positional words: a stray one is an error, not passed over.
@@ -62,7 +96,7 @@ int runCommand(const CommandInfo& command, const po::options_description& option
         }
         po::notify(values);
     } catch (po::error& e) {
-        std::cerr << "paralogs " << command.name << ": " << messageOf(e) << '\n';
+        printSummary(command, messageOf(e));
         printUsage(std::cerr, command);
         return 2;
     }
@@ -70,13 +104,13 @@ int runCommand(const CommandInfo& command, const po::options_description& option
         body(values);
         return 0;
     } catch (const UsageError& e) {
-        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+        printSummary(command, e.what());
         printUsage(std::cerr, command);
         return 2;
     } catch (const std::bad_alloc&) {
-        std::cerr << "paralogs " << command.name << ": out of memory\n";
+        printSummary(command, "out of memory");
     } catch (const std::exception& e) {
-        std::cerr << "paralogs " << command.name << ": " << e.what() << '\n';
+        printSummary(command, e.what());
     }
     return 1;
 }

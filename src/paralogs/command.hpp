@@ -1,6 +1,7 @@
 // What every subcommand of the companion program shares: option parsing with
-// --help, the summary and warning lines on standard error, and the exit
-// statuses (0 done, 1 failed, 2 a command line that cannot be used).
+// --help and --max-input-size, the summary and warning lines on standard
+// error (each escaped as a terminal shows it), and the exit statuses (0 done,
+// 1 failed, 2 a command line that cannot be used).
 #pragma once
 
 #include <functional>
@@ -9,6 +10,8 @@
 #include <string_view>
 
 #include <boost/program_options.hpp>
+
+#include "io/input_file.hpp"
 
 namespace rp::paralogs {
 
@@ -27,14 +30,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Prints `line` and a line break on standard error, the bytes a terminal
+// would not show escaped (escapeForTerminal): every message of the program
+// goes through here.
+void printMessage(std::string_view line);
+
 // Prints "paralogs NAME: LINE" on standard error.
 void printSummary(const CommandInfo& command, std::string_view line);
 
 // Prints "paralogs NAME: warning: LINE" on standard error.
 void printWarning(const CommandInfo& command, std::string_view line);
 
+// The bound on each input of the command: --max-input-size SIZE (K, M or G;
+// 0 or none for no bound), io::kDefaultMaxInputBytes unless given.
+io::InputOptions inputOptions(const po::variables_map& values);
+
 // Parses `argv` (argv[0], the command's name, is skipped) against `options` plus
-// -h/--help, then runs `body`. Help goes to standard output with status 0;
+// --max-input-size and -h/--help, then runs `body`. Help goes to standard output with status 0;
 // an unusable command line (unknown or missing option, stray word, a
 // UsageError from the body) prints "paralogs NAME: MESSAGE" and the usage
 // line on standard error with status 2; any other failure prints

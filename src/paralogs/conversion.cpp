@@ -35,7 +35,7 @@ GenomeFormat unimogCommandTarget(GenomeFormat from) {
 }  // namespace
 
 void convertGenomes(const CommandInfo& command, const ConversionRequest& request) {
-    formats::InputText input = formats::readInputText(request.input);
+    formats::InputText input = formats::readInputText(request.input, request.inputOptions);
     const formats::GenomesRead genomes = formats::readAnyGenomes(
         input.text, input.name, request.to ? formats::UnknownText::refuse : formats::UnknownText::readAsUnimog);
     std::string().swap(input.text);

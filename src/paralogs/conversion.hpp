@@ -18,6 +18,7 @@ struct ConversionRequest {
     // result file becomes UniMoG, marker text a structures file).
     std::optional<GenomeFormat> to;
     unimog::MarkerLabels labels = unimog::MarkerLabels::familyAndCopy;
+    io::InputOptions inputOptions;  // the bound on the input
 };
 
 // Reads, writes and prints "paralogs NAME: FROM -> TO" and the counts of

@@ -39,6 +39,7 @@ int runConvert(int argc, const char* const argv[]) {
             request.labels = unimog::MarkerLabels::families;
         }
         request.input = values["input"].as<std::string>();
+        request.inputOptions = inputOptions(values);
         request.output = values["output"].as<std::string>();
         convertGenomes(kInfo, request);
     });

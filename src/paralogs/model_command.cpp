@@ -27,7 +27,7 @@ model::MatchingModel readModel(const po::variables_map& values) {
         throw UsageError(e.what());
     }
     if (values.count("bounds") != 0) {
-        io::InputFile bounds(values["bounds"].as<std::string>());
+        io::InputFile bounds(values["bounds"].as<std::string>(), inputOptions(values));
         matchingModel.boundsSource = bounds.name();
         matchingModel.bounds = model::readFamilyBounds(bounds.stream(), bounds.name());
     }
@@ -108,7 +108,7 @@ int runModel(int argc, const char* const argv[]) {
         const std::string inputPath = values["structs"].as<std::string>();
         const std::string outputPath = values["output"].as<std::string>();
 
-        const formats::InputText input = formats::readInputText(inputPath);
+        const formats::InputText input = formats::readInputText(inputPath, inputOptions(values));
         const formats::GenomesRead genomes =
             formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
         const model::GenomePair pair = inInput(input.name, [&] { return model::selectPair(genomes.structures, second); });

@@ -57,6 +57,7 @@ pair::PairRequest pairOptionsOf(const po::variables_map& values) {
     const long long threads = values["threads"].as<long long>();
     if (threads < 1 || threads > 4096) throw UsageError("--threads must be from 1 to 4096");
     request.threads = static_cast<unsigned>(threads);
+    request.input = inputOptions(values);
     if (values.count("grace") != 0) {
         request.grace = values["grace"].as<double>();
         if (!(request.grace >= 0 && request.grace <= 1e9)) throw UsageError("--grace must be 0 or more seconds");

@@ -1,8 +1,11 @@
 #include "paralogs/program.hpp"
 
 #include <iostream>
+#include <string>
 #include <string_view>
 
+#include "io/input_size.hpp"
+#include "paralogs/command.hpp"
 #include "paralogs/commands.hpp"
 
 namespace rp::paralogs {
@@ -32,7 +35,9 @@ void printProgramUsage(std::ostream& out) {
         out << "  " << e.name << std::string(10 - e.name.size(), ' ') << e.purpose << '\n';
     }
     out << "\n'paralogs COMMAND --help' shows the options of a command; '-' names standard\n"
-           "input or output; compressed inputs (gzip, bzip2, xz, zstd) are read as they are.\n";
+           "input or output; compressed inputs (gzip, bzip2, xz, zstd) are read as they are,\n"
+           "each up to " << io::describeInputSize(io::kDefaultMaxInputBytes)
+        << " once decompressed unless --max-input-size says otherwise.\n";
 }
 
 }  // namespace
@@ -59,7 +64,7 @@ int runProgram(int argc, const char* const argv[]) {
     for (const Entry& e : kCommands) {
         if (e.name == first) return e.run(argc - 1, argv + 1);
     }
-    std::cerr << "paralogs: unknown command '" << first << "'\n";
+    printMessage("paralogs: unknown command '" + std::string(first) + "'");
     printProgramUsage(std::cerr);
     return 2;
 }

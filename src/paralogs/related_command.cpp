@@ -68,7 +68,7 @@ void run(const po::variables_map& values) {
     const double maxShare = values["max-family-share"].as<double>();
     if (!(maxShare > 0 && maxShare <= 1)) throw UsageError("--max-family-share must be a number above 0, at most 1");
     if (output.empty()) throw UsageError("--output must not be empty");
-    const collection::GenomeCollection genomes = collection::readCollection(files);
+    const collection::GenomeCollection genomes = collection::readCollection(files, inputOptions(values));
     collection::FamilySets sets = collection::familySets(genomes.genomes);
     const std::size_t dropped = collection::dropCommonFamilies(sets, maxShare);
     if (maxShare < 1)

@@ -32,7 +32,7 @@ int runScore(int argc, const char* const argv[]) {
     return runCommand(kInfo, options, argc, argv, [&](const po::variables_map& values) {
         const distance::DistanceEntry& entry = distanceOption(values);
         const std::size_t second = model::checkedSecond(values["second"].as<std::int64_t>());
-        const formats::InputText input = formats::readInputText(values["structs"].as<std::string>());
+        const formats::InputText input = formats::readInputText(values["structs"].as<std::string>(), inputOptions(values));
         const formats::GenomesRead genomes =
             formats::readAnyGenomes(input.text, input.name, formats::UnknownText::readAsStructures);
         model::GenomePair pair;

@@ -34,7 +34,7 @@ int runSolution(int argc, const char* const argv[]) {
             if (member < 0) throw UsageError("--solution must be 0 or more");
             conversion.member = static_cast<std::size_t>(member);
         }
-        io::InputFile input(values["input"].as<std::string>());
+        io::InputFile input(values["input"].as<std::string>(), inputOptions(values));
         solvers::ConversionSummary summary;
         io::OutputFile output(values["output"].as<std::string>(), io::OutputFile::InPlace::atCommit);
         if (output.restartable()) conversion.restartOutput = [&output] { output.restart(); };

@@ -25,6 +25,7 @@ int runUnimog(int argc, const char* const argv[]) {
     return runCommand(kInfo, options, argc, argv, [](const po::variables_map& values) {
         ConversionRequest request;
         request.input = values["input"].as<std::string>();
+        request.inputOptions = inputOptions(values);
         request.output = values["output"].as<std::string>();
         if (values.count("families") != 0) request.labels = unimog::MarkerLabels::families;
         convertGenomes(kInfo, request);

@@ -20,7 +20,59 @@ std::size_t utf8Length(std::string_view text) {
     return length;
 }
 
+constexpr char kHex[] = "0123456789abcdef";
+
+void appendHex(std::string& out, unsigned char c) {
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+}
+
+// The length of the character at the start of `text` that a terminal shows
+// as it is (printable ASCII, UTF-8 but a C1 control), or 0.
+std::size_t shownLength(std::string_view text) {
+    const auto c = static_cast<unsigned char>(text[0]);
+    if (isPlain(c)) return 1;
+    const std::size_t length = c >= 0x80 ? utf8Length(text) : 0;
+    const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0;
+    return c1 ? 0 : length;
+}
+
+// The escape of the byte at the start of a character not shown.
+void appendEscape(std::string& out, unsigned char c) {
+    switch (c) {
+        case '\t': out += "\\t"; return;
+        case '\n': out += "\\n"; return;
+        case '\r': out += "\\r"; return;
+        default: appendHex(out, c);
+    }
+}
+
 }  // namespace
+
+std::string escapeForTerminal(std::string_view line) {
+    bool escapes = false;
+    for (std::size_t i = 0; i < line.size() && !escapes;) {
+        const std::size_t length = shownLength(line.substr(i));
+        escapes = length == 0;
+        i += length;
+    }
+    if (!escapes) return std::string(line);
+    std::string out;
+    out.reserve(line.size() + 16);
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t length = shownLength(line.substr(i));
+        if (length == 0) {
+            appendEscape(out, static_cast<unsigned char>(line[i]));
+            ++i;
+        } else {
+            if (line[i] == '\\') out += '\\';
+            out.append(line.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
 
 std::string quoteInput(std::string_view text, std::size_t limit, char preferred) {
     const std::string_view shown = text.substr(0, std::min(limit, text.size()));
@@ -43,7 +95,6 @@ std::string quoteInput(std::string_view text, std::size_t limit, char preferred)
             if (length > 0) i += length - 1;
         }
     }
-    constexpr char kHex[] = "0123456789abcdef";
     std::string out(1, quote);
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const char byte = shown[i];
@@ -52,9 +103,7 @@ std::string quoteInput(std::string_view text, std::size_t limit, char preferred)
             out.append(shown.substr(i, length));
             i += length - 1;
         } else if (!isPlain(c)) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            appendHex(out, c);
         } else if ((c == quote && escapeQuote) || (c == '\\' && escapes)) {
             out += '\\';
             out += byte;

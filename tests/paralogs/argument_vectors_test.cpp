@@ -25,15 +25,16 @@ struct Command {
 const std::vector<Command> kCommands = {
     {"", {"-h", "--help", "--version"}},
     {"model", {"-s", "--structs", "-o", "--output", "--second", "--model", "--distance", "--bounds", "--form",
-               "--start"}},
-    {"score", {"-s", "--structs", "--second", "--distance"}},
-    {"solution", {"-i", "--input", "-o", "--output", "--solution", "--tolerance"}},
-    {"unimog", {"-i", "--input", "-o", "--output", "--families"}},
-    {"convert", {"-i", "--input", "-o", "--output", "--to", "--families"}},
+               "--start", "--max-input-size"}},
+    {"score", {"-s", "--structs", "--second", "--distance", "--max-input-size"}},
+    {"solution", {"-i", "--input", "-o", "--output", "--solution", "--tolerance", "--max-input-size"}},
+    {"unimog", {"-i", "--input", "-o", "--output", "--families", "--max-input-size"}},
+    {"convert", {"-i", "--input", "-o", "--output", "--to", "--families", "--max-input-size"}},
     {"pair", {"-s", "--genomes", "--a", "--b", "-d", "--dir", "--name", "--distance", "--model", "--bounds",
               "--solver", "--time-limit", "--threads", "--grace", "--pairs", "--keep", "--columns", "--files",
-              "--print-grace"}},
-    {"related", {"-s", "--genomes", "--min-containment", "--max-family-share", "-o", "--output"}},
+              "--print-grace", "--max-input-size"}},
+    {"related", {"-s", "--genomes", "--min-containment", "--max-family-share", "-o", "--output",
+                 "--max-input-size"}},
 };
 
 // Values that name something real or come close to it.

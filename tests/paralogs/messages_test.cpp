@@ -60,6 +60,30 @@ TEST(Messages, QuoteInputWithPrintableBytesAsTheyAre) {
     }
 }
 
+// Bytes a terminal would not show, from the command line or from an input,
+// reach standard error escaped, each message on its one line.
+TEST(Messages, ControlBytesAreEscaped) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"score", "-s", "in\nput\x01.txt"}, "paralogs score: cannot open in\\nput\\x01.txt: No such file or directory"},
+        {{"related", "-s", "a.unimog", "-s", "b.unimog"},
+         "paralogs related: genome g\\x1b[2J is in both a.unimog and b.unimog; genome names must be unique across "
+         "the collection"},
+        {{"mo\tdel"}, "paralogs: unknown command 'mo\\tdel'"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("a.unimog", ">g\x1b[2J\na b |\n");
+        dir.write("b.unimog", ">g\x1b[2J\na b |\n");
+        const auto r = test::runParalogs(dir, c.args);
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.message);
+        for (const char byte : r.err) EXPECT_TRUE(byte == '\n' || static_cast<unsigned char>(byte) >= 0x20) << r.err;
+    }
+}
+
 TEST(Messages, SolutionPassesOverAModelsOwnZVariable) {
     TempDir dir;
     dir.write("zeta.sol", cbc({{"zeta", "2.0000001"}, {"z_a.1.2", "1"}, {"x", "3"}}));

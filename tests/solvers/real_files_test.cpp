@@ -83,7 +83,7 @@ TEST(RealSolverFiles, FormatStatusVariablesAndValues) {
         const std::string path = (dir / c.file).string();
         ASSERT_TRUE(std::filesystem::exists(path));
         ++seen;
-        const test::Converted converted = test::convert(rp::io::readWholeInput(path));
+        const test::Converted converted = test::convert(rp::io::readWholeInput(path, {}));
         if (*c.outcome == '\0') {
             EXPECT_FALSE(converted.ok);
             EXPECT_NE(converted.message.find(c.status), std::string::npos) << converted.message;
@@ -114,7 +114,7 @@ TEST(RealSolverFiles, PoolMembersByNumber) {
     const std::filesystem::path pool = std::filesystem::path(RP_SHARED_DIR) / "solver-solutions" /
                                        "06-pcdcn-solution-pool-3sols.xml";
     if (!std::filesystem::exists(pool)) GTEST_SKIP() << "no shared solutions";
-    const std::string text = rp::io::readWholeInput(pool.string());
+    const std::string text = rp::io::readWholeInput(pool.string(), {});
     for (std::size_t k = 0; k < 3; ++k) {
         ConversionOptions options;
         options.member = k;

@@ -74,5 +74,29 @@ TEST(Quoted, EveryByteReadsBack) {
     }
 }
 
+// A whole message for the terminal: what it would not show escaped, what it
+// shows left alone, backslashes doubled only beside an escape.
+TEST(EscapedForTerminal, ShowsWhatATerminalShowsAndEscapesTheRest) {
+    struct Case {
+        std::string line;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {"paralogs pair: p1: optimal", "paralogs pair: p1: optimal"},
+        {"", ""},
+        {"a\nb", "a\\nb"},
+        {"tab\there\r", "tab\\there\\r"},
+        {std::string("nul\0end", 7), "nul\\x00end"},
+        {"\x01\x1b[31mred\x7f", "\\x01\\x1b[31mred\\x7f"},
+        {"Génome 日本 🧬", "Génome 日本 🧬"},
+        {"C:\\dir \"\\x01\"", "C:\\dir \"\\x01\""},  // quoteInput's escapes, no byte to escape: as it is
+        {"C:\\dir\n", "C:\\\\dir\\n"},                   // beside an escape, a backslash doubles
+        {"\xc2\x9b" "2J \xc2\xa0", "\\xc2\\x9b2J \xc2\xa0"},  // a C1 control (CSI), a no-break space
+        {"bad \xff\xc3 cut \xe6\x97", "bad \\xff\\xc3 cut \\xe6\\x97"},
+        {"\xef\xbb\xbf" "BOM", "\xef\xbb\xbf" "BOM"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(escapeForTerminal(c.line), c.shown) << c.shown;
+}
+
 }  // namespace
 }  // namespace rp
