@@ -89,7 +89,7 @@ for size in "${sizes[@]}"; do
                 wc_wall=$wall
                 printf '%-8s %-7s %-6s %-34s %9s %8s %9s  %s\n' "$size" $form $input "gzip -dc | wc -l" "$wall" "$cpu" "$mib" -
             fi
-            measure "$build/paralogs" solution -i "$file" -o -
+            measure "$build/paralogs" solution -i "$file" -o - --max-input-size none
             summary=$(grep 'variables, ' "$scratch/err" || true)
             check="ok"
             if ! echo "$summary" | grep -q "^paralogs solution: $variables variables, $decisions z variables at 1, "; then
@@ -101,7 +101,7 @@ for size in "${sizes[@]}"; do
                 "$wall" "$cpu" "$mib" "$check, $ratio"
         done
     done
-    measure "$build/paralogs" solution -i "$base.solution.xml" -o "$scratch/out.xml"
+    measure "$build/paralogs" solution -i "$base.solution.xml" -o "$scratch/out.xml" --max-input-size none
     printf '%-8s %-7s %-6s %-34s %9s %8s %9s  %s\n' "$size" cplex plain "paralogs solution -o FILE (synced)" \
         "$wall" "$cpu" "$mib" "$(du -m "$scratch/out.xml" | cut -f1) MiB written"
     rm -f "$scratch/out.xml"

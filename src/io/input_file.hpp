@@ -34,7 +34,7 @@ public:
 struct InputOptions {
     // The most bytes the input may give once decompressed (a plain input's
     // size); kNoInputBound for none. Reading past it throws InputError
-    // "NAME: holds more than 1 GiB once decompressed (--max-input-size 1G;
+    // "NAME: holds more than 256 MiB once decompressed (--max-input-size 256M;
     // raise it to read this input)" ("once decompressed" for compressed
     // content only), before a reader is given a byte past the bound.
     std::uint64_t maxBytes = kDefaultMaxInputBytes;

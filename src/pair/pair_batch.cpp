@@ -214,10 +214,11 @@ void prepareBatchDirectory(const std::string& directory, const std::string& summ
     fs::create_directories(directory, error);
     if (error) throw std::runtime_error("cannot create the directory " + directory + ": " + error.message());
     if (fs::exists(summary, error)) {
+        const std::string expected = summaryHeader();
         std::ifstream in(summary, std::ios::binary);
-        std::string header;
-        std::getline(in, header);
-        if (!in || header + "\n" != summaryHeader())
+        std::string header(expected.size(), '\0');
+        in.read(header.data(), static_cast<std::streamsize>(header.size()));
+        if (!in || header != expected)
             throw std::runtime_error(summary + " exists and is not the summary of a sheet of paralogs pair: "
                                      "give another directory (-d)");
     }

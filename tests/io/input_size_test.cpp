@@ -49,7 +49,7 @@ TEST(InputSize, WrittenInTheLargestUnitThatDividesIt) {
         std::string described;  // as a message says it
     };
     const std::vector<Case> cases = {
-        {kDefaultMaxInputBytes, "1G", "1 GiB"},
+        {kDefaultMaxInputBytes, "256M", "256 MiB"},
         {std::uint64_t{1536} << 20, "1536M", "1536 MiB"},
         {std::uint64_t{5} << 10, "5K", "5 KiB"},
         {1000, "1000", "1000 bytes"},
