@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -137,6 +138,20 @@ bool readsBackAsWritten(const Structure& structure) {
     return true;
 }
 
+// The length of the head "NAME COUNT; " that a result line of `structure`
+// begins with, or 0 when the line begins otherwise.
+std::size_t headSizeOf(std::string_view line, const Structure& structure) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, structure.chromosomes.size()).ptr;
+    const std::string_view count(digits, static_cast<std::size_t>(end - digits));
+    const std::size_t size = structure.name.size() + 1 + count.size() + 2;
+    if (line.size() < size || !line.starts_with(structure.name)) return 0;
+    line.remove_prefix(structure.name.size());
+    if (line[0] != ' ' || line.substr(1, count.size()) != count || line.substr(1 + count.size(), 2) != "; ")
+        return 0;
+    return size;
+}
+
 // Writes the structures and reads each written chromosome back in the
 // chromosome form of the structures file.
 void checkWrittenChromosomes(const std::vector<Structure>& structures) {
@@ -155,11 +170,11 @@ void checkWrittenChromosomes(const std::vector<Structure>& structures) {
     for (std::size_t s = 0; s < structures.size(); ++s) {
         const Structure& structure = structures[s];
         const std::string_view line = nextLine();
-        const std::string head = structure.name + " " + std::to_string(structure.chromosomes.size()) + "; ";
-        if (!line.starts_with(head)) fail("wrong head of result line " + std::to_string(s + 1));
+        const std::size_t headSize = headSizeOf(line, structure);
+        if (headSize == 0) fail("wrong head of result line " + std::to_string(s + 1));
         if (structure.chromosomes.empty() || !readsBackAsWritten(structure)) continue;
         const std::string again = "0 1 s 0 ; " + std::to_string(structure.chromosomes.size()) + " ; " +
-                                  std::string(line.substr(head.size()));
+                                  std::string(line.substr(headSize));
         std::vector<Structure> reread;
         try {
             reread = readStructsText(again);

@@ -38,7 +38,11 @@ for target in "$@"; do
     find "$work" -maxdepth 1 -name "$target-*" -type f -delete
     log="$work/$target.log"
     start=$(date +%s)
+    # Inputs are scheduled by their execution time too: an input declaring a
+    # count of a million takes a second under the sanitizers, a thousand
+    # times a small one, and mutations of it would otherwise fill the hour.
     "$build/fuzz/fuzz_$target" "$work/$target" "${corpora[@]}" \
+        -entropic_scale_per_exec_time=1 \
         -artifact_prefix="$work/$target-" -timeout="$timeout" -print_final_stats=1 \
         -runs="$runs" -max_total_time="$seconds" -seed="$seed" >"$log" 2>&1
     status=$?

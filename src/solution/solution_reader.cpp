@@ -6,7 +6,6 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <new>
 #include <sstream>
 #include <stdexcept>
@@ -236,6 +235,24 @@ public:
     throw std::runtime_error(kNestedTooDeeply);
 }
 
+// The bytes from the stream's position to its end, as an istreambuf_iterator
+// walk gives them, taken a block at a time.
+std::vector<char> readRest(std::istream& in) {
+    std::vector<char> bytes;
+    std::streambuf* const source = in.rdbuf();
+    if (source == nullptr) return bytes;
+    std::size_t size = 0;
+    for (;;) {
+        if (bytes.size() - size < 4096) bytes.resize(std::max<std::size_t>(4096, bytes.size() * 2));
+        const std::streamsize got =
+            source->sgetn(bytes.data() + size, static_cast<std::streamsize>(bytes.size() - size));
+        if (got <= 0) break;
+        size += static_cast<std::size_t>(got);
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
 AssignmentMap readDocument(std::vector<char>& document) {
     ByteView bytes(document.data(), document.size() - 1);  // without the NUL
     std::istream text(&bytes);
@@ -265,7 +282,7 @@ AssignmentMap readSolutionExact(std::istream& in) { return readSolutionExact(in,
 
 AssignmentMap readSolutionExact(std::istream& in, std::size_t maxDepth) {
     // Loaded as read_xml loads it, which also makes its "read error" ours.
-    std::vector<char> document{std::istreambuf_iterator<char>(in.rdbuf()), std::istreambuf_iterator<char>()};
+    std::vector<char> document = readRest(in);
     if (!in.good()) throw pt::xml_parser_error("read error", std::string(), 0);
     document.push_back('\0');
 

@@ -38,6 +38,9 @@ namespace {
 // Zero bytes kept after the buffered data: every scan stops at the first one,
 // and a scan may read one 16-byte block past it.
 constexpr std::size_t kPaddingBytes = 64;
+// Room the buffer starts with; it doubles up to the chunk size while reads
+// fill it, so a small document takes no chunk-sized buffer.
+constexpr std::size_t kFirstRoomBytes = std::size_t{64} << 10;
 // Deeper documents are left to the exact reader.
 constexpr int kMaxDepth = 256;
 // Largest code point a numeric character reference may name.
@@ -215,7 +218,7 @@ public:
                     WalkedMembers members)
         : source_(source),
           capacity_(chunkBytes == 0 ? 1 : chunkBytes),
-          storage_(capacity_ + kPaddingBytes, '\0'),
+          storage_(std::min(capacity_, kFirstRoomBytes) + kPaddingBytes, '\0'),
           pos_(storage_.data()),
           end_(storage_.data()),
           visitor_(visitor),
@@ -253,13 +256,19 @@ private:
 
     // Keeps the unparsed data from pos_ on and reads more after it.
     bool refill() {
-        char* const buffer = storage_.data();
         const auto kept = static_cast<std::size_t>(end_ - pos_);
         if (kept >= capacity_) return false;
-        consumed_ += static_cast<std::uint64_t>(pos_ - buffer);
-        std::memmove(buffer, pos_, kept);
+        std::size_t room = storage_.size() - kPaddingBytes;
+        const bool full = end_ == storage_.data() + room;  // the last read reached the end
+        consumed_ += static_cast<std::uint64_t>(pos_ - storage_.data());
+        std::memmove(storage_.data(), pos_, kept);
+        if (full && room < capacity_) {
+            room = std::min(room * 2, capacity_);
+            storage_.resize(room + kPaddingBytes);
+        }
+        char* const buffer = storage_.data();
         const std::streamsize got =
-            source_.sgetn(buffer + kept, static_cast<std::streamsize>(capacity_ - kept));
+            source_.sgetn(buffer + kept, static_cast<std::streamsize>(room - kept));
         if (got <= 0) eof_ = true;
         pos_ = buffer;
         const std::size_t filled = kept + static_cast<std::size_t>(got > 0 ? got : 0);

@@ -1,8 +1,9 @@
-// The walk of a CPLEX XML solution document: one pass in fixed-size chunks,
-// read as the property tree's XML parser reads it, handing the variables of
-// the chosen CPLEXSolution elements to a visitor. resolve-paralogs' streaming
-// reader of decisions is one visitor (solution/fast_reader), the companion's
-// CPLEX reader another (solvers/cplex_reader).
+// The walk of a CPLEX XML solution document: one pass in chunks of up to the
+// chunk size, read as the property tree's XML parser reads it, handing the
+// variables of the chosen CPLEXSolution elements to a visitor.
+// resolve-paralogs' streaming reader of decisions is one visitor
+// (solution/fast_reader), the companion's CPLEX reader another
+// (solvers/cplex_reader).
 #pragma once
 
 #include <cstddef>

@@ -8,8 +8,24 @@
 
 namespace rp::solvers {
 
+namespace {
+// Room the buffer starts with; reads that fill it double it up to the chunk
+// size, so a small input takes no chunk-sized buffer.
+constexpr std::size_t kFirstRoomBytes = std::size_t{64} << 10;
+}  // namespace
+
 LineSource::LineSource(std::streambuf& source, std::size_t chunkBytes)
-    : source_(source), buffer_(new char[chunkBytes == 0 ? 1 : chunkBytes]), capacity_(chunkBytes == 0 ? 1 : chunkBytes) {}
+    : source_(source),
+      chunkBytes_(chunkBytes == 0 ? 1 : chunkBytes),
+      capacity_(std::min(chunkBytes_, kFirstRoomBytes)),
+      buffer_(new char[capacity_]) {}
+
+void LineSource::grow(std::size_t bytes) {
+    std::unique_ptr<char[]> larger(new char[bytes]);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ = bytes;
+}
 
 bool LineSource::fill() {
     if (eof_) return false;
@@ -20,10 +36,9 @@ bool LineSource::fill() {
     }
     if (end_ == capacity_) {
         if (capacity_ >= kMaxLineBytes) throw SolutionError(atLine(line_ + 1) + "line longer than 16 MiB");
-        std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
-        std::memcpy(larger.get(), buffer_.get(), end_);
-        buffer_ = std::move(larger);
-        capacity_ *= 2;
+        grow(capacity_ * 2);
+    } else if (filledLast_ && capacity_ < chunkBytes_) {
+        grow(std::min(capacity_ * 2, chunkBytes_));
     }
     const std::streamsize got =
         source_.sgetn(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
@@ -32,6 +47,7 @@ bool LineSource::fill() {
         return false;
     }
     end_ += static_cast<std::size_t>(got);
+    filledLast_ = end_ == capacity_;
     return true;
 }
 

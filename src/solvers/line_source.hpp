@@ -1,5 +1,5 @@
-// Lines of a text input, read in large chunks: each line without its line
-// break (a "\r\n" counts as one), numbered from 1.
+// Lines of a text input, read in chunks of up to a megabyte: each line
+// without its line break (a "\r\n" counts as one), numbered from 1.
 #pragma once
 
 #include <cstddef>
@@ -28,10 +28,13 @@ public:
 
 private:
     bool fill();
+    void grow(std::size_t bytes);
 
     std::streambuf& source_;
-    std::unique_ptr<char[]> buffer_;  // not zeroed: only [begin_, end_) is read
+    const std::size_t chunkBytes_;  // the most read at once, unless a line is longer
     std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;  // not zeroed: only [begin_, end_) is read
+    bool filledLast_ = false;  // the last read filled the buffer to its end
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;

@@ -1,5 +1,6 @@
 #include "solvers/solution_writer.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -9,6 +10,9 @@ namespace rp::solvers {
 
 namespace {
 constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+// The buffer starts smaller and doubles up to kFlushBytes before anything is
+// handed to the stream, so a small solution takes no megabyte.
+constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
 }
 
 void appendEscaped(std::string& out, std::string_view text) {
@@ -69,17 +73,25 @@ void SolutionWriter::begin(const SolutionHeader& header, const double* objective
     buffer_ += "\"/>\n <variables>\n";
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     buffer_.clear();
-    chunk_.reset(new char[kFlushBytes]);
-    capacity_ = kFlushBytes;
+    chunk_.reset(new char[kFirstChunkBytes]);
+    capacity_ = kFirstChunkBytes;
     numbers_.reset(new NumberText[kNumberSlots]);
 }
 
 char* SolutionWriter::room(std::size_t bytes) {
     if (used_ + bytes > capacity_) {
-        writeOut();
-        if (bytes > capacity_) {
-            chunk_.reset(new char[bytes]);
-            capacity_ = bytes;
+        if (capacity_ < kFlushBytes) {
+            const std::size_t larger = std::max(used_ + bytes, std::min(capacity_ * 2, kFlushBytes));
+            std::unique_ptr<char[]> grown(new char[larger]);
+            if (used_ > 0) std::memcpy(grown.get(), chunk_.get(), used_);
+            chunk_ = std::move(grown);
+            capacity_ = larger;
+        } else {
+            writeOut();
+            if (bytes > capacity_) {
+                chunk_.reset(new char[bytes]);
+                capacity_ = bytes;
+            }
         }
     }
     return chunk_.get() + used_;

@@ -10,6 +10,9 @@ namespace rp::solvers {
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+// The block starts smaller and doubles up to kBlockBytes before any record
+// goes to the file, which is made only then.
+constexpr std::size_t kFirstBlockBytes = std::size_t{64} << 10;
 constexpr std::uint32_t kUnnamed = std::uint32_t{1} << 31;
 
 // A record: this, then the name's bytes, then the value's.
@@ -26,19 +29,18 @@ static_assert(sizeof(Record) == 16);
 
 }  // namespace
 
-VariableSpool::VariableSpool() {
-    file_ = std::tmpfile();
-    if (file_ == nullptr) failSpool(errno);
-    fd_ = fileno(file_);
-    block_.reset(new char[kBlockBytes]);
-    capacity_ = kBlockBytes;
-}
+VariableSpool::VariableSpool() : block_(new char[kFirstBlockBytes]), capacity_(kFirstBlockBytes) {}
 
 VariableSpool::~VariableSpool() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
 void VariableSpool::writeBlock() {
+    if (file_ == nullptr) {
+        file_ = std::tmpfile();
+        if (file_ == nullptr) failSpool(errno);
+        fd_ = fileno(file_);
+    }
     const char* data = block_.get();
     std::size_t left = used_;
     while (left > 0) {
@@ -68,8 +70,12 @@ void VariableSpool::add(std::string_view name, std::string_view value, std::uint
                         static_cast<std::uint32_t>(value.size()) | (named ? 0 : kUnnamed), line};
     const std::size_t bytes = sizeof record + name.size() + value.size();
     if (used_ + bytes > capacity_) {
-        writeBlock();
-        if (bytes > capacity_) grow(bytes);
+        if (capacity_ < kBlockBytes && fileBytes_ == 0) {
+            grow(std::max(used_ + bytes, std::min(capacity_ * 2, kBlockBytes)));
+        } else {
+            writeBlock();
+            if (bytes > capacity_) grow(bytes);
+        }
     }
     char* at = block_.get() + used_;
     std::memcpy(at, &record, sizeof record);

@@ -29,11 +29,12 @@ public:
 
 private:
     // The records go through one block in memory, written to the file when
-    // full; a spool that fits in the block never reaches the file.
+    // full; the file is made then, so a spool that fits in the block makes
+    // none.
     void writeBlock();
     void grow(std::size_t bytes);
 
-    std::FILE* file_ = nullptr;
+    std::FILE* file_ = nullptr;  // made at the first write
     int fd_ = -1;
     std::uint64_t count_ = 0;
     std::uint64_t fileBytes_ = 0;  // records written to the file

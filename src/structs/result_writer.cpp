@@ -13,7 +13,7 @@ namespace {
 // block is full, so the stream sees few, large writes.
 class BlockWriter {
 public:
-    explicit BlockWriter(std::ostream& out) : out_(out) { block_.reserve(kBlock + kSlack); }
+    explicit BlockWriter(std::ostream& out) : out_(out) {}
     ~BlockWriter() { flush(); }
 
     void put(char c) {
@@ -36,8 +36,8 @@ public:
     }
 
 private:
+    // The block grows as it fills (a small result takes no megabyte).
     static constexpr std::size_t kBlock = std::size_t{1} << 20;
-    static constexpr std::size_t kSlack = 64;
     void maybeFlush() {
         if (block_.size() >= kBlock) flush();
     }

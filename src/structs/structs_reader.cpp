@@ -121,6 +121,12 @@ std::vector<Structure> readStructuresFrom(std::istream& in) {
 
     std::string geneList;
     for (std::int32_t s = 0; s < structureCount; ++s) {
+        // Once reading has failed every read leaves its target as it was, so
+        // each structure still declared is an empty one without a name.
+        if (reader.failed()) {
+            structures.resize(static_cast<std::size_t>(structureCount));
+            break;
+        }
         Structure structure;
         std::int32_t chromosomeCount = 0;
         char separator = 0;
@@ -133,6 +139,11 @@ std::vector<Structure> readStructuresFrom(std::istream& in) {
         reserveOrFail(structure.chromosomes, static_cast<std::size_t>(chromosomeCount));
 
         for (std::int32_t c = 0; c < chromosomeCount; ++c) {
+            // ... and each chromosome still declared an empty linear one.
+            if (reader.failed()) {
+                structure.chromosomes.resize(static_cast<std::size_t>(chromosomeCount));
+                break;
+            }
             char type = 'L';  // a type that cannot be read gives a linear chromosome
             std::int32_t geneCount = 0;
             reader.readChar(type);

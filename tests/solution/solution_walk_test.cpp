@@ -91,6 +91,25 @@ TEST(SolutionWalk, Declines) {
     for (const auto& c : cases) EXPECT_FALSE(walk(c.document, WalkedMembers::poolMembers, 64).outcome.completed) << c.what;
 }
 
+// At the default chunk size a tag may be far longer than the buffer a walk
+// starts with, up to the chunk itself.
+TEST(SolutionWalk, ATagMayBeAsLongAsTheChunk) {
+    const struct {
+        std::size_t nameBytes;
+        bool completed;
+    } cases[] = {{10, true}, {std::size_t{200} << 10, true}, {kWalkChunkBytes, false}};
+    for (const auto& c : cases) {
+        const std::string name(c.nameBytes, 'x');
+        const Walked w = walk("<CPLEXSolution><variables><variable name=\"" + name +
+                                  "\" value=\"1\"/></variables></CPLEXSolution>",
+                              WalkedMembers::firstTopLevel);
+        EXPECT_EQ(w.outcome.completed, c.completed) << c.nameBytes;
+        if (c.completed) {
+            EXPECT_EQ(w.transcript, "begin 0; var 0 " + name + "=1; end 0") << c.nameBytes;
+        }
+    }
+}
+
 // A visitor that says no stops the walk as a decline.
 TEST(SolutionWalk, AVisitorStopsIt) {
     struct Stop : SolutionVisitor {

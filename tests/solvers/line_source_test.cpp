@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "solvers/line_source.hpp"
+#include "solvers/variable_sink.hpp"
 
 namespace rp::solvers {
 namespace {
@@ -25,6 +26,32 @@ TEST(Lines, EveryChunkSizeGivesTheSameLines) {
         while (lines.next(line)) got.emplace_back(line);
         EXPECT_EQ(got, expected) << "chunk " << chunk;
         EXPECT_EQ(lines.lineNumber(), expected.size());
+    }
+}
+
+// At the default chunk size a line may be up to 16 MiB long, however small
+// the buffer it starts with.
+TEST(Lines, ALineMayBeAlmostSixteenMebibytesLong) {
+    const struct {
+        std::size_t bytes;
+        bool read;
+    } cases[] = {{std::size_t{300} << 10, true}, {LineSource::kMaxLineBytes - 1, true}, {LineSource::kMaxLineBytes, false}};
+    for (const auto& c : cases) {
+        std::istringstream in("first\n" + std::string(c.bytes, 'x') + "\nlast\n");
+        LineSource lines(*in.rdbuf());
+        std::string_view line;
+        ASSERT_TRUE(lines.next(line));
+        EXPECT_EQ(line, "first");
+        if (!c.read) {
+            EXPECT_THROW(lines.next(line), SolutionError) << c.bytes;
+            continue;
+        }
+        ASSERT_TRUE(lines.next(line)) << c.bytes;
+        EXPECT_EQ(line.size(), c.bytes);
+        EXPECT_EQ(line.find_first_not_of('x'), std::string_view::npos);
+        ASSERT_TRUE(lines.next(line));
+        EXPECT_EQ(line, "last");
+        EXPECT_FALSE(lines.next(line));
     }
 }
 

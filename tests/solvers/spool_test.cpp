@@ -27,7 +27,8 @@ TEST(Spool, ReplaysInOrderFromMemoryAndFromTheFile) {
         std::size_t count;
         std::size_t longName;  // bytes of one name far longer than a block, 0 for none
     };
-    for (const Case& c : {Case{"fits in its block", 50, 0}, Case{"reaches the file", 60000, 0},
+    for (const Case& c : {Case{"fits in its first block", 50, 0}, Case{"grows its block", 5000, 0},
+                          Case{"reaches the file", 60000, 0},
                           Case{"one record longer than a block", 3000, std::size_t{3} << 20}}) {
         VariableSpool spool;
         std::vector<std::string> expected;

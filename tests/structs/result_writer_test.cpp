@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "structs/structs_reader.hpp"
@@ -91,6 +92,37 @@ TEST(WriteResultFile, ReplacesAnExistingFileAndReportsOpenFailures) {
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Writing structures with resolved paralogs...\n");
     EXPECT_FALSE(dir.exists("missing"));
+}
+
+// The working directory for the object's lifetime.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path) : before_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(before_); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path before_;
+};
+
+// The path "-" names a file in the working directory, as every other path
+// does, and never standard output.
+TEST(WriteResultFile, APathDashIsAFileInTheWorkingDirectory) {
+    test::TempDir dir;
+    Structure s;
+    s.name = "g";
+    std::string printed;
+    {
+        WorkingDirectory here(dir.path());
+        testing::internal::CaptureStdout();
+        writeResultFile("-", {s});
+        printed = testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(printed, "Writing structures with resolved paralogs...\n");
+    EXPECT_EQ(dir.read("-"), "1;\ng 0; \n");
 }
 
 TEST(WriteResultFile, AFullDeviceIsReported) {
