@@ -129,7 +129,7 @@ check "unknown partition: refused, said" refused \
   "slurm_submit: sbatch refused the job of rule typing_batch: invalid partition specified: nosuch" \
   --default-resources slurm_partition=nosuch
 check "more memory than the node's: refused, said" refused \
-  "slurm_submit: sbatch refused the job of rule typing_batch: Memory specification can not be satisfied" \
+  "slurm_submit: sbatch refused the job of rule typing_batch: Memory" \
   --set-resources typing_batch:mem_mb=100000
 check "more CPUs than the node's: cancelled, said" refused "can never start here (PartitionConfig" \
   --set-threads typing_batch=4

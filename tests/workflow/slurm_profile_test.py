@@ -147,7 +147,7 @@ def test_submit_refused(check, fakes):
           f"refused: what was asked and the partitions there are: {lines}")
 
     done = fakes.run("slurm_submit.py", [script], sbatch_rc=1, sbatch_err=
-                     "sbatch: error: Memory specification can not be satisfied\n")
+                     "sbatch: error: the memory asked cannot be had\n")
     check(done.returncode == 1 and fakes.calls("sinfo") == [] and "--mem=4000" in done.stderr,
           f"refused (memory): the memory asked, no partition list: {done.stderr!r}")
 
